@@ -1,0 +1,25 @@
+// Kestrova's entry: the application object, its two windows, the message loop.
+#include "app/About.h"
+#include "app/Main.h"
+#include "resources/resource.h"
+#include "toolkit/Application.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // DLLs come from the system directory only, never from beside the exe or the current folder.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  using namespace kestrova;
+  try {
+    Application.Initialize(instance);
+    Application.SetTitle(KESTROVA_TITLE_TEXT);
+    TKSTV_MAIN main;
+    KSTV_MAIN = &main;
+    TKSTV_ABOUT about;
+    KSTV_ABOUT = &about;
+    Application.Run();
+    KSTV_ABOUT = nullptr;
+    KSTV_MAIN = nullptr;
+  } catch (...) {
+    Application.HandleException();
+  }
+  return 0;
+}

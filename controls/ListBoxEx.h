@@ -1,0 +1,40 @@
+// TListBoxEx: a list whose horizontal scroll range follows its widest line. It intercepts the
+// native list's insertion, deletion and reset requests, whoever sends them, lets the list carry
+// each out, and sets the extent to the widest measured width plus Space. It keeps one integer
+// about widths, never per-item widths: an insertion costs one measurement, deleting a narrower
+// line one, deleting a widest line one plus one per remaining line, a reset none.
+#pragma once
+
+#include "toolkit/ListBox.h"
+
+namespace kestrova {
+
+class TListBoxEx : public TCustomListBox {
+ public:
+  TListBoxEx(TForm& owner, const ControlLayout& layout);
+  TListBoxEx(HWND parent, const ControlLayout& layout, UINT dpi = 96);
+
+  int Space() const { return FSpace; }
+  // Applies the new extent at once, without measuring anything again.
+  void SetSpace(int space);
+  int MaxItemWidth() const { return FMaxItemWidth; }
+
+  // Width in pixels of the line at a position, in the font the list draws with; 0 for a
+  // position that names no line.
+  int GetTextWidth(int index);
+
+  void Dispatch(TMessage& message) override;
+
+ protected:
+  virtual void LBAdd(TMessage& message);
+  virtual void LBDelete(TMessage& message);
+  virtual void LBResetContent(TMessage& message);
+
+ private:
+  void SetExtent(long long extent);
+
+  int FMaxItemWidth = 0;
+  int FSpace = 5;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,48 @@
+// Identifiers shared by Kestrova.rc, the layouts and the code (also by the test probe).
+#pragma once
+
+#define KESTROVA_TITLE_TEXT "Kestrova 080525"
+
+// Icon, bitmap, manifest.
+#define IDI_KESTROVA 1
+#define IDB_LOGO 100
+
+// Window classes, for the probe and the tests as much as for the program.
+#define KESTROVA_MAIN_CLASS "TKSTV_MAIN"
+#define KESTROVA_ABOUT_CLASS "TKSTV_ABOUT"
+
+// Controls of the main window.
+#define IDC_PANEL 1001
+#define IDC_EXT 1002
+#define IDC_ABOUT 1003
+#define IDC_PROFILE 1004
+#define IDC_LIST 1005
+
+// Controls of the about dialog.
+#define IDC_LABEL1 1101
+#define IDC_LABEL2 1102
+#define IDC_URL 1103
+#define IDC_EMAIL 1104
+#define IDC_IMAGE2 1105
+
+// String table.
+#define IDS_TITLE 1
+#define IDS_ABOUT_BUTTON 2
+#define IDS_DEFAULT_EXT 3
+#define IDS_RESULT_OK 10
+#define IDS_RESULT_NG 11
+#define IDS_CAPTION_BUSY 12
+#define IDS_CAPTION_DONE 13
+#define IDS_EMPTY_PROFILE 14
+#define IDS_EMPTY_PROFILE_CAPTION 15
+#define IDS_CANNOT_WRITE 16
+#define IDS_LOCATE_TITLE 20
+#define IDS_LOCATE_FILTER_NAME 21
+#define IDS_LOCATE_FILTER_PATTERN 22
+#define IDS_LOCATE_DEFAULT_EXT 23
+#define IDS_LIST_INSERT_ERROR 17
+#define IDS_LIST_INDEX_ERROR 18
+#define IDS_ABOUT_CAPTION 30
+#define IDS_MAKER 31
+#define IDS_MAKER_URL 32
+#define IDS_MAKER_MAIL 33

@@ -1,0 +1,45 @@
+# Sourced by the run and test scripts: a display, a Wine prefix of our own and one persistent
+# wineserver for everything that follows.
+#   KESTROVA_WINEPREFIX  the prefix (default: build/wineprefix in the checkout)
+#   DISPLAY              used when set; otherwise Xvfb is started on a free display
+
+kestrova_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${KESTROVA_WINEPREFIX:-$kestrova_root/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEARCH=win64
+export LC_ALL=ja_JP.UTF-8
+kestrova_started_xvfb=""
+
+kestrova_start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    kestrova_started_xvfb=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+  done
+  echo "no free X display" >&2
+  return 1
+}
+
+kestrova_start_wine() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine: initialising the prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 </dev/null || true
+  fi
+  wineserver -p
+  # Start Wine's own services now, detached from our pipes, so that no test waits for them.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+kestrova_stop_all() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$kestrova_started_xvfb" ]; then kill "$kestrova_started_xvfb" 2>/dev/null || true; fi
+}

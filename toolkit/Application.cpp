@@ -1,0 +1,132 @@
+#include "toolkit/Application.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "toolkit/Form.h"
+#include "toolkit/TextRules.h"
+
+namespace kestrova {
+
+TApplication Application;
+
+namespace {
+
+bool ActiveCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+}  // namespace
+
+std::string LoadStr(UINT id) {
+  // LoadStringW with a zero length hands out a pointer to the resource itself, so no text
+  // is ever cut; the conversion then gives the active code page's bytes.
+  const wchar_t* text = nullptr;
+  int length = LoadStringW(Application.Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return {};
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), bytes, nullptr, nullptr);
+  return result;
+}
+
+void TApplication::Initialize(HINSTANCE instance) {
+  instance_ = instance;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+void TApplication::RegisterForm(TForm* form) {
+  if (mainForm_ == nullptr) mainForm_ = form;
+  forms_.push_back(form);
+}
+
+void TApplication::UnregisterForm(TForm* form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+  if (mainForm_ == form) mainForm_ = nullptr;
+}
+
+void TApplication::Deliver(MSG& msg) {
+  // Tab, Shift+Tab, arrows, Enter and Esc work in every form as in a dialog.
+  if (msg.hwnd != nullptr) {
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    for (TForm* form : forms_) {
+      if (form->Handle() == root && IsDialogMessageA(root, &msg)) return;
+    }
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      NoteQuit();
+      continue;
+    }
+    Deliver(msg);
+  }
+}
+
+DWORD TApplication::WaitPumping(HANDLE handle, DWORD timeoutMs) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    const DWORD left = elapsed >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - elapsed);
+    DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+    if (result == WAIT_OBJECT_0) return WAIT_OBJECT_0;
+    if (result == WAIT_OBJECT_0 + 1) {
+      ProcessMessages();
+      if (left == 0) return WAIT_TIMEOUT;
+      continue;
+    }
+    if (result == WAIT_TIMEOUT) return WAIT_TIMEOUT;
+    return WAIT_FAILED;
+  }
+}
+
+int TApplication::Run() {
+  if (mainForm_ == nullptr) return 0;
+  try {
+    mainForm_->Show();
+  } catch (...) {
+    HandleException();
+  }
+  try {
+    mainForm_->ActivateFirst();
+  } catch (...) {
+    HandleException();
+  }
+  MSG msg;
+  while (!terminated_) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    Deliver(msg);
+  }
+  terminated_ = true;
+  return 0;
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::HandleException() noexcept {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+  } catch (...) {
+    ShowErrorBox("");
+  }
+}
+
+void TApplication::ShowErrorBox(std::string_view message) noexcept {
+  try {
+    std::string text = ErrorBoxText(message, ActiveCodePageLeadByte);
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr && mainForm_ != nullptr) owner = mainForm_->Handle();
+    MessageBoxA(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+  } catch (...) {
+    // Nothing is left to report with.
+  }
+}
+
+}  // namespace kestrova

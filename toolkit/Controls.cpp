@@ -1,0 +1,163 @@
+#include "toolkit/Controls.h"
+
+#include <algorithm>
+
+#include "toolkit/Application.h"
+#include "toolkit/Form.h"
+
+namespace kestrova {
+
+TWinControl::TWinControl(TForm& owner, const ControlLayout& layout)
+    : owner_(&owner), layout_(layout) {
+  owner.AddControl(this);
+}
+
+TWinControl::TWinControl(HWND parent, const ControlLayout& layout, UINT dpi)
+    : parent_(parent), dpi_(dpi), layout_(layout) {}
+
+UINT TWinControl::Dpi() const { return owner_ != nullptr ? owner_->Dpi() : dpi_; }
+
+HWND TWinControl::ParentHandle() {
+  if (owner_ == nullptr) return parent_;
+  if (layout_.parent != 0) {
+    if (TWinControl* parent = owner_->FindControl(layout_.parent)) return parent->Handle();
+  }
+  return owner_->Handle();
+}
+
+HWND TWinControl::Handle() {
+  if (hwnd_ == nullptr) CreateHandle();
+  return hwnd_;
+}
+
+void TWinControl::CreateHandle() {
+  HWND parent = ParentHandle();
+  UINT dpi = Dpi();
+  std::string text = layout_.textId != 0 ? LoadStr(layout_.textId) : std::string();
+  hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), text.c_str(), Style(),
+                          ScaleForDpi(layout_.left, dpi), ScaleForDpi(layout_.top, dpi),
+                          ScaleForDpi(layout_.width, dpi),
+                          CreationHeight(ScaleForDpi(layout_.height, dpi)), parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout_.id)),
+                          Application.Instance(), nullptr);
+  if (hwnd_ == nullptr) throw Exception(std::string("CreateWindowEx failed: ") + WindowClass());
+  if (font_ == nullptr && owner_ != nullptr) font_ = owner_->Font();
+  if (font_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  AfterCreate();
+}
+
+void TWinControl::DestroyHandle() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+}
+
+std::string TWinControl::Text() {
+  HWND hwnd = Handle();
+  int length = GetWindowTextLengthA(hwnd);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  int got = GetWindowTextA(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
+
+void TWinControl::SetText(std::string_view text) {
+  std::string copy(text);
+  SetWindowTextA(Handle(), copy.c_str());
+}
+
+void TWinControl::SetFont(HFONT font) {
+  font_ = font;
+  if (hwnd_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Panel
+
+const char* TPanel::WindowClass() const {
+  static const char* const name = [] {
+    WNDCLASSEXA wc{sizeof(wc)};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = Application.Instance();
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "TPanel";
+    RegisterClassExA(&wc);
+    return "TPanel";
+  }();
+  return name;
+}
+
+LRESULT CALLBACK TPanel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      RECT client;
+      GetClientRect(hwnd, &client);
+      DrawEdge(dc, &client, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_SIZE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+      // The form handles its controls' notifications, wherever they sit.
+      return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// Combo box
+
+void TComboBox::AfterCreate() {
+  if (Layout().itemHeight > 0) {
+    SendMessageA(Handle(), CB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
+  }
+}
+
+int TComboBox::Add(std::string_view item) {
+  std::string copy(item);
+  return static_cast<int>(
+      SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str())));
+}
+
+int TComboBox::Count() { return static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)); }
+
+std::string TComboBox::Item(int index) {
+  LRESULT length = SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR || length < 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  LRESULT got = SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got == CB_ERR ? 0 : std::min<std::size_t>(static_cast<std::size_t>(got),
+                                                        static_cast<std::size_t>(length)));
+  return text;
+}
+
+void TComboBox::Clear() { SendMessageA(Handle(), CB_RESETCONTENT, 0, 0); }
+
+int TComboBox::ItemIndex() { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
+
+void TComboBox::SetItemIndex(int index) {
+  SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::string TComboBox::SelectedText() {
+  int index = ItemIndex();
+  return index < 0 ? std::string() : Item(index);
+}
+
+}  // namespace kestrova
