@@ -1,13 +1,71 @@
 #include "app/Main.h"
 
+#include <utility>
+
 #include "app/About.h"
+#include "app/ItemKind.h"
+#include "app/JobText.h"
 #include "resources/Layouts.h"
 #include "toolkit/Application.h"
+#include "toolkit/Handles.h"
+#include "toolkit/IniFile.h"
 
 namespace kestrova {
 
 std::string WinRARPath;
 TKSTV_MAIN* KSTV_MAIN = nullptr;
+
+namespace {
+
+constexpr const char* kSection = "Main";
+
+struct ProfileKey {
+  const char* key;
+  const char* defaultValue;
+};
+
+// The five profiles, in the order of the selector's items.
+constexpr ProfileKey kProfileKeys[] = {
+    {"WinRARCommandLine", "a -r -ep1 -m0 -rr3p"},
+    {"WinRARCommandLine2", "a -r -ep1 -m5 -rr3p"},
+    {"WinRARCommandLine3", ""},
+    {"WinRARCommandLine4", ""},
+    {"WinRARCommandLine5", ""},
+};
+
+// The bounds the window has when it is neither minimized nor maximized, in screen
+// coordinates. The placement's normal rectangle is in workspace coordinates, which differ from
+// screen coordinates by the work area's offset on its monitor (a taskbar at the top or left).
+RECT RestoredBounds(HWND hwnd) {
+  RECT bounds{};
+  if (!IsIconic(hwnd) && !IsZoomed(hwnd)) {
+    GetWindowRect(hwnd, &bounds);
+    return bounds;
+  }
+  WINDOWPLACEMENT placement{sizeof(placement)};
+  GetWindowPlacement(hwnd, &placement);
+  bounds = placement.rcNormalPosition;
+  MONITORINFO monitor{sizeof(monitor)};
+  if (GetMonitorInfoA(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    OffsetRect(&bounds, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+  }
+  return bounds;
+}
+
+// Re-enables the window when a job ends, however it ends.
+class EnableOnExit {
+ public:
+  explicit EnableOnExit(TForm& form) : form_(form) {}
+  EnableOnExit(const EnableOnExit&) = delete;
+  EnableOnExit& operator=(const EnableOnExit&) = delete;
+  ~EnableOnExit() { form_.SetEnabled(true); }
+
+ private:
+  TForm& form_;
+};
+
+}  // namespace
 
 TKSTV_MAIN::TKSTV_MAIN()
     : TForm(layouts::kMain),
@@ -16,6 +74,10 @@ TKSTV_MAIN::TKSTV_MAIN()
       B_About(*this, layouts::kMain.Control(IDC_ABOUT)),
       CB_Profile(*this, layouts::kMain.Control(IDC_PROFILE)),
       LIST(*this, layouts::kMain.Control(IDC_LIST)) {
+  OpenDialog.Title = LoadStr(IDS_LOCATE_TITLE);
+  OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
+  OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
+  OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
   CreateForm();
   SetCaption(Application.Title());
   DragAcceptFiles(Handle(), TRUE);
@@ -40,14 +102,180 @@ void TKSTV_MAIN::B_AboutClick() {
   KSTV_ABOUT->ShowModal();
 }
 
-void TKSTV_MAIN::FormShow() {}
+// Settings
 
-void TKSTV_MAIN::FormActivate() {}
+std::string TKSTV_MAIN::SettingsPath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return "Kestrova.ini";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  // Up to and including the last separator; a trail byte never counts as one.
+  path.resize(path.size() - FolderName(path, ActiveCodePageLeadByte).size());
+  return path + "Kestrova.ini";
+}
 
-void TKSTV_MAIN::FormClose() {}
+void TKSTV_MAIN::LoadSettings() {
+  {
+    TIniFile ini(SettingsPath());
+    SetLeft(ini.ReadInteger(kSection, "MainX", 300));
+    SetTop(ini.ReadInteger(kSection, "MainY", 300));
+    SetWidth(ini.ReadInteger(kSection, "MainW", 288));
+    SetHeight(ini.ReadInteger(kSection, "MainH", 300));
+    E_Ext.SetText(ini.ReadString(kSection, "FileExt", ".rar"));
+    WinRARPath = ini.ReadString(kSection, "WinRARPath", "");
+    for (const ProfileKey& profile : kProfileKeys) {
+      CB_Profile.Add(ini.ReadString(kSection, profile.key, profile.defaultValue));
+    }
+  }
+
+  if (WinRARPath.empty()) {
+    std::string programFiles(MAX_PATH, '\0');
+    DWORD length = GetEnvironmentVariableA("ProgramFiles", programFiles.data(), MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+      programFiles.resize(length);
+      std::string usual = programFiles + "\\WinRAR";
+      if (GetItemKind(usual) == ikFolder) OpenDialog.InitialDir = usual;
+    }
+    if (OpenDialog.Execute(Handle())) {
+      WinRARPath = OpenDialog.FileName;
+    } else {
+      // Cancelled: close (the save runs) and queue the end; the load still finishes, and the
+      // window is still shown and activated.
+      try {
+        Close();
+      } catch (...) {
+        Application.HandleException();
+      }
+    }
+  }
+  CB_Profile.SetItemIndex(0);
+}
+
+void TKSTV_MAIN::SaveSettings() {
+  TIniFile ini(SettingsPath());
+  RECT bounds = RestoredBounds(Handle());
+  ini.WriteInteger(kSection, "MainX", bounds.left);
+  ini.WriteInteger(kSection, "MainY", bounds.top);
+  ini.WriteInteger(kSection, "MainW", bounds.right - bounds.left);
+  ini.WriteInteger(kSection, "MainH", bounds.bottom - bounds.top);
+  ini.WriteString(kSection, "FileExt", E_Ext.Text());
+  ini.WriteString(kSection, "WinRARPath", WinRARPath);
+  for (int i = 0; i < static_cast<int>(std::size(kProfileKeys)); ++i) {
+    ini.WriteString(kSection, kProfileKeys[i].key, CB_Profile.Item(i));
+  }
+}
+
+void TKSTV_MAIN::FormShow() { LoadSettings(); }
+
+void TKSTV_MAIN::FormClose() { SaveSettings(); }
+
+// Batches
+
+void TKSTV_MAIN::FormActivate() {
+  std::vector<std::string> words = SplitCommandLine(GetCommandLineA());
+  if (words.size() <= 1) return;
+  words.erase(words.begin());
+  RunBatch(std::move(words));
+}
 
 void TKSTV_MAIN::WMDropFiles(TMessage& message) {
-  DragFinish(reinterpret_cast<HDROP>(message.WParam));
+  HDROP drop = reinterpret_cast<HDROP>(message.WParam);
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  paths.reserve(count);
+  for (UINT i = 0; i < count; ++i) {
+    // Asked for its length first, so no path is ever cut into another one.
+    UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    std::string path(static_cast<std::size_t>(length) + 1, '\0');
+    UINT got = DragQueryFileA(drop, i, path.data(), length + 1);
+    path.resize(got);
+    paths.push_back(std::move(path));
+  }
+  // Nothing of the drop outlives this handler.
+  DragFinish(drop);
+  message.Result = 0;
+  RunBatch(std::move(paths));
+}
+
+void TKSTV_MAIN::RunBatch(std::vector<std::string> items) {
+  if (batchRunning_) {
+    // A drop delivered while a batch pumps its messages joins that batch, behind its items.
+    batchQueue_.insert(batchQueue_.end(), std::make_move_iterator(items.begin()),
+                       std::make_move_iterator(items.end()));
+    return;
+  }
+  if (CB_Profile.SelectedText().empty()) {
+    std::string text = LoadStr(IDS_EMPTY_PROFILE);
+    std::string caption = LoadStr(IDS_EMPTY_PROFILE_CAPTION);
+    MessageBoxA(Handle(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
+  LIST.Items.Clear();
+
+  batchQueue_.assign(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+  batchRunning_ = true;
+  struct EndBatch {
+    TKSTV_MAIN& main;
+    ~EndBatch() {
+      main.batchRunning_ = false;
+      main.batchQueue_.clear();
+    }
+  } endBatch{*this};
+
+  while (!batchQueue_.empty()) {
+    std::string item = std::move(batchQueue_.front());
+    batchQueue_.pop_front();
+    Application.ProcessMessages();
+    if (GetItemKind(item) == ikFolder) ArchiveFolder(item);
+  }
+}
+
+// The archive job
+
+void TKSTV_MAIN::ArchiveFolder(const std::string& folder) {
+  const std::string source = folder + "\\";
+  const std::string archive = folder + E_Ext.Text();
+  const std::string name = FolderName(folder, ActiveCodePageLeadByte);
+  SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
+  SetEnabled(false);
+  {
+    EnableOnExit enable(*this);
+    const std::string commandLine =
+        ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source);
+    const bool ok = RunArchiver(commandLine);
+    LIST.Items.Add(LoadStr(ok ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
+  }
+  SetCaption(LoadStr(IDS_CAPTION_DONE));
+}
+
+bool TKSTV_MAIN::RunArchiver(std::string commandLine) {
+  if (!CommandLineFits(commandLine, ActiveCodePageLeadByte)) return false;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &startup, &info)) {
+    return false;
+  }
+  UniqueHandle thread(info.hThread);
+  UniqueHandle process(info.hProcess);
+  thread.Reset();
+
+  // Messages are handled as they arrive; the process is looked at least every 500 ms.
+  DWORD waited;
+  do {
+    waited = Application.WaitPumping(process.Get(), 500);
+  } while (waited == WAIT_TIMEOUT);
+  if (waited != WAIT_OBJECT_0) return false;
+  DWORD exitCode = 1;
+  if (!GetExitCodeProcess(process.Get(), &exitCode)) return false;
+  return exitCode == 0;
 }
 
 }  // namespace kestrova

@@ -1,12 +1,16 @@
 // The main window: the extension box, the profile selector, the about button and the result
-// list; it takes folders dropped on it and routes its events to the work.
+// list. It loads the settings when first shown and saves them when closed, takes folders
+// dropped on it or named on the command line, and archives each with one archiver run.
 #pragma once
 
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "controls/ListBoxEx.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/OpenDialog.h"
 
 namespace kestrova {
 
@@ -22,6 +26,7 @@ class TKSTV_MAIN : public TForm {
   TButton B_About;
   TComboBox CB_Profile;
   TListBoxEx LIST;
+  TOpenDialog OpenDialog;
 
   // Sends WM_DROPFILES to WMDropFiles and everything else to the form's own handling.
   void Dispatch(TMessage& message) override;
@@ -29,11 +34,31 @@ class TKSTV_MAIN : public TForm {
   void WMDropFiles(TMessage& message);
   void B_AboutClick();
 
+  // "Kestrova.ini" beside the executable.
+  static std::string SettingsPath();
+  // The settings load and save that FormShow and FormClose run.
+  void LoadSettings();
+  void SaveSettings();
+
+  // One archive job: runs the archiver on the folder and adds its result line.
+  void ArchiveFolder(const std::string& folder);
+  // A batch: checks the profile, clears the list, archives the folders among the items in
+  // order. Items arriving while a batch runs join its queue instead.
+  void RunBatch(std::vector<std::string> items);
+  bool BatchRunning() const { return batchRunning_; }
+
  protected:
   void FormShow() override;
   void FormActivate() override;
   void FormClose() override;
   void ControlCommand(int id, int code) override;
+
+ private:
+  // Starts the archiver and waits for it; true when it ran and exited with code 0.
+  bool RunArchiver(std::string commandLine);
+
+  std::deque<std::string> batchQueue_;
+  bool batchRunning_ = false;
 };
 
 extern TKSTV_MAIN* KSTV_MAIN;

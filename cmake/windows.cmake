@@ -11,7 +11,9 @@ add_library(kestrova_toolkit STATIC
   toolkit/Application.cpp
   toolkit/Controls.cpp
   toolkit/Form.cpp
+  toolkit/IniFile.cpp
   toolkit/ListBox.cpp
+  toolkit/OpenDialog.cpp
 )
 target_link_libraries(kestrova_toolkit PUBLIC kestrova_core ${KESTROVA_SYSTEM_LIBS})
 
@@ -22,6 +24,7 @@ target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)
 
 # Everything of the program but its entry, so in-process tests can build the real windows.
 add_library(kestrova_app STATIC
+  app/ItemKind.cpp
   app/Main.cpp
   app/About.cpp
 )

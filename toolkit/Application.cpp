@@ -10,11 +10,7 @@ namespace kestrova {
 
 TApplication Application;
 
-namespace {
-
 bool ActiveCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
-}  // namespace
 
 std::string LoadStr(UINT id) {
   // LoadStringW with a zero length hands out a pointer to the resource itself, so no text

@@ -19,6 +19,9 @@ class Exception : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Whether a byte starts a double-byte character in the active code page.
+bool ActiveCodePageLeadByte(unsigned char byte);
+
 // Text of the string table, in the active code page.
 std::string LoadStr(UINT id);
 

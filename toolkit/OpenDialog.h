@@ -1,0 +1,23 @@
+// The file-open dialog: filter, default extension, title and starting folder; Execute asks.
+#pragma once
+
+#include <string>
+
+#include "toolkit/Win.h"
+
+namespace kestrova {
+
+class TOpenDialog {
+ public:
+  std::string Title;
+  std::string FilterName;     // description of the one filter entry
+  std::string FilterPattern;  // its pattern, e.g. "*.exe"
+  std::string DefaultExt;     // without the dot
+  std::string InitialDir;     // empty: the dialog's own choice
+  std::string FileName;       // the chosen file's full path after Execute
+
+  // Shows the dialog owned by the window; true when the user picked a file.
+  bool Execute(HWND owner);
+};
+
+}  // namespace kestrova
