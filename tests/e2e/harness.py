@@ -1,0 +1,354 @@
+"""Helpers for Kestrova's end-to-end tests: the real program under Wine, driven by the probe.
+
+Environment (set by CTest): KESTROVA_EXE, PROBE_EXE, FAKE_ARCHIVER (Linux paths of the built
+.exe files) and ARTIFACTS_DIR (screenshots). The test run provides DISPLAY, WINEPREFIX,
+WINEDEBUG=-all, LC_ALL=ja_JP.UTF-8 and a running wineserver.
+
+    with Kestrova(ini=settings_text) as app:      # own copy in a fresh directory
+        state = probe("state")                    # dict of the probe's key=value lines
+        screenshot("main_96dpi")
+        code = app.close()                        # WM_CLOSE, then the exit code
+
+Standard library only.
+"""
+
+import contextlib
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from collections import namedtuple
+
+__all__ = [
+    "Control", "Kestrova", "ProbeError", "artifacts_dir", "control", "dpi", "env_path",
+    "fake_archiver", "parse_rect", "probe", "read_ini", "screenshot", "wait_until", "winpath",
+]
+
+DEFAULT_PROBE_TIMEOUT_MS = 10000
+
+
+# ---- environment ----------------------------------------------------------------------------
+
+def env_path(name):
+    """The path in environment variable name; fails clearly when the test is run without CTest."""
+    value = os.environ.get(name)
+    if not value:
+        raise RuntimeError(f"environment variable {name} is not set (run the test through ctest)")
+    return value
+
+
+def fake_archiver():
+    """Linux path of the stand-in archiver."""
+    return env_path("FAKE_ARCHIVER")
+
+
+def artifacts_dir():
+    path = os.environ.get("ARTIFACTS_DIR") or os.path.join(tempfile.gettempdir(), "kestrova-artifacts")
+    os.makedirs(path, exist_ok=True)
+    return path
+
+
+def _wine_env(extra=None):
+    env = dict(os.environ)
+    env.setdefault("WINEDEBUG", "-all")
+    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+    env.setdefault("LC_ALL", "ja_JP.UTF-8")
+    if extra:
+        env.update(extra)
+    return env
+
+
+_wine_ready = False
+
+
+def _prepare_wine():
+    """Makes sure the wineserver and Wine's services run, started without our pipes: services
+    started by a later `wine` would inherit its stdout and keep every capture open."""
+    global _wine_ready
+    if _wine_ready:
+        return
+    subprocess.run(["wineserver", "-p"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, env=_wine_env(), check=False)
+    subprocess.run(["wine", "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
+                   check=False, timeout=120)
+    _wine_ready = True
+
+
+def winpath(linux_path):
+    """The Windows path Wine gives a Linux path: Z: plus the absolute path with backslashes."""
+    return "Z:" + os.path.abspath(linux_path).replace("/", "\\")
+
+
+# ---- the probe ------------------------------------------------------------------------------
+
+class ProbeError(RuntimeError):
+    def __init__(self, args, returncode, stderr, values):
+        self.args_ = args
+        self.returncode = returncode
+        self.stderr = stderr
+        self.values = values
+        super().__init__(f"probe {' '.join(args)} failed with exit code {returncode}: {stderr.strip()}")
+
+
+def _unescape(value):
+    # The probe writes \\, \r, \n and \t for a backslash, CR, LF and tab.
+    out = []
+    i = 0
+    while i < len(value):
+        c = value[i]
+        if c == "\\" and i + 1 < len(value):
+            n = value[i + 1]
+            out.append({"\\": "\\", "r": "\r", "n": "\n", "t": "\t"}.get(n, "\\" + n))
+            i += 2
+        else:
+            out.append(c)
+            i += 1
+    return "".join(out)
+
+
+def _parse(text):
+    values = {}
+    for line in text.splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            values[key] = _unescape(value)
+    return values
+
+
+def probe(*args, timeout_ms=None, check=True):
+    """Runs `wine PROBE_EXE [--timeout=MS] args...` and returns its key=value lines as a dict.
+    Raises ProbeError (with the probe's stderr) when it fails, unless check is False."""
+    _prepare_wine()
+    args = [str(a) for a in args]
+    cmd = ["wine", env_path("PROBE_EXE")]
+    if timeout_ms is not None:
+        cmd.append(f"--timeout={int(timeout_ms)}")
+    cmd += args
+    limit = (timeout_ms if timeout_ms is not None else DEFAULT_PROBE_TIMEOUT_MS) / 1000 + 60
+    result = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, env=_wine_env(), timeout=limit)
+    values = _parse(result.stdout.decode("utf-8", "replace"))
+    if result.returncode != 0 and check:
+        raise ProbeError(args, result.returncode, result.stderr.decode("utf-8", "replace"), values)
+    return values
+
+
+Control = namedtuple("Control", "cls x y w h text")
+
+
+def control(state, control_id):
+    """The control.<id> line of a state as (cls, x, y, w, h, text), or None."""
+    value = state.get(f"control.{int(control_id)}")
+    if value is None:
+        return None
+    cls, x, y, w, h, text = value.split(",", 5)
+    return Control(cls, int(x), int(y), int(w), int(h), text)
+
+
+def parse_rect(value):
+    """"L,T,W,H" (or "W,H") as a tuple of ints."""
+    return tuple(int(v) for v in value.split(","))
+
+
+def wait_until(predicate, timeout=10.0, interval=0.1, message="condition"):
+    """Polls predicate until it returns something true; returns that, or fails on timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {message}")
+        time.sleep(interval)
+
+
+def screenshot(name, which="main"):
+    """Saves the screen rectangle of the main window (or "about", "root", "main-client",
+    "about-client") as ARTIFACTS_DIR/<name>.png; returns the path. Keeps the BMP when
+    ImageMagick's convert is missing."""
+    folder = artifacts_dir()
+    bmp = os.path.join(folder, f"{name}.bmp")
+    png = os.path.join(folder, f"{name}.png")
+    probe("screenshot", winpath(bmp), which)
+    if shutil.which("convert") is None:
+        return bmp
+    subprocess.run(["convert", bmp, png], check=True, stdin=subprocess.DEVNULL)
+    os.remove(bmp)
+    return png
+
+
+def read_ini(path):
+    """The text of a settings file (code page 932)."""
+    with open(path, "rb") as f:
+        return f.read().decode("cp932")
+
+
+# ---- settings of the Wine prefix ------------------------------------------------------------
+
+_DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+
+
+@contextlib.contextmanager
+def dpi(value):
+    """Programs started inside the block see value DPI; the setting is removed afterwards
+    (always), which returns the prefix to 96 DPI."""
+    _prepare_wine()
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                 env=_wine_env())
+    try:
+        subprocess.run(["wine", "reg", "add", _DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD",
+                        "/d", str(int(value)), "/f"], check=True, timeout=60, **quiet)
+        yield value
+    finally:
+        subprocess.run(["wine", "reg", "delete", _DESKTOP_KEY, "/v", "LogPixels", "/f"],
+                       check=False, timeout=60, **quiet)
+
+
+# ---- the program ----------------------------------------------------------------------------
+
+class Kestrova:
+    """Kestrova.exe copied into a fresh directory (its settings file Kestrova.ini lives beside
+    it), optionally with a settings text written there first, started with `wine`.
+
+    Arguments that are absolute Linux paths are passed as Windows paths. With wait=True the
+    context waits for the main window and its list. Leaving the context closes the program
+    (WM_CLOSE; `wine taskkill /f` only if it does not end in time); close() returns the exit
+    code, also kept in exit_code; both are None (and killed is True) when it had to be killed.
+    The directory is removed on leaving the context: read the settings after close() inside it.
+    """
+
+    def __init__(self, *args, ini=None, env=None, wait=True, start_timeout=30.0,
+                 close_timeout=15.0, keep_dir=False):
+        self.args = list(args)
+        self.ini = ini
+        self.env = env
+        self.wait = wait
+        self.start_timeout = start_timeout
+        self.close_timeout = close_timeout
+        self.keep_dir = keep_dir
+        self.dir = None
+        self.exe = None
+        self.ini_path = None
+        self.proc = None
+        self.exit_code = None
+        self.killed = False
+        self.hwnd = None
+        self._log = None
+
+    # -- starting
+
+    def __enter__(self):
+        _prepare_wine()
+        self.dir = tempfile.mkdtemp(prefix="kestrova-e2e-")
+        self.exe = os.path.join(self.dir, "Kestrova.exe")
+        shutil.copy2(env_path("KESTROVA_EXE"), self.exe)
+        self.ini_path = os.path.join(self.dir, "Kestrova.ini")
+        if self.ini is not None:
+            self.write_ini(self.ini)
+        wargs = [winpath(a) if isinstance(a, str) and os.path.isabs(a) else str(a)
+                 for a in self.args]
+        self._log = open(os.path.join(self.dir, "wine-output.log"), "wb")
+        try:
+            self.proc = subprocess.Popen(["wine", self.exe, *wargs], cwd=self.dir,
+                                         stdin=subprocess.DEVNULL, stdout=self._log,
+                                         stderr=subprocess.STDOUT, env=_wine_env(self.env))
+            if self.wait:
+                self.wait_ready()
+        except BaseException:
+            self._shutdown()
+            raise
+        return self
+
+    def wait_ready(self, timeout=None):
+        """Waits for the main window and its list; returns the probe's answer (hwnd=, pid=)."""
+        timeout = self.start_timeout if timeout is None else timeout
+        deadline = time.monotonic() + timeout
+        while True:
+            # Short waits, so a program that ends early is noticed at once.
+            try:
+                values = probe("wait", timeout_ms=1000)
+                break
+            except ProbeError as e:
+                code = self.proc.poll()
+                if code is None and time.monotonic() < deadline:
+                    continue
+                status = "still running" if code is None else f"ended with exit code {code}"
+                raise AssertionError(f"Kestrova's main window did not appear ({status}): {e}\n"
+                                     f"{self.output()}") from None
+        self.hwnd = values.get("hwnd")
+        return values
+
+    def write_ini(self, text):
+        """Writes the settings file: text (CR LF line ends, code page 932) or raw bytes."""
+        if isinstance(text, str):
+            text = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp932")
+        with open(self.ini_path, "wb") as f:
+            f.write(text)
+
+    def read_ini(self):
+        return read_ini(self.ini_path)
+
+    def path(self, *parts):
+        """A path inside the program's directory."""
+        return os.path.join(self.dir, *parts)
+
+    def output(self):
+        """What Wine and the program wrote to stdout and stderr so far."""
+        try:
+            with open(os.path.join(self.dir, "wine-output.log"), "rb") as f:
+                return f.read().decode("utf-8", "replace")
+        except OSError:
+            return ""
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def wait_exit(self, timeout):
+        """The exit code once the program has ended within timeout seconds, else None."""
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    # -- ending
+
+    def close(self):
+        """Posts WM_CLOSE to the main window, waits for the program to end and returns its exit
+        code; kills it with `wine taskkill /f /im` when it does not end within close_timeout."""
+        if self.proc is None:
+            return self.exit_code
+        if self.proc.poll() is None:
+            probe("post-close", "main", timeout_ms=2000, check=False)
+            if self.wait_exit(self.close_timeout) is None:
+                self._kill()
+        # Wine's taskkill /f ends a program with exit code 0: a killed program has none.
+        self.exit_code = None if self.killed else self.proc.returncode
+        return self.exit_code
+
+    def _kill(self):
+        self.killed = True
+        subprocess.run(["wine", "taskkill", "/f", "/im", "Kestrova.exe"], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
+                       check=False, timeout=60)
+        if self.wait_exit(10) is None:
+            self.proc.kill()
+            self.proc.wait(10)
+
+    def _shutdown(self):
+        try:
+            if self.proc is not None and self.proc.poll() is None:
+                self.close()
+            elif self.proc is not None and not self.killed:
+                self.exit_code = self.proc.returncode
+        finally:
+            if self._log:
+                self._log.close()
+                self._log = None
+
+    def __exit__(self, exc_type, exc, tb):
+        self._shutdown()
+        if self.dir and not self.keep_dir:
+            shutil.rmtree(self.dir, ignore_errors=True)
+        return False
