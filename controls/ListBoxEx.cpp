@@ -1,7 +1,6 @@
 #include "controls/ListBoxEx.h"
 
 #include <climits>
-#include <string>
 
 #include "toolkit/Handles.h"
 
@@ -41,23 +40,17 @@ void TListBoxEx::SetExtent(long long extent) {
 }
 
 int TListBoxEx::GetTextWidth(int index) {
-  if (index < 0) return 0;
-  LRESULT length = Perform(LB_GETTEXTLEN, static_cast<WPARAM>(index));
-  if (length < 0) return 0;
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT copied = Perform(LB_GETTEXT, static_cast<WPARAM>(index),
-                           reinterpret_cast<LPARAM>(text.data()));
-  if (copied < 0) return 0;
-  text.resize(text.find('\0'));
+  // The length, then a copy of the text; read wide, as the native list keeps it.
+  std::optional<std::wstring> text = ReadItemTextW(Handle(), LB_GETTEXTLEN, LB_GETTEXT, index);
+  if (!text || text->empty()) return 0;
 
-  // Measured in the list's own font, the one its lines are drawn with.
-  HWND hwnd = Handle();
+  // Measured in the list's own font, the one its lines are drawn with, as one run.
   HFONT font = reinterpret_cast<HFONT>(Perform(WM_GETFONT));
   if (font == nullptr) font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  WindowDC dc(hwnd);
+  WindowDC dc(Handle());
   SelectedObject selected(dc.Get(), font);
   SIZE size{};
-  GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(dc.Get(), text->data(), static_cast<int>(text->size()), &size);
   return size.cx;
 }
 

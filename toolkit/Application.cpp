@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 #include "toolkit/TextRules.h"
 
@@ -18,10 +19,7 @@ std::string LoadStr(UINT id) {
   const wchar_t* text = nullptr;
   int length = LoadStringW(Application.Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || text == nullptr) return {};
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, length, result.data(), bytes, nullptr, nullptr);
-  return result;
+  return ToCodePage(std::wstring_view(text, static_cast<std::size_t>(length)));
 }
 
 void TApplication::Initialize(HINSTANCE instance) {

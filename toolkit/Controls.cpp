@@ -7,6 +7,27 @@
 
 namespace kestrova {
 
+std::optional<std::wstring> ReadItemTextW(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
+  if (index < 0) return std::nullopt;
+  LRESULT length = SendMessageW(hwnd, lengthMsg, static_cast<WPARAM>(index), 0);
+  if (length < 0) return std::nullopt;
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  LRESULT copied = SendMessageW(hwnd, textMsg, static_cast<WPARAM>(index),
+                                reinterpret_cast<LPARAM>(text.data()));
+  if (copied < 0) return std::nullopt;
+  text.resize(text.find(L'\0'));
+  return text;
+}
+
+std::string ToCodePage(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), length, result.data(), bytes, nullptr, nullptr);
+  return result;
+}
+
 TWinControl::TWinControl(TForm& owner, const ControlLayout& layout)
     : owner_(&owner), layout_(layout) {
   owner.AddControl(this);
@@ -137,14 +158,8 @@ int TComboBox::Add(std::string_view item) {
 int TComboBox::Count() { return static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)); }
 
 std::string TComboBox::Item(int index) {
-  LRESULT length = SendMessageA(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == CB_ERR || length < 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT got = SendMessageA(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index),
-                             reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got == CB_ERR ? 0 : std::min<std::size_t>(static_cast<std::size_t>(got),
-                                                        static_cast<std::size_t>(length)));
-  return text;
+  std::optional<std::wstring> text = ReadItemTextW(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
+  return text ? ToCodePage(*text) : std::string();
 }
 
 void TComboBox::Clear() { SendMessageA(Handle(), CB_RESETCONTENT, 0, 0); }

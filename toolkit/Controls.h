@@ -2,6 +2,7 @@
 // drop-down list. Each is created from its layout entry, in the owner form's creation order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,14 @@
 namespace kestrova {
 
 class TForm;
+
+// The text of a list or combo item, read through the wide requests (lengthMsg, textMsg).
+// With the themed common controls these windows are Unicode inside, and reading long items
+// through the narrow requests faults on some platforms (Wine). Empty for a position that
+// names no item.
+std::optional<std::wstring> ReadItemTextW(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
+// Wide text in the active code page.
+std::string ToCodePage(std::wstring_view text);
 
 class TWinControl {
  public:

@@ -18,13 +18,10 @@ constexpr UINT_PTR kSubclassId = 1;
 int TListItems::Count() const { return static_cast<int>(list_.Perform(LB_GETCOUNT)); }
 
 std::string TListItems::Get(int index) const {
-  LRESULT length = list_.Perform(LB_GETTEXTLEN, static_cast<WPARAM>(index));
-  if (length < 0) throw Exception(LoadStr(IDS_LIST_INDEX_ERROR));
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT got = list_.Perform(LB_GETTEXT, static_cast<WPARAM>(index),
-                              reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got < 0 ? 0 : std::min(static_cast<std::size_t>(got), static_cast<std::size_t>(length)));
-  return text;
+  std::optional<std::wstring> text =
+      ReadItemTextW(list_.Handle(), LB_GETTEXTLEN, LB_GETTEXT, index);
+  if (!text) throw Exception(LoadStr(IDS_LIST_INDEX_ERROR));
+  return ToCodePage(*text);
 }
 
 std::vector<std::string> TListItems::Strings() const {

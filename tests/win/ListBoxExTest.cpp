@@ -87,11 +87,12 @@ class ListBoxExTest : public ::testing::Test {
              {'L', TextOfWidth(f, "0", 'W', 340)},  // the widest, and sorted first
              {'T', "Name\tSize"},
              {'J', "\x95\x5C\x8E\xA6" "1"}};  // 表示1 in Shift_JIS
-    // Learn whether a narrow length request costs the list a text read of its own.
+    // Learn whether a length request of the kind the control sends (wide) costs the list a
+    // text read of its own.
     Bench b(font_.Get());
     b.Send(LB_ADDSTRING, 0, "x");
     const std::size_t mark = b.spy.Events().size();
-    b.Send(LB_GETTEXTLEN, 0);
+    SendMessageW(b.list.Handle(), LB_GETTEXTLEN, 0, 0);
     const std::vector<MessageSpy::Event> probe = b.EventsSince(mark);
     lengthReads_ = probe.size() == 2 && probe[1].msg == LB_GETTEXT;
   }
@@ -147,9 +148,9 @@ class ListBoxExTest : public ::testing::Test {
     return result;
   }
 
-  // The requests as the control made them. A narrow LB_GETTEXTLEN to a Unicode list (comctl32
-  // v6) reaches it as LB_GETTEXTLEN followed by Wine's own LB_GETTEXT of that line, from which
-  // Wine works out the narrow length; that read is dropped here.
+  // The requests as the control made them. Were a length request to reach the list as
+  // LB_GETTEXTLEN followed by a text read of the platform's own (Wine does so for a narrow
+  // request to a Unicode list), that read is dropped here.
   static std::vector<MessageSpy::Event> AsSent(const std::vector<MessageSpy::Event>& events) {
     std::vector<MessageSpy::Event> sent;
     for (std::size_t i = 0; i < events.size(); ++i) {
