@@ -30,11 +30,12 @@ kestrova_start_display() {
 
 kestrova_start_wine() {
   mkdir -p "$WINEPREFIX"
+  # Persistent first, so that everything after it, the prefix set-up included, shares it.
+  wineserver -p 2>/dev/null || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: initialising the prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 </dev/null || true
   fi
-  wineserver -p
   # Start Wine's own services now, detached from our pipes, so that no test waits for them.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
