@@ -95,6 +95,11 @@ void TKSTV_MAIN::ControlCommand(int id, int code) {
   if (id == IDC_ABOUT && code == BN_CLICKED) B_AboutClick();
 }
 
+void TKSTV_MAIN::DpiChanged() {
+  // The list draws in the new font now: its widest line is measured again.
+  LIST.Remeasure();
+}
+
 void TKSTV_MAIN::B_AboutClick() {
   RECT main = Bounds();
   SetWindowPos(KSTV_ABOUT->Handle(), nullptr, main.left, main.top, 0, 0,
@@ -125,8 +130,9 @@ void TKSTV_MAIN::LoadSettings() {
     TIniFile ini(SettingsPath());
     SetLeft(ini.ReadInteger(kSection, "MainX", 300));
     SetTop(ini.ReadInteger(kSection, "MainY", 300));
-    SetWidth(ini.ReadInteger(kSection, "MainW", 288));
-    SetHeight(ini.ReadInteger(kSection, "MainH", 300));
+    // The default size is for 96 DPI; a size from the file is taken as it stands.
+    SetWidth(ini.ReadInteger(kSection, "MainW", Scale(288)));
+    SetHeight(ini.ReadInteger(kSection, "MainH", Scale(300)));
     E_Ext.SetText(ini.ReadString(kSection, "FileExt", ".rar"));
     WinRARPath = ini.ReadString(kSection, "WinRARPath", "");
     for (const ProfileKey& profile : kProfileKeys) {

@@ -52,6 +52,7 @@ class TKSTV_MAIN : public TForm {
   void FormActivate() override;
   void FormClose() override;
   void ControlCommand(int id, int code) override;
+  void DpiChanged() override;
 
  private:
   // Starts the archiver and waits for it; true when it ran and exited with code 0.

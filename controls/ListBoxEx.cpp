@@ -69,6 +69,10 @@ void TListBoxEx::LBDelete(TMessage& message) {
   if (width < FMaxItemWidth) return;
 
   // The widest line went, or one as wide: look at every line left.
+  Remeasure();
+}
+
+void TListBoxEx::Remeasure() {
   int count = static_cast<int>(Perform(LB_GETCOUNT));
   int widest = 0;
   for (int i = 0; i < count; ++i) {

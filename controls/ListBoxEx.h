@@ -23,6 +23,9 @@ class TListBoxEx : public TCustomListBox {
   // position that names no line.
   int GetTextWidth(int index);
 
+  // Measures every line again, as after a change of the list's font, and sets the extent.
+  void Remeasure();
+
   void Dispatch(TMessage& message) override;
 
  protected:

@@ -67,6 +67,14 @@ void TWinControl::CreateHandle() {
   AfterCreate();
 }
 
+void TWinControl::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  if (layout_.font == nullptr && owner_ != nullptr) SetFont(owner_->Font());
+  SetWindowPos(Handle(), nullptr, ScaleForDpi(layout_.left, dpi), ScaleForDpi(layout_.top, dpi),
+               ScaleForDpi(layout_.width, dpi), CreationHeight(ScaleForDpi(layout_.height, dpi)),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TWinControl::DestroyHandle() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
@@ -147,6 +155,11 @@ void TComboBox::AfterCreate() {
   if (Layout().itemHeight > 0) {
     SendMessageA(Handle(), CB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
   }
+}
+
+void TComboBox::ApplyDpi(UINT dpi) {
+  TWinControl::ApplyDpi(dpi);
+  AfterCreate();
 }
 
 int TComboBox::Add(std::string_view item) {

@@ -46,6 +46,8 @@ class TWinControl {
 
   // Creates the native window at the layout's place, scaled for the DPI.
   virtual void CreateHandle();
+  // The form's DPI changed: the layout's place and the form's font again, at the new DPI.
+  virtual void ApplyDpi(UINT dpi);
 
  protected:
   virtual const char* WindowClass() const = 0;
@@ -124,6 +126,7 @@ class TComboBox : public TWinControl {
     return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
   }
   void AfterCreate() override;
+  void ApplyDpi(UINT dpi) override;
   // A drop-down's window height includes its dropped list: room for eight items.
   int CreationHeight(int layoutHeight) const override { return layoutHeight * 9; }
 };

@@ -204,6 +204,16 @@ void TForm::Close() {
   }
 }
 
+void TForm::ApplyDpi(UINT dpi) {
+  if (dpi == 0) return;
+  dpi_ = dpi;
+  font_.Reset(CreateLayoutFont(layout_.font, dpi_));
+  for (TWinControl* control : controls_) control->ApplyDpi(dpi_);
+  Realign();
+  DpiChanged();
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void TForm::Realign() {
   RECT client{};
   GetClientRect(hwnd_, &client);
@@ -263,8 +273,40 @@ void TForm::Dispatch(TMessage& message) {
         message.Result = 0;
         return;
       }
+      if (LOWORD(message.WParam) == IDOK) {
+        // Enter, as the dialog keys deliver it: a focused push button is pressed.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus) &&
+            (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+          SendMessageA(focus, BM_CLICK, 0, 0);
+        }
+      } else if (LOWORD(message.WParam) == IDCANCEL && modal_) {
+        // Esc closes a modal form as its close box does.
+        Close();
+      }
+      message.Result = 0;
+      return;
+    case WM_GETMINMAXINFO:
+      if (layout_.minClientWidth > 0 || layout_.minClientHeight > 0) {
+        RECT frame{0, 0, Scale(layout_.minClientWidth), Scale(layout_.minClientHeight)};
+        AdjustWindowRectExForDpi(&frame, layout_.style, FALSE, layout_.exStyle, dpi_);
+        auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+        info->ptMinTrackSize.x = frame.right - frame.left;
+        info->ptMinTrackSize.y = frame.bottom - frame.top;
+        message.Result = 0;
+        return;
+      }
       DefaultHandler(message);
       return;
+    case WM_DPICHANGED: {
+      ApplyDpi(HIWORD(message.WParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(message.LParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      message.Result = 0;
+      return;
+    }
     default:
       DefaultHandler(message);
       return;

@@ -75,6 +75,11 @@ class TForm {
   virtual void ControlCommand(int id, int code) {}
   // Places aligned controls (top-aligned first, then the one that fills the rest).
   virtual void Realign();
+  // Runs once the layout and fonts have been rebuilt for a new DPI.
+  virtual void DpiChanged() {}
+
+  // Rebuilds the layout and the fonts from their 96-DPI values for another DPI.
+  void ApplyDpi(UINT dpi);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -95,6 +95,13 @@ void TCustomListBox::AfterCreate() {
   }
 }
 
+void TCustomListBox::ApplyDpi(UINT dpi) {
+  TWinControl::ApplyDpi(dpi);
+  if (Layout().itemHeight > 0) {
+    DefSubclassProc(Handle(), LB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, dpi));
+  }
+}
+
 void TCustomListBox::SetSorted(bool sorted) {
   if (sorted_ == sorted) return;
   sorted_ = sorted;

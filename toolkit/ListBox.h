@@ -62,6 +62,7 @@ class TCustomListBox : public TWinControl {
   DWORD Style() const override;
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   void AfterCreate() override;
+  void ApplyDpi(UINT dpi) override;
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

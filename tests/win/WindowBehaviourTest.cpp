@@ -1,0 +1,141 @@
+// How the main window behaves as a window: its layout at other DPIs, a DPI change while it is
+// open, its smallest size, and the dialog keys.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/About.h"
+#include "app/Main.h"
+#include "resources/Layouts.h"
+#include "resources/resource.h"
+#include "toolkit/Application.h"
+
+using namespace kestrova;
+
+namespace {
+
+RECT RectInClient(HWND control, HWND form) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+int FontHeight(HWND control) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  LOGFONTA lf{};
+  GetObjectA(font, sizeof(lf), &lf);
+  return lf.lfHeight;
+}
+
+class WindowBehaviourTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Application.Initialize(GetModuleHandleA(nullptr));
+    Application.SetTitle(KESTROVA_TITLE_TEXT);
+    ini_ = TKSTV_MAIN::SettingsPath();
+    std::ofstream(ini_, std::ios::binary) << "[Main]\r\nWinRARPath=C:\\rar.exe\r\n";
+    main_ = std::make_unique<TKSTV_MAIN>();
+    main_->LoadSettings();
+  }
+  void TearDown() override {
+    main_.reset();
+    std::error_code ignored;
+    std::filesystem::remove(ini_, ignored);
+  }
+
+  // Delivers a DPI change as the system does, with its suggested rectangle.
+  void ChangeDpi(UINT dpi) {
+    RECT suggested{100, 100, 100 + MulDiv(300, dpi, 96), 100 + MulDiv(320, dpi, 96)};
+    SendMessageA(main_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+  }
+
+  std::string ini_;
+  std::unique_ptr<TKSTV_MAIN> main_;
+};
+
+TEST_F(WindowBehaviourTest, DpiChangeRescalesTheLayoutFontsAndList) {
+  const UINT start = main_->Dpi();
+  for (UINT dpi : {120u, 144u, 96u, start}) {
+    SCOPED_TRACE(dpi);
+    main_->LIST.Items.Add(std::string(40, 'W'));
+    const int widthBefore = main_->LIST.MaxItemWidth();
+    ChangeDpi(dpi);
+    EXPECT_EQ(main_->Dpi(), dpi);
+    RECT window = main_->Bounds();
+    EXPECT_EQ(window.left, 100);
+    EXPECT_EQ(window.right - window.left, MulDiv(300, dpi, 96));
+
+    // Panel children at their 96-DPI places, scaled.
+    for (int id : {IDC_EXT, IDC_ABOUT}) {
+      const ControlLayout& layout = layouts::kMain.Control(id);
+      HWND control = main_->FindControl(id)->Handle();
+      RECT r = RectInClient(control, main_->Handle());
+      EXPECT_EQ(r.left, MulDiv(layout.left, dpi, 96)) << layout.name;
+      EXPECT_EQ(r.top, MulDiv(layout.top, dpi, 96)) << layout.name;
+      EXPECT_EQ(r.right - r.left, MulDiv(layout.width, dpi, 96)) << layout.name;
+      EXPECT_EQ(r.bottom - r.top, MulDiv(layout.height, dpi, 96)) << layout.name;
+      EXPECT_EQ(FontHeight(control), -MulDiv(12, dpi, 96)) << layout.name;
+    }
+    // The panel spans the width at its scaled height; the list fills the rest.
+    RECT client{};
+    GetClientRect(main_->Handle(), &client);
+    RECT panel = RectInClient(main_->Panel.Handle(), main_->Handle());
+    EXPECT_EQ(panel.bottom, MulDiv(57, dpi, 96));
+    EXPECT_EQ(panel.right, client.right);
+    RECT list = RectInClient(main_->LIST.Handle(), main_->Handle());
+    EXPECT_EQ(list.top, panel.bottom);
+    EXPECT_EQ(list.bottom, client.bottom);
+
+    // The widest line is measured again in the new font: the extent matches the drawn line.
+    const int widthAfter = main_->LIST.MaxItemWidth();
+    if (dpi != start) EXPECT_NE(widthAfter, widthBefore);
+    EXPECT_EQ(SendMessageA(main_->LIST.Handle(), LB_GETHORIZONTALEXTENT, 0, 0),
+              widthAfter + main_->LIST.Space());
+    EXPECT_EQ(widthAfter, main_->LIST.GetTextWidth(0));
+  }
+}
+
+TEST_F(WindowBehaviourTest, WindowCannotBeSizedBelowItsMinimum) {
+  RECT minimum{0, 0, MulDiv(276, main_->Dpi(), 96), MulDiv(97, main_->Dpi(), 96)};
+  SetWindowPos(main_->Handle(), nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client{};
+  GetClientRect(main_->Handle(), &client);
+  EXPECT_GE(client.right, minimum.right);
+  EXPECT_GE(client.bottom, minimum.bottom);
+  // The panel's controls are whole.
+  RECT about = RectInClient(main_->B_About.Handle(), main_->Handle());
+  EXPECT_LE(about.right, client.right);
+  RECT list = RectInClient(main_->LIST.Handle(), main_->Handle());
+  EXPECT_GT(list.bottom - list.top, 0);
+}
+
+TEST_F(WindowBehaviourTest, EnterOnTheFocusedAboutButtonClicksIt) {
+  // The about dialog is not there: a click would need it, so watch the button instead.
+  int clicks = 0;
+  struct Watch {
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
+      if (m == BM_CLICK) ++*reinterpret_cast<int*>(data);
+      return m == BM_CLICK ? 0 : DefSubclassProc(h, m, w, l);
+    }
+  };
+  HWND button = main_->B_About.Handle();
+  SetWindowSubclass(button, Watch::Proc, 7, reinterpret_cast<DWORD_PTR>(&clicks));
+  ShowWindow(main_->Handle(), SW_SHOW);
+  SetForegroundWindow(main_->Handle());
+  SetFocus(button);
+  MSG enter{button, WM_KEYDOWN, VK_RETURN, 0};
+  Application.Deliver(enter);
+  EXPECT_EQ(clicks, 1);
+  // Tab moves on from the button to the profile selector, in the order of creation.
+  MSG tab{button, WM_KEYDOWN, VK_TAB, 0};
+  Application.Deliver(tab);
+  EXPECT_EQ(GetFocus(), main_->CB_Profile.Handle());
+  RemoveWindowSubclass(button, Watch::Proc, 7);
+}
+
+}  // namespace
