@@ -1,7 +1,9 @@
 // Identifiers shared by Kestrova.rc, the layouts and the code (also by the test probe).
 #pragma once
 
-#define KESTROVA_TITLE_TEXT "Kestrova 080525"
+#include "resources/version.h"
+
+#define KESTROVA_TITLE_TEXT "Kestrova " KESTROVA_BUILD_DATE_TEXT
 
 // Icon, bitmap, manifest.
 #define IDI_KESTROVA 1
