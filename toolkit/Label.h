@@ -1,0 +1,110 @@
+// TCustomLabel: the toolkit's text label. A small child window of its own class that draws its
+// caption with DrawTextA in its font and font colour on its background colour (or on its
+// parent's background when transparent), sizes itself to the caption while AutoSize is on and
+// shows its own cursor. It reports the pointer entering it (the first move after it was
+// outside), leaving it (TrackMouseEvent: one leave follows each enter), moving over it and
+// pressing any button on it through virtual hooks; the second press of a double click is a
+// press of its own.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "toolkit/Controls.h"
+#include "toolkit/Font.h"
+
+namespace kestrova {
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Keys and buttons held during a mouse event.
+using TShiftState = unsigned;
+inline constexpr TShiftState ssShift = 1u << 0;
+inline constexpr TShiftState ssAlt = 1u << 1;
+inline constexpr TShiftState ssCtrl = 1u << 2;
+inline constexpr TShiftState ssLeft = 1u << 3;
+inline constexpr TShiftState ssRight = 1u << 4;
+inline constexpr TShiftState ssMiddle = 1u << 5;
+inline constexpr TShiftState ssDouble = 1u << 6;
+
+class TCustomLabel : public TWinControl {
+ public:
+  // Font and colours come from the layout entry; a control of a form without a font of its
+  // own takes the form's.
+  TCustomLabel(TForm& owner, const ControlLayout& layout);
+  TCustomLabel(HWND parent, const ControlLayout& layout, UINT dpi = 96);
+  ~TCustomLabel() override;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string_view caption);
+
+  // The font the caption is drawn in, with its colour. (It hides the native-font accessor of
+  // TWinControl: a label draws with this one.)
+  TFont& Font() { return font_; }
+  const TFont& Font() const { return font_; }
+
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment alignment);
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool autoSize);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool transparent);
+  HCURSOR Cursor() const { return cursor_; }
+  void SetCursor(HCURSOR cursor);
+
+  // Whether the pointer entered and has not left yet.
+  bool MouseInside() const { return mouseInside_; }
+
+  // Paints now: invalidates the whole label and updates it. Nothing before the window exists.
+  virtual void Repaint();
+
+  // Raised by the base handling of the hooks below.
+  std::function<void()> OnMouseEnter;
+  std::function<void()> OnMouseLeave;
+  std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
+
+ protected:
+  const char* WindowClass() const override;
+  void AfterCreate() override;
+
+  // The message that brought the event (WM_MOUSEMOVE, WM_MOUSELEAVE) is handed along.
+  virtual void CMMouseEnter(TMessage& message);
+  virtual void CMMouseLeave(TMessage& message);
+  // Client coordinates of the label.
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+
+  // Marks the label for painting at the next chance.
+  void Invalidate();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void Paint(HDC dc);
+  void PaintParentBackground(HDC dc);
+  UINT DrawFlags() const;
+  void AdjustBounds();
+  void FontChanged();
+
+  std::string caption_;
+  TFont font_;
+  TColor color_ = clBtnFace;
+  TAlignment alignment_ = TAlignment::taLeftJustify;
+  bool autoSize_ = true;
+  bool transparent_ = false;
+  HCURSOR cursor_ = nullptr;
+  bool mouseInside_ = false;
+  HWND window_ = nullptr;  // set once the window knows this object, cleared when it goes
+};
+
+// The plain label.
+class TLabel : public TCustomLabel {
+ public:
+  using TCustomLabel::TCustomLabel;
+};
+
+}  // namespace kestrova
