@@ -1,8 +1,18 @@
 # The Windows program, its test tools and the tests that run through Wine.
 enable_language(RC)
 
+# The version comes from resources/version.h, which the title and the version resource use.
+file(STRINGS ${CMAKE_SOURCE_DIR}/resources/version.h date_line REGEX "define KESTROVA_BUILD_DATE_TEXT")
+string(REGEX MATCH "\"([0-9]+)\"" _ "${date_line}")
+set(KESTROVA_VERSION 1.0.${CMAKE_MATCH_1})
+
 # Static runtime: Kestrova.exe needs nothing but system DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Hardening: relocatable with high-entropy ASLR, no execution from data pages.
+add_link_options(-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+# Small: unused functions and data are dropped, and the release exe carries no symbols.
+add_compile_options(-ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
 set(KESTROVA_SYSTEM_LIBS user32 gdi32 shell32 comctl32 comdlg32 shlwapi)
@@ -11,6 +21,8 @@ add_library(kestrova_toolkit STATIC
   toolkit/Application.cpp
   toolkit/Controls.cpp
   toolkit/Form.cpp
+  toolkit/Font.cpp
+  toolkit/Label.cpp
   toolkit/IniFile.cpp
   toolkit/ListBox.cpp
   toolkit/OpenDialog.cpp
@@ -19,6 +31,7 @@ target_link_libraries(kestrova_toolkit PUBLIC kestrova_core ${KESTROVA_SYSTEM_LI
 
 add_library(kestrova_controls STATIC
   controls/ListBoxEx.cpp
+  controls/URLLink.cpp
 )
 target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)
 
@@ -34,8 +47,29 @@ add_executable(Kestrova WIN32 app/WinMain.cpp resources/Kestrova.rc)
 target_link_libraries(Kestrova PRIVATE kestrova_app)
 set_target_properties(Kestrova PROPERTIES OUTPUT_NAME Kestrova)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
-  add_subdirectory(tools)
-endif()
+add_subdirectory(tools)
 add_subdirectory(tests/win)
 add_subdirectory(tests/e2e)
+
+# The program must run on a bare Windows: no runtime DLL of the compiler may be imported.
+find_program(KESTROVA_OBJDUMP NAMES ${triple}-objdump x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME exe_imports_system_dlls_only
+         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:Kestrova> -DOBJDUMP=${KESTROVA_OBJDUMP}
+                 -P ${CMAKE_SOURCE_DIR}/cmake/check-imports.cmake)
+set_tests_properties(exe_imports_system_dlls_only PROPERTIES LABELS win)
+
+# ASLR with high entropy and DEP: a test reads the PE header.
+add_test(NAME exe_is_hardened
+         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:Kestrova> -DOBJDUMP=${KESTROVA_OBJDUMP}
+                 -P ${CMAKE_SOURCE_DIR}/cmake/check-pe.cmake)
+set_tests_properties(exe_is_hardened PROPERTIES LABELS win)
+
+# A portable ZIP: cmake --build --preset win --target package
+install(TARGETS Kestrova RUNTIME DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Kestrova)
+set(CPACK_PACKAGE_VERSION ${KESTROVA_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Kestrova-${KESTROVA_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)

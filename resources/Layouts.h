@@ -29,6 +29,35 @@ inline constexpr FormLayout kMain{
     kUiFont,
     IDI_KESTROVA,
     kMainControls,
+    276,  // the panel's controls stay whole
+    97,   // the panel and three lines of the list
+};
+
+inline constexpr FontSpec kUiFontBold{L"ＭＳ Ｐゴシック", 12, SHIFTJIS_CHARSET, true};
+inline constexpr FontSpec kUiFontUnderline{L"ＭＳ Ｐゴシック", 12, SHIFTJIS_CHARSET, false, true};
+
+// The maker's links: no popup, red under the pointer; the popup font stays the dialog's.
+inline constexpr LinkSpec kMakerUrl{0 /* tpURL */, IDS_MAKER_URL, clRed, false, &kUiFont,
+                                    clWindowText};
+inline constexpr LinkSpec kMakerMail{1 /* tpMAIL */, IDS_MAKER_MAIL, clRed, false, &kUiFont,
+                                     clWindowText};
+
+// White on black; the labels size themselves to their text. Label1's text is the title.
+inline constexpr ControlLayout kAboutControls[] = {
+    {.id = IDC_LABEL1, .name = "Label1", .kind = ControlKind::Label, .parent = 0, .left = 8,
+     .top = 8, .width = 59, .height = 12, .font = &kUiFontBold, .fontColor = clWhite,
+     .color = clBlack},
+    {.id = IDC_LABEL2, .name = "Label2", .kind = ControlKind::Label, .parent = 0, .left = 8,
+     .top = 32, .width = 60, .height = 12, .textId = IDS_MAKER, .fontColor = clWhite,
+     .color = clBlack},
+    {.id = IDC_URL, .name = "L_URL", .kind = ControlKind::LinkLabel, .parent = 0, .left = 8,
+     .top = 48, .width = 104, .height = 12, .textId = IDS_MAKER_URL, .font = &kUiFontUnderline,
+     .fontColor = clWhite, .color = clBlack, .link = &kMakerUrl},
+    {.id = IDC_EMAIL, .name = "L_EMail", .kind = ControlKind::LinkLabel, .parent = 0, .left = 8,
+     .top = 64, .width = 108, .height = 12, .textId = IDS_MAKER_MAIL, .font = &kUiFontUnderline,
+     .fontColor = clWhite, .color = clBlack, .link = &kMakerMail},
+    {.id = IDC_IMAGE2, .name = "Image2", .kind = ControlKind::Image, .parent = 0, .left = 8,
+     .top = 88, .width = 200, .height = 40, .imageId = IDB_LOGO},
 };
 
 inline constexpr FormLayout kAbout{
@@ -41,7 +70,7 @@ inline constexpr FormLayout kAbout{
     clBlack,
     kUiFont,
     0,
-    {},
+    kAboutControls,
 };
 
 }  // namespace kestrova::layouts

@@ -17,6 +17,16 @@ struct FontSpec {
   bool underline = false;
 };
 
+// The settings of a hyperlink label (controls/URLLink.h) beyond its caption, font and colours.
+struct LinkSpec {
+  BYTE urlType;                   // TURLtype: 0 a web address, 1 a mail address
+  UINT linkId;                    // the link from the string table
+  TColor linkColor;               // the caption's colour while the pointer is over it
+  bool enableShowHint;            // whether a move over it shows the link in a popup
+  const FontSpec* hintFont;       // the popup's font
+  TColor hintFontColor;
+};
+
 enum class ControlKind { Panel, Edit, Button, ComboList, ListBox, Label, LinkLabel, Image };
 enum class Align { None, Top, Client };
 
@@ -32,6 +42,8 @@ struct ControlLayout {
   const FontSpec* font = nullptr;  // nullptr: the form's font
   TColor fontColor = clWindowText;
   TColor color = clBtnFace;
+  const LinkSpec* link = nullptr;  // hyperlink labels only
+  UINT imageId = 0;                // pictures: the bitmap resource
 };
 
 struct FormLayout {
@@ -43,6 +55,9 @@ struct FormLayout {
   FontSpec font;
   UINT iconId;  // 0 for none
   std::span<const ControlLayout> controls;
+  // The smallest client area the user can size the form to; 0 for no limit.
+  int minClientWidth = 0;
+  int minClientHeight = 0;
 
   const ControlLayout& Control(int id) const;
 };
