@@ -36,6 +36,16 @@ kestrova_start_wine() {
     echo "wine: initialising the prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1 </dev/null || true
   fi
+  # The Japanese UI faces, as IPA fonts (fonts-ipafont-gothic): proportional for "ＭＳ Ｐゴシック".
+  if [ ! -f "$WINEPREFIX/.kestrova-fonts" ]; then
+    local reg="$WINEPREFIX/kestrova-fonts.reg"
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+      '"ＭＳ Ｐゴシック"="IPAPGothic"' '"MS PGothic"="IPAPGothic"' \
+      '"ＭＳ ゴシック"="IPAGothic"' '"MS Gothic"="IPAGothic"' | iconv -f utf-8 -t utf-16 > "$reg"
+    timeout 60 wine regedit /S "$(winepath -w "$reg" 2>/dev/null || echo "Z:${reg//\//\\}")" \
+      </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.kestrova-fonts"
+  fi
   # Start Wine's own services now, detached from our pipes, so that no test waits for them.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
