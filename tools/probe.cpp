@@ -15,6 +15,8 @@
 //   screenshot OUT.bmp [main|about|root|main-client|about-client]
 //                                the screen rectangle of that window as a 24-bit BMP
 //   latency N                    N round trips of WM_NULL; p50=, p99=, max= in ms
+//   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
+//                                esc, space, alt+f4, down, up
 //
 // The main window is found by its class; --timeout (default 10000 ms) bounds every wait.
 // Output: one key=value line each, UTF-8. In values a backslash, CR, LF and tab are written as
@@ -386,6 +388,52 @@ void CmdAboutState() {
   }
 }
 
+// Real keyboard input (SendInput) to whichever window has the focus, one key chord a word:
+// "tab", "shift+tab", "enter", "esc", "space", "alt+f4", "down"; 60 ms between chords.
+void CmdKeys(const std::vector<std::wstring>& args) {
+  if (args.empty()) Fail("keys: no keys", 2);
+  struct Named {
+    const wchar_t* name;
+    WORD vk;
+  };
+  static const Named names[] = {{L"tab", VK_TAB},     {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE},
+                                {L"space", VK_SPACE}, {L"f4", VK_F4},        {L"down", VK_DOWN},
+                                {L"up", VK_UP},       {L"shift", VK_SHIFT},  {L"alt", VK_MENU}};
+  for (const std::wstring& chord : args) {
+    std::vector<WORD> keys;
+    std::size_t start = 0;
+    while (start <= chord.size()) {
+      std::size_t plus = chord.find(L'+', start);
+      std::wstring name = chord.substr(start, plus == std::wstring::npos ? std::wstring::npos : plus - start);
+      WORD vk = 0;
+      for (const Named& n : names)
+        if (name == n.name) vk = n.vk;
+      if (vk == 0) Fail("keys: unknown key '" + Utf8(name) + "'", 2);
+      keys.push_back(vk);
+      if (plus == std::wstring::npos) break;
+      start = plus + 1;
+    }
+    std::vector<INPUT> input;
+    for (WORD vk : keys) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      input.push_back(in);
+    }
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = *it;
+      in.ki.dwFlags = KEYEVENTF_KEYUP;
+      input.push_back(in);
+    }
+    if (SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)) != input.size())
+      Fail("keys: SendInput failed");
+    Sleep(60);
+  }
+  Put("sent", static_cast<long long>(args.size()));
+}
+
 int ParseInt(const std::wstring& s, const char* what) {
   wchar_t* end = nullptr;
   long v = std::wcstol(s.c_str(), &end, 0);
@@ -629,7 +677,7 @@ int Run(std::vector<std::wstring> args) {
       rest.push_back(a);
     }
   }
-  if (rest.empty()) Fail("usage: probe [--timeout=MS] [--hwnd=H] wait|state|about-state|click|post-close|move|minimize|restore|dialog|screenshot|latency ...", 2);
+  if (rest.empty()) Fail("usage: probe [--timeout=MS] [--hwnd=H] wait|state|about-state|click|post-close|move|minimize|restore|dialog|screenshot|latency|keys ...", 2);
   std::wstring cmd = rest[0];
   std::vector<std::wstring> params(rest.begin() + 1, rest.end());
   if (cmd == L"wait") CmdWait();
@@ -643,7 +691,7 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"dialog") CmdDialog(params);
   else if (cmd == L"screenshot") CmdScreenshot(params);
   else if (cmd == L"latency") CmdLatency(params);
-  else if (cmd == L"keys") Fail("keys: not available yet", 2);
+  else if (cmd == L"keys") CmdKeys(params);
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;
 }
