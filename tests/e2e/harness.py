@@ -21,8 +21,10 @@ import time
 from collections import namedtuple
 
 __all__ = [
-    "Control", "Kestrova", "ProbeError", "artifacts_dir", "control", "dpi", "env_path",
-    "fake_archiver", "parse_rect", "probe", "read_ini", "screenshot", "wait_until", "winpath",
+    "Control", "DragSource", "Kestrova", "ProbeError", "artifacts_dir", "client_origin",
+    "control", "dpi", "env_path", "fake_archiver", "list_items", "parse_rect", "probe",
+    "read_ini", "screenshot", "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_until",
+    "winpath",
 ]
 
 DEFAULT_PROBE_TIMEOUT_MS = 10000
@@ -41,6 +43,16 @@ def env_path(name):
 def fake_archiver():
     """Linux path of the stand-in archiver."""
     return env_path("FAKE_ARCHIVER")
+
+
+def sevenzip_win():
+    """Linux path of 7-Zip's Windows console program (7za.exe), an archiver Kestrova can run."""
+    return env_path("SEVENZIP_WIN")
+
+
+def sevenzip_linux():
+    """Linux path of 7-Zip's Linux console program, for looking into the archives made."""
+    return env_path("SEVENZIP_LINUX")
 
 
 def artifacts_dir():
@@ -351,4 +363,153 @@ class Kestrova:
         self._shutdown()
         if self.dir and not self.keep_dir:
             shutil.rmtree(self.dir, ignore_errors=True)
+        return False
+
+
+# ---- the result list and batches ------------------------------------------------------------
+
+DONE_CAPTION = "完了."
+
+
+def list_items(state):
+    """The result list's lines of a state, in order."""
+    return [state[f"list.item.{i}"] for i in range(int(state.get("list.count", "0")))]
+
+
+def wait_batch(count, timeout=30.0, interval=0.1):
+    """Waits until the list holds count lines and the caption says the batch is done; returns
+    that state. A batch ends with the caption "完了." after its last line."""
+    last = {}
+
+    def done():
+        nonlocal last
+        last = probe("state")
+        return last if (int(last.get("list.count", "-1")) == count
+                        and last.get("caption") == DONE_CAPTION) else None
+
+    try:
+        return wait_until(done, timeout=timeout, interval=interval,
+                          message=f"{count} result lines and the caption {DONE_CAPTION!r}")
+    except AssertionError as e:
+        raise AssertionError(f"{e}; last seen: caption {last.get('caption')!r}, "
+                             f"lines {list_items(last) if last else None}") from None
+
+
+def client_origin(state):
+    """Screen position of the main window's client area, from the window and client sizes of a
+    state (the frame is as wide on the left, right and bottom; the caption adds to the top)."""
+    x, y, w, h = parse_rect(state["window"])
+    cw, ch = parse_rect(state["client"])
+    border = (w - cw) // 2
+    return x + border, y + h - border - ch
+
+
+# ---- real desktop drops -----------------------------------------------------------------------
+
+class DragSource:
+    """tests/e2e/drag_source.py (GTK 3, system Python) as a drag source on the X display: a
+    small window offering paths as text/uri-list. drop() drags it with xdotool's pointer onto a
+    screen point, the way a user drags files from a file manager, and waits for the drag to end.
+
+        with DragSource(at=(10, 10)) as source:
+            source.drop([folder_a, folder_b], x, y)   # the lines the source wrote
+    """
+
+    PYTHON = "/usr/bin/python3"  # the one with python3-gi
+
+    def __init__(self, at=(10, 10), timeout=15.0):
+        self.at = at
+        self.timeout = timeout
+        self.proc = None
+        self.rect = None
+        self._lines = None
+        self._err = None
+
+    def __enter__(self):
+        import queue
+        import threading
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "drag_source.py")
+        self._err = tempfile.TemporaryFile()  # GTK's warnings, kept for a failure's message
+        self.proc = subprocess.Popen([self.PYTHON, script, "--at", f"{self.at[0]},{self.at[1]}"],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=self._err, env=dict(os.environ))
+        self._lines = queue.Queue()
+
+        def read():
+            for raw in self.proc.stdout:
+                self._lines.put(raw.decode("utf-8", "replace").strip())
+            self._lines.put(None)
+
+        threading.Thread(target=read, daemon=True).start()
+        try:
+            line = self._expect("ready")
+            self.rect = parse_rect(line.split(" ", 1)[1])
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _next(self, deadline):
+        import queue
+        left = deadline - time.monotonic()
+        try:
+            line = self._lines.get(timeout=max(left, 0.01))
+        except queue.Empty:
+            raise AssertionError(f"drag source: no answer within {self.timeout} s") from None
+        if line is None:
+            self._err.seek(0)
+            err = self._err.read().decode("utf-8", "replace")
+            raise AssertionError(f"drag source ended (exit code {self.proc.wait(5)}): {err}")
+        return line
+
+    def _expect(self, word):
+        deadline = time.monotonic() + self.timeout
+        while True:
+            line = self._next(deadline)
+            if line.split(" ", 1)[0] == word:
+                return line
+
+    def offer(self, paths):
+        import json
+        self.proc.stdin.write((json.dumps([os.path.abspath(p) for p in paths]) + "\n").encode())
+        self.proc.stdin.flush()
+        self._expect("offer")
+
+    def drop(self, paths, x, y):
+        """Offers paths, drags from the source's centre to the screen point (x, y) and releases
+        the button there; returns the source's lines up to the drag's end ("sent N" when the
+        target took the data, "failed ..." when it did not)."""
+        self.offer(paths)
+        sx = self.rect[0] + self.rect[2] // 2
+        sy = self.rect[1] + self.rect[3] // 2
+        # A drag needs the button held through a few moves with short pauses; one jump to the
+        # target is not taken as a drag.
+        steps = [(sx + 10, sy + 10), ((sx + x) // 2, (sy + y) // 2), (x - 5, y - 5), (x, y)]
+        cmd = ["xdotool", "mousemove", str(sx), str(sy), "sleep", "0.05", "mousedown", "1"]
+        for px, py in steps:
+            cmd += ["sleep", "0.05", "mousemove", str(px), str(py)]
+        cmd += ["sleep", "0.05", "mouseup", "1"]
+        subprocess.run(cmd, check=True, stdin=subprocess.DEVNULL, timeout=30)
+        deadline = time.monotonic() + self.timeout
+        lines = []
+        while True:
+            line = self._next(deadline)
+            lines.append(line)
+            if line == "end":
+                return lines
+
+    def __exit__(self, exc_type, exc, tb):
+        if self.proc is None:
+            return False
+        try:
+            self.proc.stdin.close()
+        except OSError:
+            pass
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait(5)
+        self.proc.stdout.close()
+        self._err.close()
         return False

@@ -1,0 +1,435 @@
+#!/usr/bin/env python3
+"""Archive jobs end to end: folders given on the command line or dropped from the desktop are
+archived one run of the archiver each, in order, with one result line each; the locate dialog on
+first start and its cancelling; a settings file that cannot be written.
+
+The archivers are the real 7-Zip console program (7za.exe) and the stand-in fakerar.exe, which
+logs each command line it gets to %FAKE_ARCHIVER_LOG%.
+"""
+
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness  # noqa: E402
+from harness import (DragSource, Kestrova, client_origin, control, list_items, probe,  # noqa: E402
+                     screenshot, wait_batch, wait_until, winpath)
+
+IDC_LIST = 1005
+
+TITLE = "Kestrova 080525"
+LOCATE_TITLE = "WinRAR.exeを指定して下さい"
+BUSY = "[圧縮中] "
+OK, NG = "[OK] ", "[NG] "
+DEFAULT_PROFILES = ["a -r -ep1 -m0 -rr3p", "a -r -ep1 -m5 -rr3p", "", "", ""]
+SETTINGS_KEYS = ["MainX", "MainY", "MainW", "MainH", "FileExt", "WinRARPath", "WinRARCommandLine",
+                 "WinRARCommandLine2", "WinRARCommandLine3", "WinRARCommandLine4",
+                 "WinRARCommandLine5"]
+
+# Folder contents: relative path -> bytes, or None for an (empty) folder. 表 and ソ end in the
+# byte 0x5C in Shift_JIS, the code of a backslash.
+TREES = {
+    "My Folder": {"top.txt": b"top\r\n", "sub/deep/d.txt": b"deep " * 40, "sub/s.bin": bytes(range(256)),
+                  "empty": None},
+    "写真": {"旅行/夏.txt": "夏の海".encode("utf-8"), "a.txt": b"a"},
+    "表": {"表/ソ.txt": b"so", "x.txt": b"x" * 1000},
+}
+
+
+def make_tree(root, name, tree):
+    folder = os.path.join(root, name)
+    os.makedirs(folder)
+    for rel, data in tree.items():
+        path = os.path.join(folder, *rel.split("/"))
+        if data is None:
+            os.makedirs(path, exist_ok=True)
+        else:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+    return folder
+
+
+def make_file(root, name, data=b"not a folder\r\n"):
+    path = os.path.join(root, name)
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def tree_of(folder):
+    """relative path -> bytes (None for a folder) of everything below folder."""
+    found = {}
+    for here, dirs, files in os.walk(folder):
+        for d in dirs:
+            found[os.path.relpath(os.path.join(here, d), folder).replace(os.sep, "/")] = None
+        for f in files:
+            path = os.path.join(here, f)
+            with open(path, "rb") as fh:
+                found[os.path.relpath(path, folder).replace(os.sep, "/")] = fh.read()
+    return found
+
+
+def sevenzip(*args):
+    """The Linux 7-Zip console program; returns (exit code, output)."""
+    result = subprocess.run([harness.sevenzip_linux(), *args], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60,
+                            env=dict(os.environ, LC_ALL="ja_JP.UTF-8"))
+    return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def archive_paths(archive):
+    """The paths stored in a 7z archive, as its technical listing gives them."""
+    code, out = sevenzip("l", "-slt", archive)
+    if code != 0:
+        raise AssertionError(f"7za l {archive} failed ({code}):\n{out}")
+    entries = out.split("----------", 1)[1]
+    return sorted(m.group(1) for m in re.finditer(r"^Path = (.*)$", entries, re.M))
+
+
+def log_lines(path):
+    """The stand-in archiver's log: one command line (code page 932) per run."""
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as f:
+        return f.read().decode("cp932").splitlines()
+
+
+def command_line(archiver, profile, folder, ext):
+    """The command line Kestrova gives the archiver for one folder."""
+    return f'"{winpath(archiver)}" {profile} "{winpath(folder)}{ext}" "{winpath(folder)}\\*"'
+
+
+def settings_of(text):
+    """[Main]'s key=value lines of a settings text as a list of (key, value), in file order."""
+    lines = text.replace("\r\n", "\n").split("\n")
+    assert lines[0] == "[Main]", f"settings start with {lines[0]!r}"
+    pairs = []
+    for line in lines[1:]:
+        if line:
+            key, sep, value = line.partition("=")
+            assert sep, f"not a key=value line: {line!r}"
+            pairs.append((key, value))
+    return pairs
+
+
+def read_bmp(path):
+    """A 24-bit BMP as (width, height, rows), rows top first, each as bytes (B, G, R per pixel)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height = struct.unpack_from("<ii", data, 18)
+    assert struct.unpack_from("<H", data, 28)[0] == 24, path
+    stride = (width * 3 + 3) & ~3
+    rows = [data[offset + r * stride: offset + r * stride + width * 3] for r in range(abs(height))]
+    if height > 0:
+        rows.reverse()
+    return width, abs(height), rows
+
+
+def crop(rows, rect):
+    x, y, w, h = rect
+    return [row[x * 3:(x + w) * 3] for row in rows[y:y + h]]
+
+
+def client_shot(path, check=True):
+    """The main window's client area now, as BMP rows; None when the probe got none."""
+    values = probe("screenshot", winpath(path), "main-client", timeout_ms=2000, check=check)
+    if "rect" not in values or not os.path.exists(path):
+        return None
+    return read_bmp(path)[2]
+
+
+def save_png(rows, name):
+    """Rows of a picture (B, G, R) as ARTIFACTS_DIR/<name>.png (or .ppm without ImageMagick)."""
+    h, w = len(rows), len(rows[0]) // 3
+    ppm = os.path.join(harness.artifacts_dir(), f"{name}.ppm")
+    with open(ppm, "wb") as f:
+        f.write(f"P6 {w} {h} 255\n".encode())
+        for row in rows:
+            f.write(bytes(b for i in range(0, len(row), 3) for b in (row[i + 2], row[i + 1], row[i])))
+    if shutil.which("convert"):
+        png = ppm[:-4] + ".png"
+        subprocess.run(["convert", ppm, png], check=True, stdin=subprocess.DEVNULL)
+        os.remove(ppm)
+        return png
+    return ppm
+
+
+def shown_and_loaded():
+    """The state once the window is shown (its settings are loaded then), else None."""
+    state = probe("state")
+    return state if state.get("visible") == "1" else None
+
+
+class Workspace(unittest.TestCase):
+    """Each test gets a fresh folder for its data and the stand-in archiver's log."""
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="kestrova-job-")
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
+        self.log = os.path.join(self.root, "fakerar.log")
+        self.env = {"FAKE_ARCHIVER_LOG": self.log}
+
+    def fake_settings(self, *profiles, ext=".rar", archiver=None):
+        archiver = harness.fake_archiver() if archiver is None else archiver
+        text = f"[Main]\nWinRARPath={winpath(archiver)}\nFileExt={ext}\n"
+        for i, profile in enumerate(profiles):
+            text += f"WinRARCommandLine{'' if i == 0 else i + 1}={profile}\n"
+        return text
+
+
+class CommandLineBatchTest(Workspace):
+    def test_folders_on_the_command_line_are_archived_by_7zip(self):
+        folders = [make_tree(self.root, name, tree) for name, tree in TREES.items()]
+        plain = make_file(self.root, "notes.txt")
+        args = [folders[0], plain, folders[1], folders[2]]
+        ini = self.fake_settings("a -r -mx=0", ext=".7z", archiver=harness.sevenzip_win())
+        with Kestrova(*args, ini=ini) as app:
+            state = wait_batch(len(folders), timeout=60)
+            # One line per folder, in the order given; the plain file is skipped silently.
+            self.assertEqual(list_items(state), [OK + name for name in TREES])
+            self.assertEqual(state["ext"], ".7z")
+            time.sleep(0.3)  # let it paint
+            shot = screenshot("main_after_batch", "main-client")
+            self.assertEqual(app.close(), 0)
+        self.assertTrue(os.path.exists(shot))
+        self.assertFalse(os.path.exists(plain + ".7z"), "an archive for the plain file")
+        for folder, name in zip(folders, TREES):
+            with self.subTest(folder=name):
+                archive = folder + ".7z"
+                self.assertTrue(os.path.isfile(archive), f"{archive} missing")
+                code, out = sevenzip("t", archive)
+                self.assertEqual(code, 0, out)
+                # The folder's contents with paths relative to it, not the folder itself.
+                self.assertEqual(archive_paths(archive), sorted(tree_of(folder)))
+                unpacked = os.path.join(self.root, "unpacked", name)
+                code, out = sevenzip("x", f"-o{unpacked}", archive)
+                self.assertEqual(code, 0, out)
+                self.assertEqual(tree_of(unpacked), tree_of(folder))
+
+    # Runs that fail: the line says [NG] whatever the reason, and the next run still happens.
+    FAILURES = [
+        # (what the row protects, archiver (None: the stand-in), profile, ext, runs logged)
+        ("7-Zip rejects WinRAR's switches and exits non-zero", "7za", "a -r -ep1 -m0 -rr3p",
+         ".7z", None),
+        ("exit code 1", None, "a --exit=1", ".rar", 1),
+        ("exit code 256, zero in its low byte", None, "a --exit=256", ".rar", 1),
+        ("exit code 259, the value of STILL_ACTIVE", None, "a --exit=259", ".rar", 1),
+        ("the archiver crashes", None, "a --crash", ".rar", 1),
+        ("the archiver cannot be started", "missing", "a", ".rar", 0),
+    ]
+
+    def test_failed_runs_are_reported_ng(self):
+        for what, archiver, profile, ext, runs in self.FAILURES:
+            with self.subTest(what):
+                case = tempfile.mkdtemp(dir=self.root)
+                trip = make_tree(case, "Trip", {"t.txt": b"t"})
+                after = make_tree(case, "写真", {"p.txt": b"p"})
+                if archiver == "7za":
+                    archiver = harness.sevenzip_win()
+                elif archiver == "missing":
+                    archiver = os.path.join(case, "no such folder", "WinRAR.exe")
+                if os.path.exists(self.log):
+                    os.remove(self.log)
+                with Kestrova(trip, after, ini=self.fake_settings(profile, ext=ext, archiver=archiver),
+                              env=self.env) as app:
+                    state = wait_batch(2, timeout=20)
+                    self.assertEqual(list_items(state), [NG + "Trip", NG + "写真"])
+                    self.assertEqual(app.close(), 0)
+                if runs is not None:
+                    self.assertEqual(len(log_lines(self.log)), 2 * runs, log_lines(self.log))
+                if archiver == harness.sevenzip_win():
+                    # No archive, or none that holds up.
+                    if os.path.exists(trip + ext):
+                        self.assertNotEqual(sevenzip("t", trip + ext)[0], 0)
+
+    def test_an_empty_profile_refuses_the_batch(self):
+        trip = make_tree(self.root, "Trip", {"t.txt": b"t"})
+        with Kestrova(trip, ini=self.fake_settings(""), env=self.env) as app:
+            box = probe("dialog", timeout_ms=20000)
+            self.assertEqual(box["caption"], "エラー")
+            self.assertEqual(box["text"], "選択されているプロファイルは空です")
+            self.assertEqual(probe("dialog", "--press", "ok")["closed"], "1")
+            state = wait_until(shown_and_loaded, message="the main window")
+            self.assertEqual(state["caption"], TITLE)
+            self.assertEqual(list_items(state), [])
+            self.assertEqual(state["enabled"], "1")
+            self.assertEqual(app.close(), 0)
+        self.assertEqual(log_lines(self.log), [], "the archiver ran")
+        self.assertFalse(os.path.exists(trip + ".rar"))
+
+
+class SettingsTest(Workspace):
+    def check_settings(self, text, archiver_path):
+        pairs = settings_of(text)
+        keys = [k for k, _ in pairs]
+        self.assertEqual(sorted(keys), sorted(SETTINGS_KEYS), text)
+        values = dict(pairs)
+        for key in ("MainX", "MainY", "MainW", "MainH"):
+            self.assertRegex(values[key], r"^-?\d+$", key)
+        self.assertEqual(values["FileExt"], ".rar")
+        self.assertEqual(values["WinRARPath"], archiver_path)
+        self.assertEqual([values[k] for k in SETTINGS_KEYS[6:]], DEFAULT_PROFILES)
+        # An empty profile is written as "Key=", not left out.
+        lines = text.replace("\r\n", "\n").split("\n")
+        for key in SETTINGS_KEYS[8:]:
+            self.assertIn(f"{key}=", lines)
+
+    def test_first_start_asks_for_the_archiver_and_uses_it(self):
+        trip = make_tree(self.root, "Trip", {"t.txt": b"t"})
+        fake = harness.fake_archiver()
+        with Kestrova(trip, wait=False, env=self.env) as app:
+            dialog = probe("dialog", timeout_ms=30000)
+            self.assertEqual(dialog["caption"], LOCATE_TITLE)
+            self.assertEqual(probe("dialog", "--file", winpath(fake))["closed"], "1")
+            app.wait_ready()
+            # The command-line folder is archived with the archiver just chosen.
+            state = wait_batch(1)
+            self.assertEqual(list_items(state), [OK + "Trip"])
+            self.assertEqual(state["ext"], ".rar")
+            self.assertEqual([state[f"profile.item.{i}"] for i in range(int(state["profile.count"]))],
+                             DEFAULT_PROFILES)
+            self.assertEqual(state["profile.sel"], "0")
+            self.assertEqual(app.close(), 0)
+            self.assertEqual(log_lines(self.log), [command_line(fake, DEFAULT_PROFILES[0], trip, ".rar")])
+            self.check_settings(app.read_ini(), winpath(fake))
+
+    def test_cancelling_the_locate_dialog_ends_after_the_batch(self):
+        a = make_tree(self.root, "My Folder", {"t.txt": b"t"})
+        b = make_tree(self.root, "表", {"t.txt": b"t"})
+        # The list is painted as each next argument is taken up; the plain file at the end gets
+        # the second line painted before the program ends.
+        args = [a, b, make_file(self.root, "notes.txt")]
+
+        # What the two [NG] lines look like: the same batch with an archiver that is not there.
+        missing = os.path.join(self.root, "missing", "WinRAR.exe")
+        with Kestrova(*args, ini=f"[Main]\nWinRARPath={winpath(missing)}\n") as app:
+            state = wait_batch(2)
+            self.assertEqual(list_items(state), [NG + "My Folder", NG + "表"])
+            list_rect = control(state, IDC_LIST)[1:5]
+            time.sleep(0.3)
+            expected = crop(client_shot(os.path.join(self.root, "expected.bmp")), list_rect)
+            self.assertEqual(app.close(), 0)
+
+        with Kestrova(*args, wait=False, keep_dir=True) as app:
+            self.addCleanup(shutil.rmtree, app.dir, ignore_errors=True)
+            self.assertEqual(probe("dialog", timeout_ms=30000)["caption"], LOCATE_TITLE)
+            probe("dialog", "--press", "cancel")
+            # It ends by itself; until then its window shows the batch's lines.
+            seen = None
+            frame = os.path.join(self.root, "frame.bmp")
+            deadline = time.monotonic() + 30
+            while app.running() and time.monotonic() < deadline:
+                rows = client_shot(frame, check=False)
+                if rows and seen is None and crop(rows, list_rect) == expected:
+                    seen = rows
+            code = app.wait_exit(max(deadline - time.monotonic(), 1))
+            self.assertEqual(code, 0, "did not end by itself with exit code 0")
+            self.assertIsNotNone(seen, "the window never showed the lines [NG] My Folder, [NG] 表")
+            save_png(seen, "main_after_cancel")
+            text = app.read_ini()
+        self.check_settings(text, "")
+
+        # The next start asks again.
+        with Kestrova(ini=text, wait=False) as app:
+            self.assertEqual(probe("dialog", timeout_ms=30000)["caption"], LOCATE_TITLE)
+            probe("dialog", "--press", "cancel")
+            self.assertEqual(app.wait_exit(30), 0)
+            self.assertIn("\r\nWinRARPath=\r\n", app.read_ini())
+
+    def test_a_refused_write_keeps_the_window_open(self):
+        ini = self.fake_settings("a", ext=".zip")
+        with Kestrova(ini=ini) as app:
+            wait_until(lambda: (lambda s: s and s.get("ext") == ".zip")(shown_and_loaded()),
+                       message="the settings to be loaded")
+            os.remove(app.ini_path)
+            os.mkdir(app.ini_path)
+            probe("post-close")
+            box = probe("dialog")
+            self.assertEqual(box["text"], f"{winpath(app.ini_path)} に書き込めません.")
+            self.assertEqual(probe("dialog", "--press", "ok")["closed"], "1")
+            time.sleep(0.5)
+            self.assertTrue(app.running(), "the program ended after the refused write")
+            state = probe("state")
+            self.assertEqual((state["visible"], state["enabled"]), ("1", "1"))
+            self.assertEqual(state["active"], "TKSTV_MAIN")
+
+            os.rmdir(app.ini_path)
+            self.assertEqual(app.close(), 0)
+            values = dict(settings_of(app.read_ini()))
+            self.assertEqual(values["FileExt"], ".zip")
+            self.assertEqual(values["WinRARPath"], winpath(harness.fake_archiver()))
+            self.assertEqual(values["WinRARCommandLine"], "a")
+
+
+class DropTest(Workspace):
+    """Real drops: a GTK drag source on the X display, dragged with the pointer onto the list."""
+
+    def list_point(self, state):
+        x, y = client_origin(state)
+        lst = control(state, IDC_LIST)
+        return x + lst.x + lst.w // 2, y + lst.y + lst.h // 2
+
+    def test_dropped_folders_are_archived_in_drop_order(self):
+        a = make_tree(self.root, "My Folder", {"t.txt": b"t"})
+        b = make_tree(self.root, "表", {"t.txt": b"t"})
+        c = make_tree(self.root, "写真", {"t.txt": b"t"})
+        plain = make_file(self.root, "notes.txt")
+        fake = harness.fake_archiver()
+        with Kestrova(ini=self.fake_settings("a"), env=self.env) as app, DragSource() as source:
+            point = self.list_point(wait_until(shown_and_loaded, message="the main window"))
+            self.assertIn("sent 3", source.drop([b, plain, a], *point))
+            state = wait_batch(2)
+            self.assertEqual(list_items(state), [OK + "表", OK + "My Folder"])
+            self.assertEqual(log_lines(self.log),
+                             [command_line(fake, "a", b, ".rar"), command_line(fake, "a", a, ".rar")])
+
+            # A new drop after the batch starts a new list.
+            self.assertIn("sent 1", source.drop([c], *point))
+            state = wait_batch(1)
+            self.assertEqual(list_items(state), [OK + "写真"])
+            self.assertEqual(len(log_lines(self.log)), 3)
+            self.assertEqual(app.close(), 0)
+
+    def test_a_drop_during_a_run_joins_the_batch(self):
+        a = make_tree(self.root, "Spring Trip", {"t.txt": b"t"})
+        b = make_tree(self.root, "旅行", {"t.txt": b"t"})
+        profile = "a --delay=2500 --write"
+        fake = harness.fake_archiver()
+        with Kestrova(ini=self.fake_settings(profile), env=self.env) as app, DragSource() as source:
+            point = self.list_point(wait_until(shown_and_loaded, message="the main window"))
+            self.assertIn("sent 1", source.drop([a], *point))
+            wait_until(lambda: probe("state")["caption"] == BUSY + "Spring Trip", timeout=10,
+                       interval=0.05, message="the first run")
+            self.assertIn("sent 1", source.drop([b], *point))
+            state = probe("state")
+            # Queued: the first run goes on, the list is kept, nothing else started.
+            self.assertEqual(state["caption"], BUSY + "Spring Trip")
+            self.assertEqual(list_items(state), [])
+            self.assertEqual(len(log_lines(self.log)), 1)
+
+            # The second run starts only after the first has ended (written its archive).
+            second = wait_until(lambda: len(log_lines(self.log)) >= 2 and log_lines(self.log),
+                                timeout=20, interval=0.02, message="the second run")
+            first_done = os.path.exists(a + ".rar")
+            self.assertTrue(first_done, "the second run started while the first was running")
+            state = wait_batch(2, timeout=20)
+            self.assertEqual(list_items(state), [OK + "Spring Trip", OK + "旅行"])
+            self.assertEqual(second, [command_line(fake, profile, a, ".rar"),
+                                      command_line(fake, profile, b, ".rar")])
+            self.assertEqual(len(log_lines(self.log)), 2)
+            self.assertTrue(os.path.exists(b + ".rar"))
+            self.assertEqual(app.close(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
