@@ -146,7 +146,11 @@ void TKSTV_MAIN::LoadSettings() {
     if (length > 0 && length < MAX_PATH) {
       programFiles.resize(length);
       std::string usual = programFiles + "\\WinRAR";
-      if (GetItemKind(usual) == ikFolder) OpenDialog.InitialDir = usual;
+      // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
+      // crashes on one): such a folder is not offered.
+      if (usual.size() + 2 < MAX_PATH && GetItemKind(usual) == ikFolder) {
+        OpenDialog.InitialDir = usual;
+      }
     }
     if (OpenDialog.Execute(Handle())) {
       WinRARPath = OpenDialog.FileName;

@@ -1,5 +1,7 @@
 #include "toolkit/IniFile.h"
 
+#include <cstring>
+
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 #include "toolkit/TextRules.h"
@@ -10,10 +12,13 @@ namespace kestrova {
 std::string TIniFile::ReadString(const char* section, const char* key,
                                  std::string_view defaultValue) const {
   std::string fallback(defaultValue);
-  char buffer[kReadBufferSize];
+  // Zeroed, and the text taken up to its terminator: when a cut value's last character does
+  // not fit whole, the count returned also covers a byte that was never written.
+  char buffer[kReadBufferSize] = {};
   DWORD length = GetPrivateProfileStringA(section, key, fallback.c_str(), buffer,
                                           kReadBufferSize, fileName_.c_str());
-  return std::string(buffer, length < kReadBufferSize ? length : kReadBufferSize - 1);
+  const std::size_t kept = length < kReadBufferSize ? length : kReadBufferSize - 1;
+  return std::string(buffer, strnlen(buffer, kept));
 }
 
 int TIniFile::ReadInteger(const char* section, const char* key, int defaultValue) const {
