@@ -1,0 +1,571 @@
+#!/usr/bin/env python3
+"""Faults, one table row each, against the real Kestrova.exe: broken and odd settings files,
+archivers that are missing, wrong or misbehaving, and batch items at the edges of what paths
+can be. Each row says what the user sees; after every run these hold as well:
+
+  * every folder of the batch has exactly one result line, in the order given;
+  * the stand-in archiver ran exactly for those folders, in order, with the exact command line
+    (its log), and never for a skipped item;
+  * once closed, the settings file beside the exe parses and holds all eleven keys.
+
+Rows whose settings agree share one program run (their items form one batch), so that the
+suite stays quick; a row that needs the program to itself gets its own run.
+"""
+
+import contextlib
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from dataclasses import dataclass, field
+from typing import Callable, List, Optional
+from unittest import mock
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness  # noqa: E402
+from harness import Kestrova, probe, wait_until, winpath  # noqa: E402
+
+OK, NG = "[OK] ", "[NG] "
+BUSY, DONE = "[圧縮中] ", "完了."
+TITLE = "Kestrova 080525"
+LOCATE_TITLE = "WinRAR.exeを指定して下さい"
+CANNOT_WRITE = "{} に書き込めません."
+
+KEYS = ["MainX", "MainY", "MainW", "MainH", "FileExt", "WinRARPath", "WinRARCommandLine",
+        "WinRARCommandLine2", "WinRARCommandLine3", "WinRARCommandLine4", "WinRARCommandLine5"]
+PROFILE = "a -r -ep1 -m0 -rr3p"
+DEFAULTS = {"MainX": "300", "MainY": "300", "MainW": "288", "MainH": "300", "FileExt": ".rar",
+            "WinRARPath": "", "WinRARCommandLine": PROFILE,
+            "WinRARCommandLine2": "a -r -ep1 -m5 -rr3p", "WinRARCommandLine3": "",
+            "WinRARCommandLine4": "", "WinRARCommandLine5": ""}
+DEFAULT_WINDOW = "300,300,288,300"  # left, top, width, height at 96 DPI
+
+
+def fake():
+    """The stand-in archiver as the program is told it."""
+    return winpath(harness.fake_archiver())
+
+
+def settings(**values):
+    """A settings text: [Main] with the given keys, WinRARPath the stand-in archiver unless
+    given."""
+    values.setdefault("WinRARPath", fake())
+    return "[Main]\n" + "".join(f"{k}={v}\n" for k, v in values.items())
+
+
+def parse_settings(data):
+    """The keys of [Main] in a settings file, as the profile services read it: lines split at
+    CR or LF, "[name]" starts a section, the first "key=value" of a key counts, keys compare
+    without case and blanks around keys and values are dropped. Values are code page 932."""
+    main, current = {}, None
+    for raw in re.split(rb"\r\n|\r|\n", data):
+        line = raw.strip(b" \t")
+        if line.startswith(b"[") and b"]" in line:
+            current = line[1:line.index(b"]")].strip().lower()
+            continue
+        if current == b"main" and b"=" in line:
+            key, value = line.split(b"=", 1)
+            main.setdefault(key.strip().lower(), value.strip(b" \t"))
+    return {k: main[k.lower().encode()].decode("cp932") for k in KEYS if k.lower().encode() in main}
+
+
+def deep_path(base, length, last="e"):
+    """base (a Linux folder path) followed by folders of at most 100 characters, so that the
+    Windows path of the result has exactly length characters."""
+    path = base.rstrip("/")
+    while length - len(winpath(path)) > 101:
+        path += "/" + "d" * 100
+    rest = length - len(winpath(path)) - 1
+    assert rest >= 1, (base, length)
+    return path + "/" + last * rest
+
+
+# ---- the table ------------------------------------------------------------------------------
+
+@dataclass
+class Item:
+    """One batch argument: made in the run's folder by make(work) (which returns the argument,
+    a Windows path) and expected to give the line result + name, or no line (result None).
+    A name of None stands for the argument's last part."""
+    make: Callable[[str], str]
+    result: Optional[str]  # OK, NG or None (skipped)
+    name: Optional[str] = ""
+
+
+def folder(*parts, result=OK):
+    """A folder work/parts...; its line names the last part."""
+    def make(work):
+        path = os.path.join(work, *parts)
+        os.makedirs(path, exist_ok=True)
+        return winpath(path)
+    return Item(make, result, parts[-1])
+
+
+def file_item(name, data=b"text"):
+    def make(work):
+        with open(os.path.join(work, name), "wb") as f:
+            f.write(data)
+        return winpath(os.path.join(work, name))
+    return Item(make, None)
+
+
+def missing_item(name):
+    return Item(lambda work: winpath(os.path.join(work, name)), None)
+
+
+def trailing_separator_item(name):
+    """A folder named with a separator at its end: its name is empty."""
+    def make(work):
+        os.makedirs(os.path.join(work, name), exist_ok=True)
+        return winpath(os.path.join(work, name)) + "\\"
+    return Item(make, OK, "")
+
+
+def drive_root_item():
+    # The C: drive of the Wine prefix: the stand-in archiver never reads what it is given.
+    return Item(lambda work: "C:\\", OK, "")
+
+
+def long_folder_item(length):
+    def make(work):
+        path = deep_path(work + "/long", length, last="L")
+        os.makedirs(path, exist_ok=True)
+        assert len(winpath(path)) == length
+        return winpath(path)
+    return Item(make, OK, None)
+
+
+@dataclass
+class Row:
+    name: str
+    sees: str                      # what the user sees, for the reader of a failure
+    ini: object = None             # text, bytes, a callable giving either, or None (no file)
+    items: List[Item] = field(default_factory=list)
+    runs: bool = True              # whether the archiver starts for each folder
+    profile: str = PROFILE         # the profile the jobs get
+    ext: str = ".rar"
+    locate: Optional[str] = None   # "answer" (with the stand-in) or "cancel"
+    saved: dict = field(default_factory=dict)  # expected saved values besides the defaults
+    window: str = DEFAULT_WINDOW
+    group: Optional[str] = None    # rows of one group share a run
+    during: Optional[Callable] = None  # (test, app, run) -> None, while the program runs
+    close: Optional[Callable] = None   # (test, app, run) -> None, instead of a plain close
+    saves: bool = True             # whether the settings can be saved at all
+
+
+# ---- row helpers ----------------------------------------------------------------------------
+
+def garbage(seed, size):
+    """Random bytes, heavy in zeros, line ends and Shift_JIS lead bytes; the first is a lead
+    byte, so that the file never starts with a byte order mark."""
+    rnd = random.Random(seed)
+    pool = list(range(256)) + [0] * 20 + [0x81, 0x9F, 0xE0, 0xFC] * 10 + [0x0A, 0x0D] * 8
+    return bytes([0x95]) + bytes(rnd.choice(pool) for _ in range(size - 1))
+
+
+def check_latency_while_busy(test, app, run):
+    """While the 2 s job runs the caption shows it, the window is disabled and it still
+    answers at once."""
+    started = time.monotonic()
+
+    def busy():
+        state = probe("state")
+        return state if state["caption"] == BUSY + "A" else None
+    state = wait_until(busy, timeout=10, interval=0.02, message="the busy caption")
+    test.assertEqual(state["enabled"], "0", "the window is disabled while the job runs")
+    latency = probe("latency", 200)
+    after = probe("state")
+    test.assertEqual(after["caption"], BUSY + "A", "latency was measured during the job")
+    test.assertEqual(latency["timeouts"], "0")
+    test.assertLess(float(latency["p99"]), 50.0, f"round trips during the job: {latency}")
+    run.notes.append(f"latency during the job: p50 {latency['p50']} ms, p99 {latency['p99']} "
+                     f"ms, max {latency['max']} ms")
+    wait_until(lambda: probe("state")["caption"] == DONE, timeout=15, message="the job's end")
+    test.assertGreaterEqual(time.monotonic() - started, 1.5, "the job waited for the archiver")
+
+
+def refuse_then_retry_write(test, app, run):
+    """The settings file is a folder when the program closes: an error box names the file and
+    the window stays; once it is a file again, closing saves and ends the program."""
+    os.remove(app.ini_path)
+    os.mkdir(app.ini_path)
+    probe("post-close", "main")
+    box = probe("dialog")
+    test.assertEqual(box["caption"], TITLE)
+    test.assertEqual(box["text"], CANNOT_WRITE.format(winpath(app.ini_path)))
+    test.assertEqual(probe("dialog", "--press", "ok")["closed"], "1")
+    time.sleep(0.3)
+    test.assertTrue(app.running(), "the program ended although its settings were not saved")
+    state = probe("state")
+    test.assertEqual(state["visible"], "1")
+    test.assertEqual(state["enabled"], "1")
+    os.rmdir(app.ini_path)
+    open(app.ini_path, "wb").close()
+    test.assertEqual(app.close(), 0)
+    test.assertFalse(app.killed)
+
+
+def cancel_ends(test, app, run):
+    """Cancel in the locate dialog closes the window and ends the program by itself."""
+    code = app.wait_exit(15)
+    test.assertIsNotNone(code, "the program did not end after Cancel")
+    test.assertEqual(code, 0)
+
+
+NEAREST_PROFILE = "a " + "-n" * 1049  # 2100 bytes: 2047 are kept
+NEAREST_EXT = "." + "x" * 2046
+
+
+def nearest_folder_item():
+    def make(work):
+        path = deep_path(work + "/near", 2000, last="N")
+        os.makedirs(path, exist_ok=True)
+        return winpath(path)
+    return Item(make, OK, None)
+
+
+ROWS = [
+    # -- the settings file
+    Row("missing settings file",
+        "the locate dialog opens; once answered, the batch runs with the chosen archiver",
+        ini=None, items=[folder("A")], locate="answer"),
+    Row("WinRARPath empty, then answered",
+        "the locate dialog opens; the other keys of the file still apply",
+        ini=lambda: settings(WinRARPath="", FileExt=".7z", WinRARCommandLine="a --exit=0"),
+        items=[folder("A")], locate="answer", profile="a --exit=0", ext=".7z",
+        saved={"FileExt": ".7z", "WinRARCommandLine": "a --exit=0"}),
+    Row("locate dialog cancelled",
+        "the program ends by itself; nothing is archived; the settings are saved",
+        ini=None, items=[folder("A", result=None)], locate="cancel", runs=False,
+        close=cancel_ends),
+    Row("settings file of binary garbage",
+        "as if there were none: the locate dialog opens, defaults everywhere",
+        ini=garbage(20080525, 4096), items=[folder("A")], locate="answer"),
+    Row("garbage around a valid section",
+        "the section's values apply; the garbage is left alone",
+        ini=lambda: garbage(525, 2048) + b"\r\n" + settings(FileExt=".zip").encode("cp932")
+        .replace(b"\n", b"\r\n") + garbage(2008, 2048),
+        items=[folder("A")], ext=".zip", saved={"FileExt": ".zip"}),
+    Row("a 1 MB line",
+        "a 1 MB line without a value and a 1 MB value are read past; the value keeps 2047 bytes",
+        ini=lambda: ("[Main]\n" + "z" * (1 << 20) + "\nWinRARCommandLine2=" + "y" * (1 << 20)
+                     + f"\nWinRARPath={fake()}\nFileExt=.cab\n"),
+        items=[folder("A")], ext=".cab",
+        saved={"FileExt": ".cab", "WinRARCommandLine2": "y" * 2047}),
+    Row("a key with a 3000-character value",
+        "the archiver gets the value's first 2047 bytes as the profile",
+        ini=lambda: settings(WinRARCommandLine="a --exit=0 -" + "q" * 2988),
+        items=[folder("A")], profile=("a --exit=0 -" + "q" * 2988)[:2047],
+        saved={"WinRARCommandLine": ("a --exit=0 -" + "q" * 2988)[:2047]}),
+    Row("integers out of range or malformed",
+        "the window is placed and sized by the defaults",
+        ini=lambda: settings(MainX="2147483648", MainY="-2147483649", MainW="0x1FFFFFFFF",
+                             MainH="12abc"),
+        items=[folder("A")]),
+    Row("integers in every accepted spelling",
+        "hexadecimal after $, x and 0x and a sign are taken; a lone sign is not",
+        ini=lambda: settings(MainX=" $64", MainY="+0x64", MainW="x190", MainH="-"),
+        items=[folder("A")], window="100,100,400,300",
+        saved={"MainX": "100", "MainY": "100", "MainW": "400"}),
+    Row("settings file replaced by a folder",
+        "closing shows '<file> に書き込めません.' and the window stays; once a file again, "
+        "closing saves",
+        ini=lambda: settings(), items=[folder("A")], close=refuse_then_retry_write),
+
+    # -- the archiver
+    Row("WinRARPath names a missing file", "[NG] for every folder, nothing started",
+        ini=lambda: settings(WinRARPath="Z:\\nowhere\\no-such-rar.exe"),
+        items=[folder("A", result=NG), folder("B", result=NG)], runs=False,
+        saved={"WinRARPath": "Z:\\nowhere\\no-such-rar.exe"}),
+    Row("WinRARPath names a folder", "[NG], nothing started",
+        ini=lambda: settings(WinRARPath=winpath(tempfile.gettempdir())),
+        items=[folder("A", result=NG)], runs=False,
+        saved={"WinRARPath": winpath(tempfile.gettempdir())}),
+    Row("WinRARPath names a text file x.exe", "[NG], nothing started",
+        ini=lambda run: settings(WinRARPath=run.text_exe),
+        items=[folder("A", result=NG)], runs=False, saved={"WinRARPath": "{text_exe}"}),
+    Row("the archiver crashes", "[NG]",
+        ini=lambda: settings(WinRARCommandLine="a --crash"), items=[folder("A", result=NG)],
+        profile="a --crash", saved={"WinRARCommandLine": "a --crash"}),
+    Row("the archiver exits with 1", "[NG]",
+        ini=lambda: settings(WinRARCommandLine="a --exit=1"),
+        items=[folder("A", result=NG), folder("B", result=NG)],
+        profile="a --exit=1", saved={"WinRARCommandLine": "a --exit=1"}),
+    Row("the archiver exits with 2", "[NG]",
+        ini=lambda: settings(WinRARCommandLine="a --exit=2"), items=[folder("A", result=NG)],
+        profile="a --exit=2", saved={"WinRARCommandLine": "a --exit=2"}),
+    Row("the archiver runs 2 s",
+        "the caption shows the job, the window is disabled and answers within milliseconds",
+        ini=lambda: settings(WinRARCommandLine="a --delay=2000"), items=[folder("A")],
+        profile="a --delay=2000", saved={"WinRARCommandLine": "a --delay=2000"},
+        during=check_latency_while_busy),
+
+    # -- batch items at the edges of paths (one run)
+    Row("a folder path longer than 259 characters", "one line naming its last folder",
+        ini=lambda: settings(), items=[long_folder_item(300)], group="paths"),
+    Row("non-folders", "skipped without a line: a text file, a ZIP file, a missing path",
+        ini=lambda: settings(), group="paths",
+        items=[file_item("notes.txt"), file_item("z.zip", b"PK\x03\x04"), missing_item("gone")]),
+    Row("a Japanese folder whose last byte is 0x5C", "[OK] 表, the archiver gets the exact path",
+        ini=lambda: settings(), items=[folder("表"), folder("表", "ソ十")], group="paths"),
+    Row("a folder given with a trailing separator",
+        "'[OK] ' alone: the name is empty; archive path + ext, two separators before *",
+        ini=lambda: settings(), items=[trailing_separator_item("trail")], group="paths"),
+    Row("a drive root", "'[OK] ' alone; the archive is C:\\.rar",
+        ini=lambda: settings(), items=[drive_root_item()], group="paths"),
+
+    # -- sizes
+    Row("the longest command line settings can make",
+        "a 2047-byte profile and extension on a 2000-character folder path still run",
+        ini=lambda: settings(WinRARCommandLine=NEAREST_PROFILE, FileExt=NEAREST_EXT),
+        items=[nearest_folder_item()], profile=NEAREST_PROFILE[:2047], ext=NEAREST_EXT,
+        saved={"WinRARCommandLine": NEAREST_PROFILE[:2047], "FileExt": NEAREST_EXT}),
+    Row("200 folders in one batch", "200 lines in order, 200 archiver runs in order",
+        ini=lambda: settings(), items=[folder(f"F{i:03d}") for i in range(200)]),
+]
+
+
+# ---- running rows ---------------------------------------------------------------------------
+
+class Run:
+    """The shared state of one program run: its folder, log and the arguments made."""
+
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="kestrova-faults-")
+        self.log = os.path.join(self.work, "archiver.log")
+        self.text_exe = winpath(os.path.join(self.work, "x.exe"))
+        with open(os.path.join(self.work, "x.exe"), "wb") as f:
+            f.write(b"This is a text file, not a program.\r\n")
+        self.notes = []
+
+    def settings_bytes(self, ini):
+        if callable(ini):
+            ini = ini(self) if ini.__code__.co_argcount else ini()
+        if isinstance(ini, str):
+            ini = ini.replace("\n", "\r\n").encode("cp932")
+        return ini
+
+    def remove(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+def log_lines(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as f:
+        data = f.read()
+    return [line for line in data.split(b"\r\n") if line] if data else []
+
+
+def command_line(archiver, profile, folder_path, ext):
+    return f'"{archiver}" {profile} "{folder_path}{ext}" "{folder_path}\\*"'.encode("cp932")
+
+
+class FaultsTest(unittest.TestCase):
+    timings = {}
+
+    @classmethod
+    def tearDownClass(cls):
+        for name, seconds in cls.timings.items():
+            print(f"  {name}: {seconds:.1f} s", file=sys.stderr)
+
+    def run_rows(self, rows, exe_dir=None):
+        """One program run for rows (one settings text between them): their items make one
+        batch on the command line."""
+        started = time.monotonic()
+        run = Run()
+        try:
+            self._run(run, rows, exe_dir)
+        finally:
+            run.remove()
+            self.timings[rows[0].name] = time.monotonic() - started
+            for note in run.notes:
+                print(f"  {rows[0].name}: {note}", file=sys.stderr)
+
+    def _run(self, run, rows, exe_dir):
+        first = rows[0]
+        ini = run.settings_bytes(first.ini)
+        for row in rows[1:]:
+            self.assertEqual(run.settings_bytes(row.ini), ini, f"{row.name}: settings differ")
+        # Each row's arguments, their expected lines and archiver runs, in batch order.
+        args, lines, runs, per_row = [], [], [], []
+        archiver = fake()  # the one the program runs, when it can run one
+        for row in rows:
+            row_runs = []
+            for item in row.items:
+                arg = item.make(run.work)
+                args.append(arg)
+                if item.result is None:
+                    continue
+                name = item.name if item.name is not None else arg.rsplit("\\", 1)[-1]
+                lines.append(item.result + name)
+                if row.runs:
+                    row_runs.append(command_line(archiver, row.profile, arg, row.ext))
+            runs += row_runs
+            per_row.append((row, row_runs))
+
+        # The program's folder is a fresh temporary one, or exe_dir when given.
+        patch = (mock.patch.object(harness.tempfile, "mkdtemp", lambda prefix=None: exe_dir)
+                 if exe_dir else contextlib.nullcontext())
+        with patch, Kestrova(*args, ini=ini, env={"FAKE_ARCHIVER_LOG": run.log}) as app:
+            if exe_dir:
+                self.assertEqual(app.dir, exe_dir)
+            if first.locate:
+                box = probe("dialog")
+                self.assertEqual(box["caption"], LOCATE_TITLE, "the locate dialog")
+                if first.locate == "answer":
+                    self.assertEqual(probe("dialog", "--file", fake())["closed"], "1")
+                else:
+                    self.assertEqual(probe("dialog", "--press", "cancel")["closed"], "1")
+
+            if first.locate != "cancel":
+                if first.during:
+                    first.during(self, app, run)
+                state = self.wait_batch(len(lines), len(runs), run.log)
+                self.assertEqual(state["window"], first.window, "window placement")
+                self.assertEqual([state[f"list.item.{i}"] for i in range(int(state["list.count"]))],
+                                 lines, "result lines, in batch order")
+                if lines:
+                    self.assertEqual(state["caption"], DONE)
+                self.check_profile_box(state, ini)
+
+            if first.close:
+                first.close(self, app, run)
+            else:
+                self.assertEqual(app.close(), 0, "exit code")
+                self.assertFalse(app.killed, "the program did not end on WM_CLOSE")
+            with open(app.ini_path, "rb") as f:
+                saved = f.read() if first.saves else None
+
+        got_runs = log_lines(run.log)
+        for row, row_runs in per_row:
+            with self.subTest(row=row.name):
+                for expected in row_runs:
+                    self.assertEqual(got_runs.count(expected), 1,
+                                     f"{row.name} ({row.sees}): archiver run {expected[:300]!r}"
+                                     f"... expected once in {[r[:200] for r in got_runs]}")
+        self.assertEqual(got_runs, runs, "archiver runs, in batch order")
+
+        if saved is None:
+            return
+        expected = dict(DEFAULTS, WinRARPath=archiver if first.locate != "cancel" else "")
+        for key, value in first.saved.items():
+            expected[key] = value.format(text_exe=run.text_exe)
+        got = parse_settings(saved)
+        self.assertEqual(sorted(got), sorted(KEYS), "all eleven keys saved")
+        for key in KEYS:
+            self.assertEqual(got[key], expected[key], f"saved {key}")
+
+    def wait_batch(self, count, runs, log):
+        """The state once the batch has given count lines, the archiver has run runs times and
+        the caption says it is done (and stays so)."""
+        def done():
+            state = probe("state")
+            if (int(state["list.count"]) >= count and (count == 0 or state["caption"] == DONE)
+                    and len(log_lines(log)) >= runs):
+                return state
+            return None
+        timeout = 20 + count * 0.5
+        try:
+            wait_until(done, timeout=timeout, interval=0.1, message=f"{count} result lines")
+        except AssertionError:
+            state = probe("state")
+            self.fail(f"batch did not end with {count} lines: caption {state['caption']!r}, "
+                      f"{[state[f'list.item.{i}'] for i in range(int(state['list.count']))]}")
+        time.sleep(0.2)
+        return probe("state")
+
+    def check_profile_box(self, state, ini):
+        """The profile selector holds the five profiles as read, the first chosen."""
+        self.assertEqual(state["profile.count"], "5")
+        self.assertEqual(state["profile.sel"], "0")
+        values = parse_settings(ini) if ini else {}
+        for i, key in enumerate(KEYS[6:]):
+            expected = values.get(key, DEFAULTS[key])
+            if len(expected.encode("cp932")) > 2047:
+                expected = expected.encode("cp932")[:2047].decode("cp932")
+            self.assertEqual(state[f"profile.item.{i}"], expected, f"profile {i + 1}")
+
+
+def refused_long_settings_path(test, app, run):
+    """The settings file's path is too long for the profile services: closing shows the
+    error box naming the whole path, and the window stays; the test then ends the program."""
+    pid = probe("wait")["pid"]
+    probe("post-close", "main")
+    box = probe("dialog")
+    test.assertEqual(box["text"], CANNOT_WRITE.format(winpath(app.ini_path)))
+    test.assertEqual(probe("dialog", "--press", "ok")["closed"], "1")
+    time.sleep(0.3)
+    test.assertTrue(app.running(), "the program ended although its settings were not saved")
+    subprocess.run(["wine", "taskkill", "/f", "/pid", pid], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=harness._wine_env(),
+                   check=False, timeout=60)
+    test.assertIsNotNone(app.wait_exit(15), "the program did not end when killed")
+
+
+def _exe_path_test(length):
+    """The settings file beside the exe, for an exe path of length characters. The program
+    reads its own path through a buffer that starts at MAX_PATH and grows; the profile
+    services take a settings path of at most 259 characters (Kestrova.ini is as long as
+    Kestrova.exe), so from 260 on the settings are neither read nor saved, and the error box
+    shows that the whole path was built."""
+    def test(self):
+        base = tempfile.mkdtemp(prefix="kestrova-faults-exe-")
+        try:
+            exe_dir = deep_path(base, length - len("\\Kestrova.exe"))
+            os.makedirs(exe_dir)
+            self.assertEqual(len(winpath(exe_dir + "/Kestrova.exe")), length)
+            ext = f".len{length}"
+            if length < 260:
+                row = Row(f"exe path of {length} characters", "the settings beside it apply",
+                          ini=lambda: settings(FileExt=ext), items=[folder("A")], ext=ext,
+                          saved={"FileExt": ext})
+            else:
+                row = Row(f"exe path of {length} characters",
+                          "settings unreadable: the locate dialog opens; closing is refused "
+                          "with the whole settings path named",
+                          ini=lambda: settings(FileExt=ext), items=[folder("A")],
+                          locate="answer", close=refused_long_settings_path, saves=False)
+            self.run_rows([row], exe_dir=exe_dir)
+        finally:
+            shutil.rmtree(base, ignore_errors=True)
+    return test
+
+
+def _row_test(rows):
+    def test(self):
+        self.run_rows(rows)
+    return test
+
+
+def _make_tests():
+    """One test per run: a row of its own, or a group of rows."""
+    groups, order = {}, []
+    for row in ROWS:
+        key = row.group or row.name
+        if key not in groups:
+            groups[key] = []
+            order.append(key)
+        groups[key].append(row)
+    for n, key in enumerate(order):
+        words = re.sub(r"\W+", "_", key.encode("ascii", "ignore").decode()).strip("_")
+        name = "test_%02d_%s" % (n, words)
+        setattr(FaultsTest, name, _row_test(groups[key]))
+    # 259: the path and its terminator fill the first buffer; 260: the first read is cut and
+    # the buffer grows; 600: it grows twice.
+    for n, length in enumerate((259, 260, 600), start=len(order)):
+        setattr(FaultsTest, "test_%02d_exe_path_of_%d_characters" % (n, length),
+                _exe_path_test(length))
+
+
+_make_tests()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
