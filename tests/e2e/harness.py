@@ -332,8 +332,13 @@ class Kestrova:
         if self.proc is None:
             return self.exit_code
         if self.proc.poll() is None:
-            probe("post-close", "main", timeout_ms=2000, check=False)
-            if self.wait_exit(self.close_timeout) is None:
+            # Posted again every few seconds: a request that the probe could not deliver (the
+            # window busy or not found at that moment) must not look like a program that hangs.
+            deadline = time.monotonic() + self.close_timeout
+            while self.proc.poll() is None and time.monotonic() < deadline:
+                probe("post-close", "main", timeout_ms=2000, check=False)
+                self.wait_exit(min(4.0, max(0.1, deadline - time.monotonic())))
+            if self.proc.poll() is None:
                 self._kill()
         # Wine's taskkill /f ends a program with exit code 0: a killed program has none.
         self.exit_code = None if self.killed else self.proc.returncode
