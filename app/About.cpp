@@ -39,14 +39,16 @@ TImage::~TImage() {
 
 void TImage::AfterCreate() {
   if (Layout().imageId == 0) return;
-  auto* bitmap = static_cast<HBITMAP>(LoadImageA(Application.Instance(),
-                                                 MAKEINTRESOURCEA(Layout().imageId), IMAGE_BITMAP,
+  auto* bitmap = static_cast<HBITMAP>(LoadImageW(Application.Instance(),
+                                                 MAKEINTRESOURCEW(Layout().imageId), IMAGE_BITMAP,
                                                  0, 0, LR_DEFAULTCOLOR));
-  if (bitmap == nullptr) throw Exception("LoadImage failed: bitmap " + std::to_string(Layout().imageId));
+  if (bitmap == nullptr) {
+    throw Exception(L"LoadImage failed: bitmap " + std::to_wstring(Layout().imageId));
+  }
   bitmap_.Reset(bitmap);
   // The control holds the bitmap for STM_GETIMAGE; the painting is ours, stretched to the
   // control, whatever the static does with SS_REALSIZECONTROL.
-  SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  SendMessageW(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
   SetWindowSubclass(Handle(), SubclassProc, kImageSubclassId, reinterpret_cast<DWORD_PTR>(this));
   // STM_SETIMAGE may have sized the control to the bitmap: back to the layout's size.
   SetWindowPos(Handle(), nullptr, 0, 0, ScaleForDpi(Layout().width, Dpi()),
@@ -57,7 +59,7 @@ void TImage::Paint(HWND hwnd, HDC dc) {
   RECT client{};
   GetClientRect(hwnd, &client);
   BITMAP info{};
-  GetObjectA(bitmap_.Get(), sizeof(info), &info);
+  GetObjectW(bitmap_.Get(), sizeof(info), &info);
   HDC source = CreateCompatibleDC(dc);
   {
     SelectedObject selected(source, bitmap_.Get());

@@ -17,7 +17,7 @@ class TImage : public TWinControl {
   ~TImage() override;
 
  protected:
-  const char* WindowClass() const override { return "STATIC"; }
+  const wchar_t* WindowClass() const override { return L"STATIC"; }
   DWORD Style() const override { return WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL; }
   void AfterCreate() override;
 

@@ -1,32 +1,47 @@
 #include "app/ItemKind.h"
 
-#include <cstdio>
-#include <memory>
-#include <string>
-
+#include "app/JobText.h"
+#include "toolkit/Handles.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
 
-TItemKind GetItemKind(const std::string& path) {
-  // Looked at through the wide services: the code-page ones stop at MAX_PATH characters and
-  // would take a deeper folder for an unreadable item.
-  const int count = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
-                                        nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(count), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), count);
-  DWORD attributes = GetFileAttributesW(wide.c_str());
+namespace {
+
+// The path as the file services take it at any length: a full path of MAX_PATH characters or
+// more goes in its "\\?\" form, which needs no machine-wide long-path setting.
+std::wstring ServicePath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      break;
+    }
+    full.resize(length);
+  }
+  return full.size() < MAX_PATH ? path : ExtendedLengthPath(full);
+}
+
+}  // namespace
+
+TItemKind GetItemKind(const std::wstring& path) {
+  const std::wstring at = ServicePath(path);
+  const DWORD attributes = GetFileAttributesW(at.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return ikFolder;
   }
-  std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(wide.c_str(), L"rb"), &std::fclose);
+  UniqueHandle file(CreateFileW(at.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ikUnreadable;
   // Zeroed, so a file shorter than two bytes compares as neither signature.
-  unsigned char buffer[128] = {};
-  std::fread(buffer, 2, 1, file.get());
-  file.reset();
-  if (buffer[0] == 'P' && buffer[1] == 'K') return ikZip;
-  if (buffer[0] == '7' && buffer[1] == 'z') return ik7z;
+  unsigned char signature[2] = {};
+  DWORD got = 0;
+  ReadFile(file.Get(), signature, sizeof signature, &got, nullptr);
+  if (signature[0] == 'P' && signature[1] == 'K') return ikZip;
+  if (signature[0] == '7' && signature[1] == 'z') return ik7z;
   return ikOther;
 }
 

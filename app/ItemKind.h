@@ -14,6 +14,6 @@ enum TItemKind : int {
 };
 
 // Looks at the path: a folder is never opened; a file only for a moment, to read two bytes.
-TItemKind GetItemKind(const std::string& path);
+TItemKind GetItemKind(const std::wstring& path);
 
 }  // namespace kestrova

@@ -1,78 +1,87 @@
-// Window-free texts of an archive job and a batch. Bytes are compared as unsigned char so
-// that Shift_JIS bytes from 0x80 up are never taken for blanks or separators.
+// Window-free texts of an archive job and a batch.
 #include "app/JobText.h"
 
 namespace kestrova {
 
 namespace {
 
-unsigned char ByteAt(std::string_view text, std::size_t pos) {
-  return static_cast<unsigned char>(text[pos]);
-}
+bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L':'; }
 
-bool IsPathSeparator(unsigned char byte) { return byte == '\\' || byte == ':'; }
+// Whether path is the root of a share: "\\server\share", nothing after the share's name.
+bool IsShareRoot(std::wstring_view path) {
+  if (!path.starts_with(L"\\\\")) return false;
+  std::wstring_view rest = path.substr(2);
+  if (rest.starts_with(L"?\\UNC\\")) {
+    rest.remove_prefix(6);
+  } else if (rest.starts_with(L"?\\") || rest.starts_with(L".\\")) {
+    return false;
+  }
+  const std::size_t server = rest.find(L'\\');
+  if (server == 0 || server == std::wstring_view::npos) return false;
+  const std::wstring_view share = rest.substr(server + 1);
+  return !share.empty() && share.find(L'\\') == std::wstring_view::npos;
+}
 
 }  // namespace
 
-std::string FolderName(std::string_view path, LeadByteTest isLead) {
-  // Walk from the front so that a trail byte equal to '\' (as in Shift_JIS 0x95 0x5C) is
-  // stepped over together with its lead byte and never taken for a separator.
-  std::size_t nameStart = 0;
-  for (std::size_t pos = 0; pos < path.size();) {
-    std::size_t length = CharLength(path, pos, isLead);
-    if (length == 1 && IsPathSeparator(ByteAt(path, pos))) nameStart = pos + 1;
-    pos += length;
+std::wstring_view WithoutTrailingSeparators(std::wstring_view path) {
+  while (path.size() > 1 && path.back() == L'\\') {
+    const std::wstring_view shorter = path.substr(0, path.size() - 1);
+    if (shorter.back() == L':' || IsShareRoot(shorter)) break;
+    path = shorter;
   }
-  return std::string(path.substr(nameStart));
+  return path;
 }
 
-std::string ArchiverCommandLine(std::string_view archiverPath, std::string_view profile,
-                                std::string_view archivePath, std::string_view sourceFolder) {
-  std::string line;
+std::wstring FolderName(std::wstring_view path) {
+  std::size_t nameStart = 0;
+  for (std::size_t pos = 0; pos < path.size(); ++pos) {
+    if (IsPathSeparator(path[pos])) nameStart = pos + 1;
+  }
+  return std::wstring(path.substr(nameStart));
+}
+
+std::wstring ArchiverCommandLine(std::wstring_view archiverPath, std::wstring_view profile,
+                                 std::wstring_view archivePath, std::wstring_view sourceFolder) {
+  std::wstring line;
   line.reserve(archiverPath.size() + profile.size() + archivePath.size() + sourceFolder.size() +
                10);
-  line += '"';
+  line += L'"';
   line += archiverPath;
-  line += "\" ";
+  line += L"\" ";
   line += profile;
-  line += " \"";
+  line += L" \"";
   line += archivePath;
-  line += "\" \"";
+  line += L"\" \"";
   line += sourceFolder;
-  line += "*\"";
+  line += L"*\"";
   return line;
 }
 
-std::size_t CharCount(std::string_view text, LeadByteTest isLead) {
-  std::size_t count = 0;
-  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos, isLead)) ++count;
-  return count;
+bool CommandLineFits(std::wstring_view commandLine) {
+  return commandLine.size() + 1 <= kMaxCommandLineChars;
 }
 
-bool CommandLineFits(std::string_view commandLine, LeadByteTest isLead) {
-  return CharCount(commandLine, isLead) + 1 <= kMaxCommandLineChars;
-}
-
-std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
-  std::vector<std::string> words;
+std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine) {
+  std::vector<std::wstring> words;
   std::size_t pos = 0;
   const std::size_t end = commandLine.size();
   for (;;) {
     // Blanks, then any "" where the word would begin, as often as they come.
     for (;;) {
-      while (pos < end && ByteAt(commandLine, pos) <= ' ') ++pos;
-      if (pos + 1 < end && commandLine[pos] == '"' && commandLine[pos + 1] == '"') {
+      while (pos < end && commandLine[pos] <= L' ') ++pos;
+      if (pos + 1 < end && commandLine[pos] == L'"' && commandLine[pos + 1] == L'"') {
         pos += 2;
         continue;
       }
       break;
     }
 
-    std::string word;
-    while (pos < end && ByteAt(commandLine, pos) > ' ') {
-      if (commandLine[pos] == '"') {
+    std::wstring word;
+    while (pos < end && commandLine[pos] > L' ') {
+      if (commandLine[pos] == L'"') {
         ++pos;
-        while (pos < end && commandLine[pos] != '"') word += commandLine[pos++];
+        while (pos < end && commandLine[pos] != L'"') word += commandLine[pos++];
         if (pos < end) ++pos;  // the closing quote
       } else {
         word += commandLine[pos++];
@@ -82,6 +91,17 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
     words.push_back(std::move(word));
   }
   return words;
+}
+
+std::wstring ExtendedLengthPath(std::wstring_view fullPath) {
+  if (fullPath.starts_with(L"\\\\?\\") || fullPath.starts_with(L"\\\\.\\")) {
+    return std::wstring(fullPath);
+  }
+  if (fullPath.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
+  if (fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\') {
+    return L"\\\\?\\" + std::wstring(fullPath);
+  }
+  return std::wstring(fullPath);
 }
 
 }  // namespace kestrova

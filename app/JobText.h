@@ -1,6 +1,7 @@
-// Window-free texts of an archive job and a batch: the folder name shown in results and
-// captions, the archiver's command line, and the program's own command-line words.
-// No <windows.h> here: the host build tests and fuzzes these directly.
+// Window-free texts of an archive job and a batch: the folder path as the job takes it, the
+// folder name shown in results and captions, the archiver's command line, the program's own
+// command-line words and the long form of a path. No <windows.h> here: the host build tests
+// and fuzzes these directly.
 #pragma once
 
 #include <cstddef>
@@ -8,32 +9,35 @@
 #include <string_view>
 #include <vector>
 
-#include "toolkit/TextRules.h"
-
 namespace kestrova {
 
-// The text after the last "\" or ":" of a path; a separator byte that is the trail byte of a
-// double-byte character does not count. Empty when the path ends in a separator.
-std::string FolderName(std::string_view path, LeadByteTest isLead);
+// The path without its trailing separators ("D:\Photos\" is "D:\Photos"), except where
+// that would leave a root: "C:\", "\" and "\\server\share\" keep theirs.
+std::wstring_view WithoutTrailingSeparators(std::wstring_view path);
+
+// The text after the last "\" or ":" of a path. Empty when the path ends in a separator.
+std::wstring FolderName(std::wstring_view path);
 
 // "archiver" profile "archive" "source*", where source is the folder path followed by "\".
 // Every part is taken as it stands; empty parts stay empty.
-std::string ArchiverCommandLine(std::string_view archiverPath, std::string_view profile,
-                                std::string_view archivePath, std::string_view sourceFolder);
+std::wstring ArchiverCommandLine(std::wstring_view archiverPath, std::wstring_view profile,
+                                 std::wstring_view archivePath, std::wstring_view sourceFolder);
 
-// CreateProcess takes at most 32767 characters, the terminating zero included.
+// CreateProcess takes at most 32767 UTF-16 units, the terminating zero included.
 constexpr std::size_t kMaxCommandLineChars = 32767;
 
-// Number of characters (a double-byte character counting as one) of a code-page text.
-std::size_t CharCount(std::string_view text, LeadByteTest isLead);
-
 // Whether a command line fits what CreateProcess accepts.
-bool CommandLineFits(std::string_view commandLine, LeadByteTest isLead);
+bool CommandLineFits(std::wstring_view commandLine);
 
-// The words of a command line, the program's own name first: blanks (any byte up to and
+// The words of a command line, the program's own name first: blanks (any character up to and
 // including " ") separate words, double quotes group blanks into a word and are removed, and
 // a pair of adjacent double quotes where a word would begin is skipped. The words end at the
 // first empty one.
-std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
+
+// A full path in the form that the file services take at any length: "\\?\" before a drive
+// path, "\\?\UNC\" instead of the "\\" of a share path; a path already in that form, or one
+// of another kind (relative, a device), stays as it is.
+std::wstring ExtendedLengthPath(std::wstring_view fullPath);
 
 }  // namespace kestrova

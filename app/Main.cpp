@@ -12,25 +12,25 @@
 
 namespace kestrova {
 
-std::string WinRARPath;
+std::wstring WinRARPath;
 TKSTV_MAIN* KSTV_MAIN = nullptr;
 
 namespace {
 
-constexpr const char* kSection = "Main";
+constexpr const wchar_t* kSection = L"Main";
 
 struct ProfileKey {
-  const char* key;
-  const char* defaultValue;
+  const wchar_t* key;
+  const wchar_t* defaultValue;
 };
 
 // The five profiles, in the order of the selector's items.
 constexpr ProfileKey kProfileKeys[] = {
-    {"WinRARCommandLine", "a -r -ep1 -m0 -rr3p"},
-    {"WinRARCommandLine2", "a -r -ep1 -m5 -rr3p"},
-    {"WinRARCommandLine3", ""},
-    {"WinRARCommandLine4", ""},
-    {"WinRARCommandLine5", ""},
+    {L"WinRARCommandLine", L"a -r -ep1 -m0 -rr3p"},
+    {L"WinRARCommandLine2", L"a -r -ep1 -m5 -rr3p"},
+    {L"WinRARCommandLine3", L""},
+    {L"WinRARCommandLine4", L""},
+    {L"WinRARCommandLine5", L""},
 };
 
 // The bounds the window has when it is neither minimized nor maximized, in screen
@@ -46,7 +46,7 @@ RECT RestoredBounds(HWND hwnd) {
   GetWindowPlacement(hwnd, &placement);
   bounds = placement.rcNormalPosition;
   MONITORINFO monitor{sizeof(monitor)};
-  if (GetMonitorInfoA(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) {
     OffsetRect(&bounds, monitor.rcWork.left - monitor.rcMonitor.left,
                monitor.rcWork.top - monitor.rcMonitor.top);
   }
@@ -109,43 +109,44 @@ void TKSTV_MAIN::B_AboutClick() {
 
 // Settings
 
-std::string TKSTV_MAIN::SettingsPath() {
-  std::string path(MAX_PATH, '\0');
+std::wstring TKSTV_MAIN::SettingsPath() {
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return "Kestrova.ini";
+    const DWORD length =
+        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return L"Kestrova.ini";
     if (length < path.size()) {
       path.resize(length);
       break;
     }
     path.resize(path.size() * 2);
   }
-  // Up to and including the last separator; a trail byte never counts as one.
-  path.resize(path.size() - FolderName(path, ActiveCodePageLeadByte).size());
-  return path + "Kestrova.ini";
+  // Up to and including the last separator.
+  path.resize(path.size() - FolderName(path).size());
+  return path + L"Kestrova.ini";
 }
 
 void TKSTV_MAIN::LoadSettings() {
   {
     TIniFile ini(SettingsPath());
-    SetLeft(ini.ReadInteger(kSection, "MainX", 300));
-    SetTop(ini.ReadInteger(kSection, "MainY", 300));
+    SetLeft(ini.ReadInteger(kSection, L"MainX", 300));
+    SetTop(ini.ReadInteger(kSection, L"MainY", 300));
     // The default size is for 96 DPI; a size from the file is taken as it stands.
-    SetWidth(ini.ReadInteger(kSection, "MainW", Scale(288)));
-    SetHeight(ini.ReadInteger(kSection, "MainH", Scale(300)));
-    E_Ext.SetText(ini.ReadString(kSection, "FileExt", ".rar"));
-    WinRARPath = ini.ReadString(kSection, "WinRARPath", "");
+    SetWidth(ini.ReadInteger(kSection, L"MainW", Scale(288)));
+    SetHeight(ini.ReadInteger(kSection, L"MainH", Scale(300)));
+    E_Ext.SetText(ini.ReadString(kSection, L"FileExt", L".rar"));
+    WinRARPath = ini.ReadString(kSection, L"WinRARPath", L"");
     for (const ProfileKey& profile : kProfileKeys) {
       CB_Profile.Add(ini.ReadString(kSection, profile.key, profile.defaultValue));
     }
   }
 
   if (WinRARPath.empty()) {
-    std::string programFiles(MAX_PATH, '\0');
-    DWORD length = GetEnvironmentVariableA("ProgramFiles", programFiles.data(), MAX_PATH);
+    std::wstring programFiles(MAX_PATH, L'\0');
+    const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", programFiles.data(), MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
       programFiles.resize(length);
-      std::string usual = programFiles + "\\WinRAR";
+      std::wstring usual = programFiles + L"\\WinRAR";
       // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
       // crashes on one): such a folder is not offered.
       if (usual.size() + 2 < MAX_PATH && GetItemKind(usual) == ikFolder) {
@@ -170,12 +171,12 @@ void TKSTV_MAIN::LoadSettings() {
 void TKSTV_MAIN::SaveSettings() {
   TIniFile ini(SettingsPath());
   RECT bounds = RestoredBounds(Handle());
-  ini.WriteInteger(kSection, "MainX", bounds.left);
-  ini.WriteInteger(kSection, "MainY", bounds.top);
-  ini.WriteInteger(kSection, "MainW", bounds.right - bounds.left);
-  ini.WriteInteger(kSection, "MainH", bounds.bottom - bounds.top);
-  ini.WriteString(kSection, "FileExt", E_Ext.Text());
-  ini.WriteString(kSection, "WinRARPath", WinRARPath);
+  ini.WriteInteger(kSection, L"MainX", bounds.left);
+  ini.WriteInteger(kSection, L"MainY", bounds.top);
+  ini.WriteInteger(kSection, L"MainW", bounds.right - bounds.left);
+  ini.WriteInteger(kSection, L"MainH", bounds.bottom - bounds.top);
+  ini.WriteString(kSection, L"FileExt", E_Ext.Text());
+  ini.WriteString(kSection, L"WinRARPath", WinRARPath);
   for (int i = 0; i < static_cast<int>(std::size(kProfileKeys)); ++i) {
     ini.WriteString(kSection, kProfileKeys[i].key, CB_Profile.Item(i));
   }
@@ -188,7 +189,7 @@ void TKSTV_MAIN::FormClose() { SaveSettings(); }
 // Batches
 
 void TKSTV_MAIN::FormActivate() {
-  std::vector<std::string> words = SplitCommandLine(GetCommandLineA());
+  std::vector<std::wstring> words = SplitCommandLine(GetCommandLineW());
   if (words.size() <= 1) return;
   words.erase(words.begin());
   RunBatch(std::move(words));
@@ -196,14 +197,14 @@ void TKSTV_MAIN::FormActivate() {
 
 void TKSTV_MAIN::WMDropFiles(TMessage& message) {
   HDROP drop = reinterpret_cast<HDROP>(message.WParam);
-  std::vector<std::string> paths;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::wstring> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   paths.reserve(count);
   for (UINT i = 0; i < count; ++i) {
     // Asked for its length first, so no path is ever cut into another one.
-    UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    std::string path(static_cast<std::size_t>(length) + 1, '\0');
-    UINT got = DragQueryFileA(drop, i, path.data(), length + 1);
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
+    const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
     path.resize(got);
     paths.push_back(std::move(path));
   }
@@ -213,7 +214,7 @@ void TKSTV_MAIN::WMDropFiles(TMessage& message) {
   RunBatch(std::move(paths));
 }
 
-void TKSTV_MAIN::RunBatch(std::vector<std::string> items) {
+void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
   if (batchRunning_) {
     // A drop delivered while a batch pumps its messages joins that batch, behind its items.
     batchQueue_.insert(batchQueue_.end(), std::make_move_iterator(items.begin()),
@@ -221,9 +222,9 @@ void TKSTV_MAIN::RunBatch(std::vector<std::string> items) {
     return;
   }
   if (CB_Profile.SelectedText().empty()) {
-    std::string text = LoadStr(IDS_EMPTY_PROFILE);
-    std::string caption = LoadStr(IDS_EMPTY_PROFILE_CAPTION);
-    MessageBoxA(Handle(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    const std::wstring text = LoadStr(IDS_EMPTY_PROFILE);
+    const std::wstring caption = LoadStr(IDS_EMPTY_PROFILE_CAPTION);
+    MessageBoxW(Handle(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     return;
   }
   LIST.Items.Clear();
@@ -239,7 +240,7 @@ void TKSTV_MAIN::RunBatch(std::vector<std::string> items) {
   } endBatch{*this};
 
   while (!batchQueue_.empty()) {
-    std::string item = std::move(batchQueue_.front());
+    std::wstring item = std::move(batchQueue_.front());
     batchQueue_.pop_front();
     Application.ProcessMessages();
     if (GetItemKind(item) == ikFolder) ArchiveFolder(item);
@@ -248,15 +249,17 @@ void TKSTV_MAIN::RunBatch(std::vector<std::string> items) {
 
 // The archive job
 
-void TKSTV_MAIN::ArchiveFolder(const std::string& folder) {
-  const std::string source = folder + "\\";
-  const std::string archive = folder + E_Ext.Text();
-  const std::string name = FolderName(folder, ActiveCodePageLeadByte);
+void TKSTV_MAIN::ArchiveFolder(std::wstring_view given) {
+  // "D:\Photos\" is archived as "D:\Photos"; a root keeps its separator.
+  const std::wstring folder(WithoutTrailingSeparators(given));
+  const std::wstring source = folder + L"\\";
+  const std::wstring archive = folder + E_Ext.Text();
+  const std::wstring name = FolderName(folder);
   SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
   SetEnabled(false);
   {
     EnableOnExit enable(*this);
-    const std::string commandLine =
+    const std::wstring commandLine =
         ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source);
     const bool ok = RunArchiver(commandLine);
     LIST.Items.Add(LoadStr(ok ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
@@ -264,12 +267,12 @@ void TKSTV_MAIN::ArchiveFolder(const std::string& folder) {
   SetCaption(LoadStr(IDS_CAPTION_DONE));
 }
 
-bool TKSTV_MAIN::RunArchiver(std::string commandLine) {
-  if (!CommandLineFits(commandLine, ActiveCodePageLeadByte)) return false;
-  STARTUPINFOA startup{};
+bool TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
+  if (!CommandLineFits(commandLine)) return false;
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &startup, &info)) {
     return false;
   }

@@ -15,7 +15,7 @@
 namespace kestrova {
 
 // Full path of the archiver: filled by the settings load, read by every job, saved on close.
-extern std::string WinRARPath;
+extern std::wstring WinRARPath;
 
 class TKSTV_MAIN : public TForm {
  public:
@@ -35,16 +35,16 @@ class TKSTV_MAIN : public TForm {
   void B_AboutClick();
 
   // "Kestrova.ini" beside the executable.
-  static std::string SettingsPath();
+  static std::wstring SettingsPath();
   // The settings load and save that FormShow and FormClose run.
   void LoadSettings();
   void SaveSettings();
 
   // One archive job: runs the archiver on the folder and adds its result line.
-  void ArchiveFolder(const std::string& folder);
+  void ArchiveFolder(std::wstring_view folder);
   // A batch: checks the profile, clears the list, archives the folders among the items in
   // order. Items arriving while a batch runs join its queue instead.
-  void RunBatch(std::vector<std::string> items);
+  void RunBatch(std::vector<std::wstring> items);
   bool BatchRunning() const { return batchRunning_; }
 
  protected:
@@ -56,9 +56,9 @@ class TKSTV_MAIN : public TForm {
 
  private:
   // Starts the archiver and waits for it; true when it ran and exited with code 0.
-  bool RunArchiver(std::string commandLine);
+  bool RunArchiver(std::wstring commandLine);
 
-  std::deque<std::string> batchQueue_;
+  std::deque<std::wstring> batchQueue_;
   bool batchRunning_ = false;
 };
 

@@ -4,13 +4,13 @@
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   // DLLs come from the system directory only, never from beside the exe or the current folder.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   using namespace kestrova;
   try {
     Application.Initialize(instance);
-    Application.SetTitle(KESTROVA_TITLE_TEXT);
+    Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
     TKSTV_MAIN main;
     KSTV_MAIN = &main;
     TKSTV_ABOUT about;

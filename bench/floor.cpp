@@ -8,8 +8,8 @@
 // a process costs more in a process that has a window, apart from anything Kestrova does.
 //
 // The words are split and the command lines built by the program's own window-free functions,
-// so the archiver sees byte for byte what it sees from Kestrova. Exit code: the number of
-// folders whose archiver could not be started or did not end with 0.
+// so the archiver sees exactly what it sees from Kestrova. Exit code: the number of folders
+// whose archiver could not be started or did not end with 0.
 #include <windows.h>
 
 #include <string>
@@ -17,30 +17,30 @@
 
 #include "app/JobText.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace kestrova;
-  std::vector<std::string> words = SplitCommandLine(GetCommandLineA());
-  if (words.size() > 1 && words[1] == "--window") {
+  std::vector<std::wstring> words = SplitCommandLine(GetCommandLineW());
+  if (words.size() > 1 && words[1] == L"--window") {
     words.erase(words.begin() + 1);
-    HWND window = CreateWindowExA(0, "STATIC", "Kestrova", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300,
-                                  300, 288, 300, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExW(0, L"STATIC", L"Kestrova", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  300, 300, 288, 300, nullptr, nullptr, nullptr, nullptr);
     if (window == nullptr) return 255;
     UpdateWindow(window);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
   if (words.size() < 4) return 255;
-  const std::string& archiver = words[1];
-  const std::string& profile = words[2];
-  const std::string& ext = words[3];
+  const std::wstring& archiver = words[1];
+  const std::wstring& profile = words[2];
+  const std::wstring& ext = words[3];
   int failures = 0;
   for (std::size_t i = 4; i < words.size(); ++i) {
-    const std::string& folder = words[i];
-    std::string commandLine = ArchiverCommandLine(archiver, profile, folder + ext, folder + "\\");
-    STARTUPINFOA startup{};
+    const std::wstring& folder = words[i];
+    std::wstring commandLine = ArchiverCommandLine(archiver, profile, folder + ext, folder + L"\\");
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
                         NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info)) {
       ++failures;
       continue;

@@ -59,19 +59,10 @@ void Pump() {
   }
 }
 
-std::string CodePage(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
-
 // Result lines as the program writes them: "[OK] " or "[NG] " and a folder name of varying
 // length, a quarter of them Japanese. The same lines every run (a fixed generator).
-std::vector<std::string> ResultLines(int count) {
-  std::vector<std::string> lines;
+std::vector<std::wstring> ResultLines(int count) {
+  std::vector<std::wstring> lines;
   lines.reserve(static_cast<std::size_t>(count));
   unsigned state = 12345;
   auto next = [&state] {
@@ -84,13 +75,13 @@ std::vector<std::string> ResultLines(int count) {
     line += std::to_wstring(i);
     const unsigned extra = next() % 24;
     for (unsigned k = 0; k < extra; ++k) line += static_cast<wchar_t>(L'a' + next() % 26);
-    lines.push_back(CodePage(line));
+    lines.push_back(std::move(line));
   }
   return lines;
 }
 
 // Wider than any generated line.
-const std::string kWidest = "[OK] " + std::string(60, 'W');
+const std::wstring kWidest = L"[OK] " + std::wstring(60, L'W');
 
 // A top-level window with a TListBoxEx and a plain LISTBOX side by side, both in the
 // program's list font; destroyed with its children at scope end.
@@ -103,10 +94,10 @@ class Lists {
         ex_(std::make_unique<TListBoxEx>(parent_, kListLayout)) {
     ex_->SetFont(font);
     ex_->Handle();
-    plain_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", kPlainStyle, 300, 0, 282, 240,
+    plain_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", kPlainStyle, 300, 0, 282, 240,
                              parent_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageA(plain_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(plain_, LB_SETITEMHEIGHT, 0, 12);
+    SendMessageW(plain_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(plain_, LB_SETITEMHEIGHT, 0, 12);
     Pump();
   }
   Lists(const Lists&) = delete;
@@ -159,7 +150,7 @@ struct Filled {
   std::unique_ptr<Lists> ex;     // its TListBoxEx holds them
 };
 
-Filled Add(HFONT font, const std::vector<std::string>& lines, int runs, bool shown) {
+Filled Add(HFONT font, const std::vector<std::wstring>& lines, int runs, bool shown) {
   Filled last;
   for (int run = 1; run <= runs; ++run) {
     double plainMs = 0, exMs = 0;
@@ -167,15 +158,15 @@ Filled Add(HFONT font, const std::vector<std::string>& lines, int runs, bool sho
     auto exLists = std::make_unique<Lists>(font, shown);
     auto plain = [&] {
       const double t0 = NowMs();
-      for (const std::string& line : lines) {
-        SendMessageA(plainLists->Plain(), LB_ADDSTRING, 0,
+      for (const std::wstring& line : lines) {
+        SendMessageW(plainLists->Plain(), LB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(line.c_str()));
       }
       plainMs = NowMs() - t0;
     };
     auto ex = [&] {
       const double t0 = NowMs();
-      for (const std::string& line : lines) exLists->Ex().Items.Add(line);
+      for (const std::wstring& line : lines) exLists->Ex().Items.Add(line);
       exMs = NowMs() - t0;
     };
     if (run % 2) {
@@ -204,14 +195,14 @@ constexpr int kOneDcMaxLines = 10000;
 void DeleteWidest(HWND plain, TListBoxEx& ex, int runs) {
   const int size = static_cast<int>(SendMessageW(plain, LB_GETCOUNT, 0, 0)) + 1;
   const int middle = size / 2;
-  SendMessageA(plain, LB_INSERTSTRING, static_cast<WPARAM>(middle),
+  SendMessageW(plain, LB_INSERTSTRING, static_cast<WPARAM>(middle),
                reinterpret_cast<LPARAM>(kWidest.c_str()));
   ex.Items.Insert(middle, kWidest);
   Pump();
   const int widest = ex.MaxItemWidth();
   for (int run = 1; run <= runs; ++run) {
     double t0 = NowMs();
-    SendMessageA(plain, LB_DELETESTRING, static_cast<WPARAM>(middle), 0);
+    SendMessageW(plain, LB_DELETESTRING, static_cast<WPARAM>(middle), 0);
     const double plainMs = NowMs() - t0;
 
     t0 = NowMs();
@@ -229,7 +220,7 @@ void DeleteWidest(HWND plain, TListBoxEx& ex, int runs) {
       oneDc = text;
     }
 
-    SendMessageA(plain, LB_INSERTSTRING, static_cast<WPARAM>(middle),
+    SendMessageW(plain, LB_INSERTSTRING, static_cast<WPARAM>(middle),
                  reinterpret_cast<LPARAM>(kWidest.c_str()));
     ex.Items.Insert(middle, kWidest);
     Pump();
@@ -241,10 +232,10 @@ void DeleteWidest(HWND plain, TListBoxEx& ex, int runs) {
 }
 
 void DeleteWidest(HFONT font, int size, int runs) {
-  const std::vector<std::string> lines = ResultLines(size - 1);
+  const std::vector<std::wstring> lines = ResultLines(size - 1);
   Lists lists(font, false);
-  for (const std::string& line : lines) {
-    SendMessageA(lists.Plain(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  for (const std::wstring& line : lines) {
+    SendMessageW(lists.Plain(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     lists.Ex().Items.Add(line);
   }
   lists.Show();
@@ -259,21 +250,21 @@ LRESULT CALLBACK PassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_
 // call, averaged over many calls), on both lists.
 void MeasurementCosts(HFONT font, int calls) {
   Lists lists(font, true);
-  const std::vector<std::string> lines = ResultLines(100);
+  const std::vector<std::wstring> lines = ResultLines(100);
   HWND ex = lists.Ex().Handle();
-  for (const std::string& line : lines) {
-    SendMessageA(lists.Plain(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    SendMessageA(ex, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  for (const std::wstring& line : lines) {
+    SendMessageW(lists.Plain(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageW(ex, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   }
   Pump();
   // A plain list with a do-nothing subclass: the cost of the subclass machinery alone.
-  HWND subclassed = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", kPlainStyle, 300, 0, 282,
+  HWND subclassed = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", kPlainStyle, 300, 0, 282,
                                     240, GetParent(ex), nullptr, GetModuleHandleW(nullptr),
                                     nullptr);
   SetWindowSubclass(subclassed, PassOn, 1, 0);
-  SendMessageA(subclassed, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  for (const std::string& line : lines) {
-    SendMessageA(subclassed, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageW(subclassed, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (const std::wstring& line : lines) {
+    SendMessageW(subclassed, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   }
   for (HWND list : {lists.Plain(), subclassed, ex}) {
     const char* which = list == ex ? "ex" : list == subclassed ? "plain_subclassed" : "plain";

@@ -13,7 +13,8 @@ add_link_options(-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
 # Small: unused functions and data are dropped, and the release exe carries no symbols.
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-Wl,--gc-sections $<$<CONFIG:Release>:-s>)
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0A00
+                        WINVER=0x0A00)
 
 set(KESTROVA_SYSTEM_LIBS user32 gdi32 shell32 comctl32 comdlg32 shlwapi)
 
@@ -26,6 +27,7 @@ add_library(kestrova_toolkit STATIC
   toolkit/IniFile.cpp
   toolkit/ListBox.cpp
   toolkit/OpenDialog.cpp
+  toolkit/Text.cpp
 )
 target_link_libraries(kestrova_toolkit PUBLIC kestrova_core ${KESTROVA_SYSTEM_LIBS})
 
@@ -44,6 +46,8 @@ add_library(kestrova_app STATIC
 target_link_libraries(kestrova_app PUBLIC kestrova_controls)
 
 add_executable(Kestrova WIN32 app/WinMain.cpp resources/Kestrova.rc)
+# The entry takes the command line in UTF-16 (wWinMain).
+target_link_options(Kestrova PRIVATE -municode)
 target_link_libraries(Kestrova PRIVATE kestrova_app)
 set_target_properties(Kestrova PROPERTIES OUTPUT_NAME Kestrova)
 # libstdc++'s default terminate handler writes the demangled type of the exception to stderr,

@@ -6,7 +6,7 @@ namespace kestrova {
 
 namespace {
 
-constexpr char kHintClass[] = "KestrovaLinkHint";
+constexpr wchar_t kHintClass[] = L"KestrovaLinkHint";
 
 // Room around the link text in the popup: drawn at (2,2), the client is the text plus 6 by 3.
 constexpr int kHintTextLeft = 2;
@@ -16,7 +16,7 @@ constexpr int kHintExtraHeight = 3;
 
 }  // namespace
 
-TURLLink::ShellOpenFunction TURLLink::ShellOpen = &::ShellExecuteA;
+TURLLink::ShellOpenFunction TURLLink::ShellOpen = &::ShellExecuteW;
 
 void TURLLink::OwnedWindow::Reset(HWND hwnd) {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -35,7 +35,7 @@ TURLLink::TURLLink(HWND parent, const ControlLayout& layout, UINT dpi)
 void TURLLink::Initialize() {
   URLType = tpURL;
   SetCursor(LoadCursor(nullptr, IDC_HAND));
-  Link = "http://";
+  Link = L"http://";
   Font().SetColor(clBlue);
   LinkColor = clRed;
   HintShown = false;
@@ -44,9 +44,9 @@ void TURLLink::Initialize() {
   HintFormColor = clInfoBk;
   EnableShowHint = true;
   // The popup is a top-level window of its own, with no owner; it stays hidden until a move.
-  HWND hint = CreateWindowExA(WS_EX_TOOLWINDOW, HintWindowClass(), "", WS_POPUP, 0, 0, 0, 0,
+  HWND hint = CreateWindowExW(WS_EX_TOOLWINDOW, HintWindowClass(), L"", WS_POPUP, 0, 0, 0, 0,
                               nullptr, nullptr, Application.Instance(), this);
-  if (hint == nullptr) throw Exception("CreateWindowEx failed: KestrovaLinkHint");
+  if (hint == nullptr) throw Exception(L"CreateWindowEx failed: KestrovaLinkHint");
   HintForm.Reset(hint);
   HintFormFont = std::make_unique<TFont>();
   HintFormFont->SetColor(clWindowText);
@@ -78,7 +78,7 @@ void TURLLink::SetURLtype(TURLtype type) {
   Repaint();
 }
 
-void TURLLink::SetLink(std::string_view link) {
+void TURLLink::SetLink(std::wstring_view link) {
   if (Link == link) return;
   Link = link;
   Repaint();
@@ -146,8 +146,8 @@ void TURLLink::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomLabel::MouseDown(button, shift, x, y);
   if (button != TMouseButton::mbLeft) return;
   // Opened as given: nothing added but the mail scheme, nothing checked.
-  const std::string target = URLType == tpMAIL ? "mailto:" + Link : Link;
-  ShellOpen(nullptr, "OPEN", target.c_str(), "", "", SW_SHOW);
+  const std::wstring target = URLType == tpMAIL ? L"mailto:" + Link : Link;
+  ShellOpen(nullptr, L"OPEN", target.c_str(), L"", L"", SW_SHOW);
   if (HintShown) HideHint();
 }
 
@@ -166,10 +166,10 @@ void TURLLink::ShowHint() {
   {
     WindowDC dc(hint);
     SelectedObject font(dc.Get(), hint_.font.Get());
-    GetTextExtentPoint32A(dc.Get(), hint_.text.c_str(), static_cast<int>(hint_.text.size()), &text);
+    GetTextExtentPoint32W(dc.Get(), hint_.text.c_str(), static_cast<int>(hint_.text.size()), &text);
   }
   // No border and no caption, so the window is all client area.
-  SetWindowLongPtrA(hint, GWL_STYLE, WS_POPUP);
+  SetWindowLongPtrW(hint, GWL_STYLE, WS_POPUP);
   SetWindowPos(hint, HWND_TOPMOST, pointer.x + HintOffsetX, pointer.y + HintOffsetY,
                text.cx + kHintExtraWidth, text.cy + kHintExtraHeight,
                SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -193,17 +193,17 @@ void TURLLink::PaintHint(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(hint_.textColor));
   SelectedObject font(dc, hint_.font.Get());
-  TextOutA(dc, kHintTextLeft, kHintTextTop, hint_.text.c_str(), static_cast<int>(hint_.text.size()));
+  TextOutW(dc, kHintTextLeft, kHintTextTop, hint_.text.c_str(), static_cast<int>(hint_.text.size()));
 }
 
-const char* TURLLink::HintWindowClass() {
-  static const char* const name = [] {
-    WNDCLASSEXA wc{sizeof(wc)};
+const wchar_t* TURLLink::HintWindowClass() {
+  static const wchar_t* const name = [] {
+    WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = HintWindowProc;
     wc.hInstance = Application.Instance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = kHintClass;
-    if (!RegisterClassExA(&wc)) throw Exception("RegisterClassEx failed: KestrovaLinkHint");
+    if (!RegisterClassExW(&wc)) throw Exception(L"RegisterClassEx failed: KestrovaLinkHint");
     return kHintClass;
   }();
   return name;
@@ -211,10 +211,10 @@ const char* TURLLink::HintWindowClass() {
 
 LRESULT CALLBACK TURLLink::HintWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* link = reinterpret_cast<TURLLink*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* link = reinterpret_cast<TURLLink*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT fills it
@@ -234,12 +234,12 @@ LRESULT CALLBACK TURLLink::HintWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;  // a click on the popup leaves the dialog active
     case WM_NCDESTROY:
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       break;
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kestrova

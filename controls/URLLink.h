@@ -28,8 +28,8 @@ class TURLLink : public TCustomLabel {
 
   TURLtype GetURLType() const { return URLType; }
   void SetURLtype(TURLtype type);
-  const std::string& GetLink() const { return Link; }
-  void SetLink(std::string_view link);
+  const std::wstring& GetLink() const { return Link; }
+  void SetLink(std::wstring_view link);
   TColor GetLinkColor() const { return LinkColor; }
   void SetLinkColor(TColor color);
   TColor GetHintFormColor() const { return HintFormColor; }
@@ -49,8 +49,9 @@ class TURLLink : public TCustomLabel {
   bool GetHintShown() const { return HintShown; }
   TColor GetSavedFontColor() const { return SavedFontColor; }
 
-  // How a target is opened: ShellExecuteA by default. Tests put a recorder here.
-  using ShellOpenFunction = std::function<HINSTANCE(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)>;
+  // How a target is opened: ShellExecuteW by default. Tests put a recorder here.
+  using ShellOpenFunction =
+      std::function<HINSTANCE(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)>;
   static ShellOpenFunction ShellOpen;
 
  protected:
@@ -76,7 +77,7 @@ class TURLLink : public TCustomLabel {
 
   // What the popup shows: taken at each showing, so later changes wait for the next one.
   struct HintContent {
-    std::string text;
+    std::wstring text;
     TColor background = clInfoBk;
     TColor textColor = clWindowText;
     FontHandle font;
@@ -85,7 +86,7 @@ class TURLLink : public TCustomLabel {
   void Initialize();
   void ShowHint();
   void HideHint();
-  static const char* HintWindowClass();
+  static const wchar_t* HintWindowClass();
   static LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void PaintHint(HDC dc);
 
@@ -93,7 +94,7 @@ class TURLLink : public TCustomLabel {
   OwnedWindow HintForm;
   bool HintShown{};
   TURLtype URLType{};
-  std::string Link;
+  std::wstring Link;
   TColor SavedFontColor{};
   TColor LinkColor{};
   TColor HintFormColor{};

@@ -19,7 +19,7 @@ inline constexpr ControlLayout kMainControls[] = {
 };
 
 inline constexpr FormLayout kMain{
-    KESTROVA_MAIN_CLASS,
+    L"" KESTROVA_MAIN_CLASS,
     0,  // the caption is the application title
     282,
     297,
@@ -61,7 +61,7 @@ inline constexpr ControlLayout kAboutControls[] = {
 };
 
 inline constexpr FormLayout kAbout{
-    KESTROVA_ABOUT_CLASS,
+    L"" KESTROVA_ABOUT_CLASS,
     IDS_ABOUT_CAPTION,
     217,
     136,

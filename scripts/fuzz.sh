@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 seconds=${FUZZ_SECONDS:-30}
-targets=(fuzz_ini_integer fuzz_split_command_line fuzz_folder_name fuzz_command_line fuzz_error_text)
+targets=(fuzz_ini_integer fuzz_split_command_line fuzz_folder_name fuzz_command_line fuzz_error_text
+         fuzz_ini_value)
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DKESTROVA_FUZZ=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

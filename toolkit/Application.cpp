@@ -5,22 +5,14 @@
 
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
 
 namespace kestrova {
 
 TApplication Application;
 
-bool ActiveCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
-
-std::string LoadStr(UINT id) {
-  // LoadStringW with a zero length hands out a pointer to the resource itself, so no text
-  // is ever cut; the conversion then gives the active code page's bytes.
-  const wchar_t* text = nullptr;
-  int length = LoadStringW(Application.Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || text == nullptr) return {};
-  return ToCodePage(std::wstring_view(text, static_cast<std::size_t>(length)));
-}
+std::wstring LoadStr(UINT id) { return LoadString(Application.Instance(), id); }
 
 void TApplication::Initialize(HINSTANCE instance) {
   instance_ = instance;
@@ -43,16 +35,16 @@ void TApplication::Deliver(MSG& msg) {
   if (msg.hwnd != nullptr) {
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     for (TForm* form : forms_) {
-      if (form->Handle() == root && IsDialogMessageA(root, &msg)) return;
+      if (form->Handle() == root && IsDialogMessageW(root, &msg)) return;
     }
   }
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
 }
 
 void TApplication::ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       NoteQuit();
       continue;
@@ -92,7 +84,7 @@ int TApplication::Run() {
   }
   MSG msg;
   while (!terminated_) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     Deliver(msg);
   }
@@ -105,19 +97,23 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 void TApplication::HandleException() noexcept {
   try {
     throw;
+  } catch (const Exception& e) {
+    ShowErrorBox(e.Message());
   } catch (const std::exception& e) {
-    ShowErrorBox(e.what());
+    // The library's own errors (bad_alloc and the like) say what they are in ASCII.
+    const std::string_view what = e.what();
+    ShowErrorBox(std::wstring(what.begin(), what.end()));
   } catch (...) {
-    ShowErrorBox("");
+    ShowErrorBox(L"");
   }
 }
 
-void TApplication::ShowErrorBox(std::string_view message) noexcept {
+void TApplication::ShowErrorBox(std::wstring_view message) noexcept {
   try {
-    std::string text = ErrorBoxText(message, ActiveCodePageLeadByte);
+    const std::wstring text = ErrorBoxText(message);
     HWND owner = GetActiveWindow();
     if (owner == nullptr && mainForm_ != nullptr) owner = mainForm_->Handle();
-    MessageBoxA(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
   } catch (...) {
     // Nothing is left to report with.
   }

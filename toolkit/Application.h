@@ -2,7 +2,7 @@
 // shares, running the main form, and the standard error box.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,25 +13,27 @@ namespace kestrova {
 
 class TForm;
 
-// The toolkit's own error family: a message in the active code page.
-class Exception : public std::runtime_error {
+// The toolkit's own error family: a message for the user.
+class Exception : public std::exception {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Exception(std::wstring message) : message_(std::move(message)) {}
+  const std::wstring& Message() const { return message_; }
+  const char* what() const noexcept override { return "kestrova::Exception"; }
+
+ private:
+  std::wstring message_;
 };
 
-// Whether a byte starts a double-byte character in the active code page.
-bool ActiveCodePageLeadByte(unsigned char byte);
-
-// Text of the string table, in the active code page.
-std::string LoadStr(UINT id);
+// Text of the program's string table.
+std::wstring LoadStr(UINT id);
 
 class TApplication {
  public:
   void Initialize(HINSTANCE instance);
   HINSTANCE Instance() const { return instance_; }
 
-  const std::string& Title() const { return title_; }
-  void SetTitle(std::string_view title) { title_ = title; }
+  const std::wstring& Title() const { return title_; }
+  void SetTitle(std::wstring_view title) { title_ = title; }
 
   // The first form created becomes the main form; closing it ends the application.
   TForm* MainForm() const { return mainForm_; }
@@ -57,7 +59,7 @@ class TApplication {
   // Shows the exception being handled in the standard error box. Call from a catch block.
   void HandleException() noexcept;
   // The standard error box: the title as caption, the error icon, one OK button.
-  void ShowErrorBox(std::string_view message) noexcept;
+  void ShowErrorBox(std::wstring_view message) noexcept;
 
   // Hands one retrieved message to its window, with dialog keys (Tab, arrows) for forms.
   void Deliver(MSG& msg);
@@ -67,7 +69,7 @@ class TApplication {
 
  private:
   HINSTANCE instance_ = nullptr;
-  std::string title_;
+  std::wstring title_;
   TForm* mainForm_ = nullptr;
   std::vector<TForm*> forms_;
   bool terminated_ = false;

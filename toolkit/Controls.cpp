@@ -4,6 +4,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 
@@ -17,15 +18,6 @@ std::optional<std::wstring> ReadItemTextW(HWND hwnd, UINT lengthMsg, UINT textMs
   if (copied < 0) return std::nullopt;
   text.resize(text.find(L'\0'));
   return text;
-}
-
-std::string ToCodePage(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), length, result.data(), bytes, nullptr, nullptr);
-  return result;
 }
 
 TWinControl::TWinControl(TForm& owner, const ControlLayout& layout)
@@ -54,16 +46,16 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateHandle() {
   HWND parent = ParentHandle();
   UINT dpi = Dpi();
-  std::string text = layout_.textId != 0 ? LoadStr(layout_.textId) : std::string();
-  hwnd_ = CreateWindowExA(ExStyle(), WindowClass(), text.c_str(), Style(),
+  const std::wstring text = layout_.textId != 0 ? LoadStr(layout_.textId) : L"";
+  hwnd_ = CreateWindowExW(ExStyle(), WindowClass(), text.c_str(), Style(),
                           ScaleForDpi(layout_.left, dpi), ScaleForDpi(layout_.top, dpi),
                           ScaleForDpi(layout_.width, dpi),
                           CreationHeight(ScaleForDpi(layout_.height, dpi)), parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout_.id)),
                           Application.Instance(), nullptr);
-  if (hwnd_ == nullptr) throw Exception(std::string("CreateWindowEx failed: ") + WindowClass());
+  if (hwnd_ == nullptr) throw Exception(std::wstring(L"CreateWindowEx failed: ") + WindowClass());
   if (font_ == nullptr && owner_ != nullptr) font_ = owner_->Font();
-  if (font_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (font_ != nullptr) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   AfterCreate();
 }
 
@@ -80,23 +72,16 @@ void TWinControl::DestroyHandle() {
   hwnd_ = nullptr;
 }
 
-std::string TWinControl::Text() {
-  HWND hwnd = Handle();
-  int length = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  int got = GetWindowTextA(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
+std::wstring TWinControl::Text() { return WindowText(Handle()); }
 
-void TWinControl::SetText(std::string_view text) {
-  std::string copy(text);
-  SetWindowTextA(Handle(), copy.c_str());
+void TWinControl::SetText(std::wstring_view text) {
+  const std::wstring copy(text);
+  SetWindowTextW(Handle(), copy.c_str());
 }
 
 void TWinControl::SetFont(HFONT font) {
   font_ = font;
-  if (hwnd_ != nullptr) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -105,16 +90,16 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 
 // Panel
 
-const char* TPanel::WindowClass() const {
-  static const char* const name = [] {
-    WNDCLASSEXA wc{sizeof(wc)};
+const wchar_t* TPanel::WindowClass() const {
+  static const wchar_t* const name = [] {
+    WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = Application.Instance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "TPanel";
-    RegisterClassExA(&wc);
-    return "TPanel";
+    wc.lpszClassName = L"TPanel";
+    RegisterClassExW(&wc);
+    return L"TPanel";
   }();
   return name;
 }
@@ -142,18 +127,18 @@ LRESULT CALLBACK TPanel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
       // The form handles its controls' notifications, wherever they sit.
-      return SendMessageA(GetParent(hwnd), msg, wParam, lParam);
+      return SendMessageW(GetParent(hwnd), msg, wParam, lParam);
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 // Combo box
 
 void TComboBox::AfterCreate() {
   if (Layout().itemHeight > 0) {
-    SendMessageA(Handle(), CB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
   }
 }
 
@@ -162,30 +147,29 @@ void TComboBox::ApplyDpi(UINT dpi) {
   AfterCreate();
 }
 
-int TComboBox::Add(std::string_view item) {
-  std::string copy(item);
+int TComboBox::Add(std::wstring_view item) {
+  const std::wstring copy(item);
   return static_cast<int>(
-      SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str())));
+      SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str())));
 }
 
-int TComboBox::Count() { return static_cast<int>(SendMessageA(Handle(), CB_GETCOUNT, 0, 0)); }
+int TComboBox::Count() { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
 
-std::string TComboBox::Item(int index) {
-  std::optional<std::wstring> text = ReadItemTextW(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
-  return text ? ToCodePage(*text) : std::string();
+std::wstring TComboBox::Item(int index) {
+  return ReadItemTextW(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index).value_or(L"");
 }
 
-void TComboBox::Clear() { SendMessageA(Handle(), CB_RESETCONTENT, 0, 0); }
+void TComboBox::Clear() { SendMessageW(Handle(), CB_RESETCONTENT, 0, 0); }
 
-int TComboBox::ItemIndex() { return static_cast<int>(SendMessageA(Handle(), CB_GETCURSEL, 0, 0)); }
+int TComboBox::ItemIndex() { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
 
 void TComboBox::SetItemIndex(int index) {
-  SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-std::string TComboBox::SelectedText() {
-  int index = ItemIndex();
-  return index < 0 ? std::string() : Item(index);
+std::wstring TComboBox::SelectedText() {
+  const int index = ItemIndex();
+  return index < 0 ? std::wstring() : Item(index);
 }
 
 }  // namespace kestrova

@@ -13,13 +13,9 @@ namespace kestrova {
 
 class TForm;
 
-// The text of a list or combo item, read through the wide requests (lengthMsg, textMsg).
-// With the themed common controls these windows are Unicode inside, and reading long items
-// through the narrow requests faults on some platforms (Wine). Empty for a position that
-// names no item.
+// The text of a list or combo item (lengthMsg, textMsg); nothing for a position that names no
+// item.
 std::optional<std::wstring> ReadItemTextW(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
-// Wide text in the active code page.
-std::string ToCodePage(std::wstring_view text);
 
 class TWinControl {
  public:
@@ -37,8 +33,8 @@ class TWinControl {
   const ControlLayout& Layout() const { return layout_; }
   int Id() const { return layout_.id; }
 
-  std::string Text();
-  void SetText(std::string_view text);
+  std::wstring Text();
+  void SetText(std::wstring_view text);
   void SetFont(HFONT font);
   HFONT Font() const { return font_; }
   void SetBounds(int left, int top, int width, int height);
@@ -50,7 +46,7 @@ class TWinControl {
   virtual void ApplyDpi(UINT dpi);
 
  protected:
-  virtual const char* WindowClass() const = 0;
+  virtual const wchar_t* WindowClass() const = 0;
   virtual DWORD Style() const { return WS_CHILD | WS_VISIBLE; }
   virtual DWORD ExStyle() const { return 0; }
   // Runs once the native window exists.
@@ -79,7 +75,7 @@ class TPanel : public TWinControl {
   using TWinControl::TWinControl;
 
  protected:
-  const char* WindowClass() const override;
+  const wchar_t* WindowClass() const override;
   DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN; }
   DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
 
@@ -92,7 +88,7 @@ class TEdit : public TWinControl {
   using TWinControl::TWinControl;
 
  protected:
-  const char* WindowClass() const override { return "EDIT"; }
+  const wchar_t* WindowClass() const override { return L"EDIT"; }
   DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL; }
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
 };
@@ -102,7 +98,7 @@ class TButton : public TWinControl {
   using TWinControl::TWinControl;
 
  protected:
-  const char* WindowClass() const override { return "BUTTON"; }
+  const wchar_t* WindowClass() const override { return L"BUTTON"; }
   DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON; }
 };
 
@@ -111,17 +107,17 @@ class TComboBox : public TWinControl {
  public:
   using TWinControl::TWinControl;
 
-  int Add(std::string_view item);
+  int Add(std::wstring_view item);
   int Count();
-  std::string Item(int index);
+  std::wstring Item(int index);
   void Clear();
   int ItemIndex();
   void SetItemIndex(int index);
   // Text of the selected item; empty when nothing is selected.
-  std::string SelectedText();
+  std::wstring SelectedText();
 
  protected:
-  const char* WindowClass() const override { return "COMBOBOX"; }
+  const wchar_t* WindowClass() const override { return L"COMBOBOX"; }
   DWORD Style() const override {
     return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
   }

@@ -4,6 +4,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 
@@ -11,7 +12,7 @@ const ControlLayout& FormLayout::Control(int id) const {
   for (const ControlLayout& control : controls) {
     if (control.id == id) return control;
   }
-  throw Exception("layout has no control " + std::to_string(id));
+  throw Exception(L"layout has no control " + std::to_wstring(id));
 }
 
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
@@ -30,25 +31,25 @@ TForm::TForm(const FormLayout& layout) : layout_(layout) { Application.RegisterF
 TForm::~TForm() {
   Application.UnregisterForm(this);
   if (hwnd_ != nullptr) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
 void TForm::RegisterWindowClass() {
-  WNDCLASSEXA existing{sizeof(existing)};
-  if (GetClassInfoExA(Application.Instance(), layout_.className, &existing)) return;
-  WNDCLASSEXA wc{sizeof(wc)};
+  WNDCLASSEXW existing{sizeof(existing)};
+  if (GetClassInfoExW(Application.Instance(), layout_.className, &existing)) return;
+  WNDCLASSEXW wc{sizeof(wc)};
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = Application.Instance();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.lpszClassName = layout_.className;
   if (layout_.iconId != 0) {
-    wc.hIcon = LoadIconA(Application.Instance(), MAKEINTRESOURCEA(layout_.iconId));
+    wc.hIcon = LoadIconW(Application.Instance(), MAKEINTRESOURCEW(layout_.iconId));
   }
   // The background is painted in WM_ERASEBKGND from the form's own brush.
-  if (!RegisterClassExA(&wc)) throw Exception("RegisterClassEx failed");
+  if (!RegisterClassExW(&wc)) throw Exception(L"RegisterClassEx failed");
 }
 
 void TForm::CreateForm() {
@@ -60,11 +61,11 @@ void TForm::CreateForm() {
   if (Application.MainForm() != nullptr && Application.MainForm() != this) {
     owner = Application.MainForm()->Handle();
   }
-  std::string caption = layout_.captionId != 0 ? LoadStr(layout_.captionId) : std::string();
-  hwnd_ = CreateWindowExA(layout_.exStyle, layout_.className, caption.c_str(), layout_.style,
+  const std::wstring caption = layout_.captionId != 0 ? LoadStr(layout_.captionId) : L"";
+  hwnd_ = CreateWindowExW(layout_.exStyle, layout_.className, caption.c_str(), layout_.style,
                           CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                           frame.bottom - frame.top, owner, nullptr, Application.Instance(), this);
-  if (hwnd_ == nullptr) throw Exception("CreateWindowEx failed");
+  if (hwnd_ == nullptr) throw Exception(L"CreateWindowEx failed");
 
   // The window may sit on a monitor whose DPI is not the system's.
   UINT windowDpi = GetDpiForWindow(hwnd_);
@@ -89,17 +90,11 @@ TWinControl* TForm::FindControl(int id) const {
   return nullptr;
 }
 
-std::string TForm::Caption() const {
-  int length = GetWindowTextLengthA(hwnd_);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  int got = GetWindowTextA(hwnd_, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
+std::wstring TForm::Caption() const { return WindowText(hwnd_); }
 
-void TForm::SetCaption(std::string_view caption) {
-  std::string text(caption);
-  SetWindowTextA(hwnd_, text.c_str());
+void TForm::SetCaption(std::wstring_view caption) {
+  const std::wstring text(caption);
+  SetWindowTextW(hwnd_, text.c_str());
 }
 
 RECT TForm::Bounds() const {
@@ -173,7 +168,7 @@ int TForm::ShowModal() {
 
   MSG msg;
   while (modalResult_ == mrNone && !Application.Terminated()) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       // The outer loop ends on it too.
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -277,8 +272,8 @@ void TForm::Dispatch(TMessage& message) {
         // Enter, as the dialog keys deliver it: a focused push button is pressed.
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(hwnd_, focus) &&
-            (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
-          SendMessageA(focus, BM_CLICK, 0, 0);
+            (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+          SendMessageW(focus, BM_CLICK, 0, 0);
         }
       } else if (LOWORD(message.WParam) == IDCANCEL && modal_) {
         // Esc closes a modal form as its close box does.
@@ -314,18 +309,18 @@ void TForm::Dispatch(TMessage& message) {
 }
 
 void TForm::DefaultHandler(TMessage& message) {
-  message.Result = DefWindowProcA(hwnd_, message.Msg, message.WParam, message.LParam);
+  message.Result = DefWindowProcW(hwnd_, message.Msg, message.WParam, message.LParam);
 }
 
 LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     auto* form = static_cast<TForm*>(create->lpCreateParams);
     form->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
-  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (form == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (form == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
   try {
     form->Dispatch(message);
@@ -334,7 +329,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     message.Result = 0;
   }
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     form->hwnd_ = nullptr;
   }
   return message.Result;

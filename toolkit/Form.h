@@ -29,8 +29,8 @@ class TForm {
   int Scale(int value96) const { return ScaleForDpi(value96, dpi_); }
   HFONT Font() const { return font_.Get(); }
 
-  std::string Caption() const;
-  void SetCaption(std::string_view caption);
+  std::wstring Caption() const;
+  void SetCaption(std::wstring_view caption);
 
   // Outer bounds in screen coordinates.
   RECT Bounds() const;

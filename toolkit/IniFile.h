@@ -1,5 +1,12 @@
-// An INI file reached key by key through the platform's profile-string services, in the
-// active code page. Opening costs nothing and never fails: a missing file reads as defaults.
+// An INI file reached key by key through the platform's profile-string services.
+//
+// The file keeps the encoding it has: the active code page (what the services create), or
+// UTF-16LE with a byte-order mark, which they read and write natively. A value that has no
+// exact equivalent in the code page turns a code-page file into a UTF-16 one before it is
+// written, so no character is ever lost or replaced. A file with a UTF-8 byte-order mark
+// (which the services do not know) is read through a UTF-16 copy and becomes UTF-16 at the
+// first write. Opening costs a look at the first bytes and never fails: a missing file reads
+// as defaults.
 #pragma once
 
 #include <string>
@@ -9,23 +16,37 @@ namespace kestrova {
 
 class TIniFile {
  public:
-  // Text values are read through a buffer of this size: at most 2047 bytes are kept.
-  static constexpr unsigned kReadBufferSize = 2048;
+  // A text value keeps at most 2047 bytes of the code page (2047 UTF-16 units in a UTF-16
+  // file), cut between whole characters.
+  static constexpr std::size_t kMaxValueLength = 2047;
 
-  explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+  enum class Encoding { CodePage, Utf16, Utf8 };
 
-  const std::string& FileName() const { return fileName_; }
+  explicit TIniFile(std::wstring fileName);
+  ~TIniFile();
+  TIniFile(const TIniFile&) = delete;
+  TIniFile& operator=(const TIniFile&) = delete;
 
-  std::string ReadString(const char* section, const char* key, std::string_view defaultValue) const;
+  const std::wstring& FileName() const { return fileName_; }
+  Encoding FileEncoding() const { return encoding_; }
+
+  std::wstring ReadString(const wchar_t* section, const wchar_t* key,
+                          std::wstring_view defaultValue) const;
   // A missing, empty, malformed or out-of-range value gives the default.
-  int ReadInteger(const char* section, const char* key, int defaultValue) const;
+  int ReadInteger(const wchar_t* section, const wchar_t* key, int defaultValue) const;
 
   // A write the platform refuses raises an error naming the file.
-  void WriteString(const char* section, const char* key, std::string_view value) const;
-  void WriteInteger(const char* section, const char* key, int value) const;
+  void WriteString(const wchar_t* section, const wchar_t* key, std::wstring_view value);
+  void WriteInteger(const wchar_t* section, const wchar_t* key, int value);
 
  private:
-  std::string fileName_;
+  // Rewrites the file as UTF-16LE with its byte-order mark, same text.
+  void ConvertToUtf16();
+  [[noreturn]] void Refused() const;
+
+  std::wstring fileName_;
+  Encoding encoding_ = Encoding::CodePage;
+  std::wstring readName_;  // the file the services read: the file, or its UTF-16 copy
 };
 
 }  // namespace kestrova

@@ -7,7 +7,7 @@ namespace kestrova {
 
 namespace {
 
-constexpr char kLabelClass[] = "KestrovaLabel";
+constexpr wchar_t kLabelClass[] = L"KestrovaLabel";
 
 TShiftState ShiftFromKeys(WPARAM keys) {
   TShiftState shift = 0;
@@ -45,22 +45,22 @@ TCustomLabel::~TCustomLabel() {
   font_.OnChange = nullptr;
   if (window_ != nullptr) {
     // The window must not call back into an object that is going.
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     window_ = nullptr;
     DestroyHandle();
   }
 }
 
-const char* TCustomLabel::WindowClass() const {
-  static const char* const name = [] {
-    WNDCLASSEXA wc{sizeof(wc)};
+const wchar_t* TCustomLabel::WindowClass() const {
+  static const wchar_t* const name = [] {
+    WNDCLASSEXW wc{sizeof(wc)};
     // Double clicks arrive as WM_xBUTTONDBLCLK, each counted as a press.
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = Application.Instance();
     wc.hCursor = nullptr;  // WM_SETCURSOR sets the label's own
     wc.lpszClassName = kLabelClass;
-    if (!RegisterClassExA(&wc)) throw Exception("RegisterClassEx failed: KestrovaLabel");
+    if (!RegisterClassExW(&wc)) throw Exception(L"RegisterClassEx failed: KestrovaLabel");
     return kLabelClass;
   }();
   return name;
@@ -68,16 +68,16 @@ const char* TCustomLabel::WindowClass() const {
 
 void TCustomLabel::AfterCreate() {
   window_ = Handle();
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   // The caption may have been set before the window existed.
-  SetWindowTextA(window_, caption_.c_str());
+  SetWindowTextW(window_, caption_.c_str());
   AdjustBounds();
 }
 
-void TCustomLabel::SetCaption(std::string_view caption) {
+void TCustomLabel::SetCaption(std::wstring_view caption) {
   caption_ = caption;
   if (window_ != nullptr) {
-    SetWindowTextA(window_, caption_.c_str());  // WM_SETTEXT resizes and invalidates
+    SetWindowTextW(window_, caption_.c_str());  // WM_SETTEXT resizes and invalidates
   }
 }
 
@@ -144,12 +144,12 @@ UINT TCustomLabel::DrawFlags() const {
 void TCustomLabel::AdjustBounds() {
   if (!autoSize_ || window_ == nullptr) return;
   // An empty caption is measured as a blank: the label keeps a line's height.
-  const std::string measured = caption_.empty() ? std::string(" ") : caption_;
+  const std::wstring measured = caption_.empty() ? std::wstring(L" ") : caption_;
   RECT text{};
   {
     WindowDC dc(window_);
     SelectedObject font(dc.Get(), font_.Handle(Dpi()));
-    DrawTextA(dc.Get(), measured.c_str(), static_cast<int>(measured.size()), &text,
+    DrawTextW(dc.Get(), measured.c_str(), static_cast<int>(measured.size()), &text,
               DrawFlags() | DT_CALCRECT);
   }
   RECT bounds{};
@@ -176,7 +176,7 @@ void TCustomLabel::PaintParentBackground(HDC dc) {
   MapWindowPoints(window_, parent, &origin, 1);
   POINT old{};
   SetViewportOrgEx(dc, -origin.x, -origin.y, &old);
-  SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   SetViewportOrgEx(dc, old.x, old.y, nullptr);
 }
 
@@ -192,7 +192,7 @@ void TCustomLabel::Paint(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(font_.Color()));
   SelectedObject font(dc, font_.Handle(Dpi()));
-  DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DrawFlags());
+  DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DrawFlags());
 }
 
 LRESULT TCustomLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -215,8 +215,8 @@ LRESULT TCustomLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SETTEXT: {
-      LRESULT result = DefWindowProcA(window_, msg, wParam, lParam);
-      caption_ = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
+      LRESULT result = DefWindowProcW(window_, msg, wParam, lParam);
+      caption_ = lParam != 0 ? reinterpret_cast<const wchar_t*>(lParam) : L"";
       AdjustBounds();
       Invalidate();
       return result;
@@ -261,17 +261,17 @@ LRESULT TCustomLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcA(window_, msg, wParam, lParam);
+  return DefWindowProcW(window_, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK TCustomLabel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* label = reinterpret_cast<TCustomLabel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (label == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  auto* label = reinterpret_cast<TCustomLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (label == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     label->window_ = nullptr;
     label->mouseInside_ = false;
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   try {
     return label->HandleMessage(msg, wParam, lParam);

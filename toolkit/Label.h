@@ -1,5 +1,5 @@
 // TCustomLabel: the toolkit's text label. A small child window of its own class that draws its
-// caption with DrawTextA in its font and font colour on its background colour (or on its
+// caption with DrawTextW in its font and font colour on its background colour (or on its
 // parent's background when transparent), sizes itself to the caption while AutoSize is on and
 // shows its own cursor. It reports the pointer entering it (the first move after it was
 // outside), leaving it (TrackMouseEvent: one leave follows each enter), moving over it and
@@ -37,8 +37,8 @@ class TCustomLabel : public TWinControl {
   TCustomLabel(HWND parent, const ControlLayout& layout, UINT dpi = 96);
   ~TCustomLabel() override;
 
-  const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string_view caption);
+  const std::wstring& Caption() const { return caption_; }
+  void SetCaption(std::wstring_view caption);
 
   // The font the caption is drawn in, with its colour. (It hides the native-font accessor of
   // TWinControl: a label draws with this one.)
@@ -68,7 +68,7 @@ class TCustomLabel : public TWinControl {
   std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
 
  protected:
-  const char* WindowClass() const override;
+  const wchar_t* WindowClass() const override;
   void AfterCreate() override;
 
   // The message that brought the event (WM_MOUSEMOVE, WM_MOUSELEAVE) is handed along.
@@ -90,7 +90,7 @@ class TCustomLabel : public TWinControl {
   void AdjustBounds();
   void FontChanged();
 
-  std::string caption_;
+  std::wstring caption_;
   TFont font_;
   TColor color_ = clBtnFace;
   TAlignment alignment_ = TAlignment::taLeftJustify;

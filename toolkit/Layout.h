@@ -47,7 +47,7 @@ struct ControlLayout {
 };
 
 struct FormLayout {
-  const char* className;
+  const wchar_t* className;
   UINT captionId;  // 0: the caption is set by the form
   int clientWidth, clientHeight;
   DWORD style, exStyle;

@@ -17,30 +17,30 @@ constexpr UINT_PTR kSubclassId = 1;
 
 int TListItems::Count() const { return static_cast<int>(list_.Perform(LB_GETCOUNT)); }
 
-std::string TListItems::Get(int index) const {
+std::wstring TListItems::Get(int index) const {
   std::optional<std::wstring> text =
       ReadItemTextW(list_.Handle(), LB_GETTEXTLEN, LB_GETTEXT, index);
   if (!text) throw Exception(LoadStr(IDS_LIST_INDEX_ERROR));
-  return ToCodePage(*text);
+  return std::move(*text);
 }
 
-std::vector<std::string> TListItems::Strings() const {
-  std::vector<std::string> lines;
+std::vector<std::wstring> TListItems::Strings() const {
+  std::vector<std::wstring> lines;
   const int count = Count();
   lines.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) lines.push_back(Get(i));
   return lines;
 }
 
-int TListItems::Add(std::string_view text) {
-  std::string copy(text);
+int TListItems::Add(std::wstring_view text) {
+  const std::wstring copy(text);
   LRESULT result = list_.Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str()));
   if (result < 0) throw Exception(LoadStr(IDS_LIST_INSERT_ERROR));
   return static_cast<int>(result);
 }
 
-void TListItems::Insert(int index, std::string_view text) {
-  std::string copy(text);
+void TListItems::Insert(int index, std::wstring_view text) {
+  const std::wstring copy(text);
   LRESULT result = list_.Perform(LB_INSERTSTRING, static_cast<WPARAM>(index),
                                  reinterpret_cast<LPARAM>(copy.c_str()));
   if (result < 0) throw Exception(LoadStr(IDS_LIST_INSERT_ERROR));
@@ -50,7 +50,7 @@ void TListItems::Delete(int index) { list_.Perform(LB_DELETESTRING, static_cast<
 
 void TListItems::Clear() { list_.Perform(LB_RESETCONTENT); }
 
-void TListItems::Put(int index, std::string_view text) {
+void TListItems::Put(int index, std::wstring_view text) {
   const int selected = static_cast<int>(list_.Perform(LB_GETCURSEL));
   Delete(index);
   Insert(index, text);
@@ -59,14 +59,14 @@ void TListItems::Put(int index, std::string_view text) {
 
 void TListItems::Move(int from, int to) {
   if (from == to) return;
-  std::string text = Get(from);
+  const std::wstring text = Get(from);
   Delete(from);
   Insert(to, text);
 }
 
-void TListItems::Assign(const std::vector<std::string>& lines) {
+void TListItems::Assign(const std::vector<std::wstring>& lines) {
   Clear();
-  for (const std::string& line : lines) Add(line);
+  for (const std::wstring& line : lines) Add(line);
 }
 
 // List base
@@ -106,7 +106,7 @@ void TCustomListBox::SetSorted(bool sorted) {
   if (sorted_ == sorted) return;
   sorted_ = sorted;
   if (!HandleAllocated()) return;
-  std::vector<std::string> saved = Items.Strings();
+  const std::vector<std::wstring> saved = Items.Strings();
   RemoveWindowSubclass(Handle(), SubclassProc, kSubclassId);
   DestroyHandle();
   Handle();
@@ -114,7 +114,7 @@ void TCustomListBox::SetSorted(bool sorted) {
 }
 
 LRESULT TCustomListBox::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return SendMessageA(Handle(), msg, wParam, lParam);
+  return SendMessageW(Handle(), msg, wParam, lParam);
 }
 
 void TCustomListBox::Dispatch(TMessage& message) { DefaultHandler(message); }

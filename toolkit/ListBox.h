@@ -21,16 +21,16 @@ class TListItems {
   explicit TListItems(TCustomListBox& list) : list_(list) {}
 
   int Count() const;
-  std::string Get(int index) const;
-  std::vector<std::string> Strings() const;
+  std::wstring Get(int index) const;
+  std::vector<std::wstring> Strings() const;
 
-  int Add(std::string_view text);
-  void Insert(int index, std::string_view text);
+  int Add(std::wstring_view text);
+  void Insert(int index, std::wstring_view text);
   void Delete(int index);
   void Clear();
-  void Put(int index, std::string_view text);
+  void Put(int index, std::wstring_view text);
   void Move(int from, int to);
-  void Assign(const std::vector<std::string>& lines);
+  void Assign(const std::vector<std::wstring>& lines);
 
  private:
   TCustomListBox& list_;
@@ -58,7 +58,7 @@ class TCustomListBox : public TWinControl {
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
  protected:
-  const char* WindowClass() const override { return "LISTBOX"; }
+  const wchar_t* WindowClass() const override { return L"LISTBOX"; }
   DWORD Style() const override;
   DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
   void AfterCreate() override;

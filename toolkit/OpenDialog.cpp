@@ -8,15 +8,14 @@ namespace kestrova {
 
 bool TOpenDialog::Execute(HWND owner) {
   // "name\0pattern\0\0"
-  std::string filter = FilterName;
-  filter.push_back('\0');
+  std::wstring filter = FilterName;
+  filter.push_back(L'\0');
   filter += FilterPattern;
-  filter.push_back('\0');
-  filter.push_back('\0');
+  filter.push_back(L'\0');
 
   // Room for the longest path the platform knows.
-  std::vector<char> file(32768, '\0');
-  OPENFILENAMEA ofn{};
+  std::vector<wchar_t> file(32768, L'\0');
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = owner;
   ofn.lpstrFilter = filter.c_str();
@@ -28,7 +27,7 @@ bool TOpenDialog::Execute(HWND owner) {
   ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
               OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&ofn)) return false;
+  if (!GetOpenFileNameW(&ofn)) return false;
   FileName = file.data();
   return true;
 }

@@ -9,12 +9,12 @@ namespace kestrova {
 
 class TOpenDialog {
  public:
-  std::string Title;
-  std::string FilterName;     // description of the one filter entry
-  std::string FilterPattern;  // its pattern, e.g. "*.exe"
-  std::string DefaultExt;     // without the dot
-  std::string InitialDir;     // empty: the dialog's own choice
-  std::string FileName;       // the chosen file's full path after Execute
+  std::wstring Title;
+  std::wstring FilterName;     // description of the one filter entry
+  std::wstring FilterPattern;  // its pattern, e.g. "*.exe"
+  std::wstring DefaultExt;     // without the dot
+  std::wstring InitialDir;     // empty: the dialog's own choice
+  std::wstring FileName;       // the chosen file's full path after Execute
 
   // Shows the dialog owned by the window; true when the user picked a file.
   bool Execute(HWND owner);

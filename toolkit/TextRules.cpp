@@ -1,82 +1,64 @@
-// Window-free text rules: code-page character walking, the error box's text and settings
-// integers. Bytes are always looked at as unsigned char: a Shift_JIS lead byte such as 0x95
-// is negative as a plain char on this compiler.
+// Window-free text rules: the error box's text, settings integers and settings values.
 #include "toolkit/TextRules.h"
-
-#include <cstring>
 
 namespace kestrova {
 
 namespace {
 
-unsigned char ByteAt(std::string_view text, std::size_t pos) {
-  return static_cast<unsigned char>(text[pos]);
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// What the profile services may take for white space around a value: every control
+// character and blank, and the Unicode spaces.
+bool IsSpaceLike(wchar_t c) {
+  return c <= 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+         c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000 ||
+         c == 0xFEFF;
 }
 
-bool IsBlank(unsigned char byte) { return byte == ' ' || byte == '\t'; }
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Value of a digit in the given base, or -1 when the byte is not one.
-int DigitValue(unsigned char byte, int base) {
+// Value of a digit in the given base, or -1 when the character is not one.
+int DigitValue(wchar_t c, int base) {
   int value = -1;
-  if (byte >= '0' && byte <= '9') {
-    value = byte - '0';
-  } else if (byte >= 'a' && byte <= 'f') {
-    value = byte - 'a' + 10;
-  } else if (byte >= 'A' && byte <= 'F') {
-    value = byte - 'A' + 10;
+  if (c >= L'0' && c <= L'9') {
+    value = c - L'0';
+  } else if (c >= L'a' && c <= L'f') {
+    value = c - L'a' + 10;
+  } else if (c >= L'A' && c <= L'F') {
+    value = c - L'A' + 10;
   }
   return value < base ? value : -1;
 }
 
 }  // namespace
 
-bool ShiftJisLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-std::size_t CharLength(std::string_view text, std::size_t pos, LeadByteTest isLead) {
-  if (pos + 1 < text.size() && isLead(ByteAt(text, pos))) return 2;
-  return 1;
-}
-
-std::size_t LastCharStart(std::string_view text, LeadByteTest isLead) {
-  std::size_t start = 0;
-  for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos, isLead)) {
-    start = pos;
-  }
-  return start;
-}
-
-std::string ErrorBoxText(std::string_view message, LeadByteTest isLead) {
-  std::string text(message);
-  if (message.empty()) return text;
-  std::size_t start = LastCharStart(message, isLead);
-  // The last character as a zero-terminated text of its own, compared the way strcmp does
-  // (which looks at unsigned bytes and stops at the first zero).
-  std::string lastChar(message.substr(start, CharLength(message, start, isLead)));
-  if (std::strcmp(lastChar.c_str(), ".") > 0) text += '.';
+std::wstring ErrorBoxText(std::wstring_view message) {
+  std::wstring text(message);
+  // The last character's first unit decides: a surrogate pair sorts after "." as a whole.
+  if (!message.empty() && message.back() > L'.') text += L'.';
   return text;
 }
 
-std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
+std::optional<std::int32_t> ParseIniInteger(std::wstring_view text) {
   std::size_t pos = 0;
-  while (pos < text.size() && IsBlank(ByteAt(text, pos))) ++pos;
+  while (pos < text.size() && IsBlank(text[pos])) ++pos;
 
   bool negative = false;
-  if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-    negative = text[pos] == '-';
+  if (pos < text.size() && (text[pos] == L'-' || text[pos] == L'+')) {
+    negative = text[pos] == L'-';
     ++pos;
   }
 
   int base = 10;
-  if (pos < text.size() && text[pos] == '$') {
+  if (pos < text.size() && text[pos] == L'$') {
     base = 16;
     pos += 1;
-  } else if (text.size() > 2 && pos + 1 < text.size() && text[pos] == '0' &&
-             (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+  } else if (text.size() > 2 && pos + 1 < text.size() && text[pos] == L'0' &&
+             (text[pos + 1] == L'x' || text[pos + 1] == L'X')) {
     base = 16;
     pos += 2;
-  } else if (pos < text.size() && (text[pos] == 'x' || text[pos] == 'X')) {
+  } else if (pos < text.size() && (text[pos] == L'x' || text[pos] == L'X')) {
     base = 16;
     pos += 1;
   }
@@ -88,12 +70,41 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
   const std::int64_t limit = negative ? std::int64_t{1} << 31 : (std::int64_t{1} << 31) - 1;
   std::int64_t magnitude = 0;
   for (; pos < text.size(); ++pos) {
-    int digit = DigitValue(ByteAt(text, pos), base);
+    int digit = DigitValue(text[pos], base);
     if (digit < 0) return std::nullopt;
     magnitude = magnitude * base + digit;
     if (magnitude > limit) return std::nullopt;
   }
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::wstring IniValueToWrite(std::wstring_view value) {
+  if (value.empty()) return {};
+  const bool spaced = IsSpaceLike(value.front()) || IsSpaceLike(value.back());
+  const bool quoted = (value.front() == L'"' || value.front() == L'\'') &&
+                      value.back() == value.front();
+  if (!spaced && !quoted) return std::wstring(value);
+  std::wstring text;
+  text.reserve(value.size() + 2);
+  text += L'"';
+  text += value;
+  text += L'"';
+  return text;
+}
+
+std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, CharSize size) {
+  std::size_t used = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t length =
+        IsHighSurrogate(text[pos]) && pos + 1 < text.size() && IsLowSurrogate(text[pos + 1]) ? 2
+                                                                                             : 1;
+    const std::size_t units = size(text.substr(pos, length));
+    if (units > limit - used) break;
+    used += units;
+    pos += length;
+  }
+  return pos;
 }
 
 }  // namespace kestrova

@@ -1,8 +1,10 @@
-// Window-free text rules of the toolkit: code-page character walking, the standard error
-// box's text, and integers as the settings file spells them. No <windows.h> here: the host
-// build tests and fuzzes these directly.
+// Window-free text rules of the toolkit: the standard error box's text, integers as the
+// settings file spells them, and values as the profile services keep them. No <windows.h>
+// here: the host build tests and fuzzes these directly. Texts are UTF-16 on Windows; on the
+// host wchar_t is wider, which these rules never depend on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,28 +12,29 @@
 
 namespace kestrova {
 
-// Says whether a byte starts a double-byte character in the active code page.
-using LeadByteTest = bool (*)(unsigned char);
-
-// Shift_JIS (code page 932): lead bytes 0x81-0x9F and 0xE0-0xFC.
-bool ShiftJisLeadByte(unsigned char byte);
-
-// Length in bytes of the character that starts at text[pos] (1 or 2; 1 for a lead byte at the
-// very end, which has no trail byte to pair with).
-std::size_t CharLength(std::string_view text, std::size_t pos, LeadByteTest isLead);
-
-// Start of the last character of a non-empty text, walking from the front so that a trail
-// byte is never taken for a character of its own.
-std::size_t LastCharStart(std::string_view text, LeadByteTest isLead);
-
 // The standard error box's text: the message with "." appended when its last character
-// compares greater than "." byte by byte; an empty message stays empty.
-std::string ErrorBoxText(std::string_view message, LeadByteTest isLead);
+// sorts after "."; an empty message stays empty.
+std::wstring ErrorBoxText(std::wstring_view message);
 
 // An integer as the settings file holds it: leading blanks, an optional sign, then decimal
 // digits, or hexadecimal after "$", "x", "X" or (in a text longer than two characters)
 // "0x"/"0X"; the whole rest must be digits of that base and the value must fit 32 bits.
 // Anything else has no value and the caller uses its default.
-std::optional<std::int32_t> ParseIniInteger(std::string_view text);
+std::optional<std::int32_t> ParseIniInteger(std::wstring_view text);
+
+// The text to write for a value so that the profile services read it back unchanged: they
+// drop blanks around a value and one pair of equal quotes around it, so a value that begins
+// or ends with a blank, or begins and ends with the same quote, goes in one more pair of
+// double quotes.
+std::wstring IniValueToWrite(std::wstring_view value);
+
+// Size of one character, given as its UTF-16 units, in some encoding (bytes of a code page,
+// UTF-16 units...).
+using CharSize = std::size_t (*)(std::wstring_view character);
+
+// Length (in UTF-16 units) of the longest front part of text, in whole characters, whose
+// characters take at most limit units of the encoding that size measures. A surrogate pair
+// is one character; a lone surrogate is one of its own.
+std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, CharSize size);
 
 }  // namespace kestrova

@@ -4,49 +4,52 @@
 //   "C:\...\fakerar.exe" a --exit=3 --delay=2000 "C:\x\Trip.rar" "C:\x\Trip\*"
 // (the tests put the directives into the archiver profile text, which Kestrova passes through).
 //
-// 1. Appends its raw command line (GetCommandLineA, code-page bytes untouched) plus CR LF as one
+// 1. Appends its command line as it got it (GetCommandLineW), in UTF-8, plus CR LF as one
 //    line to a log file: %FAKE_ARCHIVER_LOG% if set, else "fakerar.log" beside the exe.
 //    The file is opened exclusively, appended to and closed, retrying while another run holds
 //    it, so concurrent runs never lose or interleave lines.
-// 2. --delay=MS   sleeps that long first (default 0).
-// 3. --write      creates the archive file (the first quoted argument after the program; if no
+// 2. --console    appends a second line, "console window: yes" or "console window: no",
+//                 saying whether the process has a console window.
+// 3. --delay=MS   sleeps that long first (default 0).
+// 4. --write      creates the archive file (the first quoted argument after the program; if no
 //                 argument is quoted, the first plain argument after the command word) holding a
 //                 few bytes. If it cannot be created, the exit code is 9.
-// 4. --exit=N     exit code (default 0; decimal or 0x hex).
+// 5. --exit=N     exit code (default 0; decimal or 0x hex).
 //    --crash      ends with an access violation instead (exit code 0xC0000005), without any
 //                 error dialog.
 //
-// It has no window and, being a WIN32-subsystem program, no console.
+// Built twice: fakerar.exe has no window and, being a WIN32-subsystem program, no console;
+// fakerar-console.exe is the same as a console program.
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
 
 struct Word {
-  std::string text;
+  std::wstring text;
   bool quoted = false;
 };
 
-// Splits a command line at blanks outside double quotes. Backslashes are ordinary characters (the
-// arguments are paths such as "C:\x\Trip\*"). Bytes compare as unsigned char: Shift_JIS lead
-// bytes are above 0x80 and never blanks.
-std::vector<Word> SplitWords(const char* line) {
+// Splits a command line at blanks outside double quotes. Backslashes are ordinary characters
+// (the arguments are paths such as "C:\x\Trip\*").
+std::vector<Word> SplitWords(const wchar_t* line) {
   std::vector<Word> words;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(line);
+  const wchar_t* p = line;
   while (*p) {
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == L' ' || *p == L'\t') ++p;
     if (!*p) break;
     Word w;
     bool inQuotes = false;
-    while (*p && (inQuotes || (*p != ' ' && *p != '\t'))) {
-      if (*p == '"') {
+    while (*p && (inQuotes || (*p != L' ' && *p != L'\t'))) {
+      if (*p == L'"') {
         inQuotes = !inQuotes;
         w.quoted = true;
       } else {
-        w.text += static_cast<char>(*p);
+        w.text += *p;
       }
       ++p;
     }
@@ -55,39 +58,47 @@ std::vector<Word> SplitWords(const char* line) {
   return words;
 }
 
-bool StartsWith(const std::string& s, const char* prefix) {
-  return s.rfind(prefix, 0) == 0;
+bool StartsWith(const std::wstring& s, const wchar_t* prefix) { return s.rfind(prefix, 0) == 0; }
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
 }
 
-std::string ExeDirectory() {
-  char path[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (n == 0 || n >= sizeof path) return std::string();
-  std::string s(path, n);
-  std::string::size_type slash = s.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : s.substr(0, slash + 1);
+std::wstring ExeDirectory() {
+  std::wstring path(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n);
+  const std::wstring::size_type slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-std::string LogPath() {
-  char buf[MAX_PATH * 4];
-  DWORD n = GetEnvironmentVariableA("FAKE_ARCHIVER_LOG", buf, sizeof buf);
-  if (n > 0 && n < sizeof buf) {
-    std::string s(buf, n);
+std::wstring LogPath() {
+  std::wstring value(32768, L'\0');
+  const DWORD n = GetEnvironmentVariableW(L"FAKE_ARCHIVER_LOG", value.data(),
+                                          static_cast<DWORD>(value.size()));
+  if (n > 0 && n < value.size()) {
+    value.resize(n);
     // A Unix path (the tests run under Wine) lives on drive Z:.
-    if (s[0] == '/') {
-      for (char& c : s)
-        if (c == '/') c = '\\';
-      s = "Z:" + s;
+    if (value[0] == L'/') {
+      for (wchar_t& c : value)
+        if (c == L'/') c = L'\\';
+      value = L"Z:" + value;
     }
-    return s;
+    return value;
   }
-  return ExeDirectory() + "fakerar.log";
+  return ExeDirectory() + L"fakerar.log";
 }
 
-void AppendLine(const std::string& path, const std::string& line) {
+void AppendLine(const std::wstring& path, const std::string& line) {
   // Up to about 20 s of retries: concurrent runs each hold the file for a moment only.
   for (int attempt = 0; attempt < 2000; ++attempt) {
-    HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       SetFilePointer(h, 0, nullptr, FILE_END);
@@ -96,7 +107,7 @@ void AppendLine(const std::string& path, const std::string& line) {
       CloseHandle(h);
       return;
     }
-    DWORD err = GetLastError();
+    const DWORD err = GetLastError();
     if (err != ERROR_SHARING_VIOLATION && err != ERROR_LOCK_VIOLATION &&
         err != ERROR_ACCESS_DENIED)
       return;
@@ -104,13 +115,13 @@ void AppendLine(const std::string& path, const std::string& line) {
   }
 }
 
-bool WriteArchive(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool WriteArchive(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   static const char kBytes[] = "Rar!fakerar\r\n";
   DWORD written = 0;
-  BOOL ok = WriteFile(h, kBytes, sizeof kBytes - 1, &written, nullptr);
+  const BOOL ok = WriteFile(h, kBytes, sizeof kBytes - 1, &written, nullptr);
   CloseHandle(h);
   return ok && written == sizeof kBytes - 1;
 }
@@ -121,35 +132,37 @@ LONG WINAPI EndOnException(EXCEPTION_POINTERS* info) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int Run() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 
-  const char* raw = GetCommandLineA();
-  AppendLine(LogPath(), std::string(raw) + "\r\n");
+  const wchar_t* raw = GetCommandLineW();
+  const std::wstring log = LogPath();
+  AppendLine(log, Utf8(raw) + "\r\n");
 
   std::vector<Word> words = SplitWords(raw);
   unsigned long exitCode = 0;
   unsigned long delay = 0;
   bool write = false;
   bool crash = false;
-  std::string archive;
-  std::string firstPlain;
+  std::wstring archive;
+  std::wstring firstPlain;
   bool sawCommand = false;
   for (std::size_t i = 1; i < words.size(); ++i) {
     const Word& w = words[i];
-    if (!w.quoted && StartsWith(w.text, "--exit=")) {
-      exitCode = std::strtoul(w.text.c_str() + 7, nullptr, 0);
-    } else if (!w.quoted && StartsWith(w.text, "--delay=")) {
-      delay = std::strtoul(w.text.c_str() + 8, nullptr, 0);
-    } else if (!w.quoted && w.text == "--write") {
+    if (!w.quoted && StartsWith(w.text, L"--exit=")) {
+      exitCode = std::wcstoul(w.text.c_str() + 7, nullptr, 0);
+    } else if (!w.quoted && StartsWith(w.text, L"--delay=")) {
+      delay = std::wcstoul(w.text.c_str() + 8, nullptr, 0);
+    } else if (!w.quoted && w.text == L"--write") {
       write = true;
-    } else if (!w.quoted && w.text == "--crash") {
+    } else if (!w.quoted && w.text == L"--crash") {
       crash = true;
+    } else if (!w.quoted && w.text == L"--console") {
+      AppendLine(log, GetConsoleWindow() != nullptr ? "console window: yes\r\n"
+                                                    : "console window: no\r\n");
     } else if (w.quoted) {
       if (archive.empty()) archive = w.text;
-    } else if (!StartsWith(w.text, "-")) {
+    } else if (!StartsWith(w.text, L"-")) {
       if (!sawCommand)
         sawCommand = true;  // "a"
       else if (firstPlain.empty())
@@ -168,3 +181,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   return static_cast<int>(exitCode);
 }
+
+}  // namespace
+
+#ifdef FAKERAR_CONSOLE
+int wmain() { return Run(); }
+#else
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return Run(); }
+#endif

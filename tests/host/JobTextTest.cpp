@@ -1,4 +1,5 @@
-// Folder names, the archiver's command line and the program's own command-line words.
+// The folder path and name of a job, the archiver's command line, the program's own
+// command-line words and the long form of paths.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,43 +11,52 @@
 namespace kestrova {
 namespace {
 
-TEST(FolderName, TextAfterLastSeparator) {
+TEST(FolderName, JobPathAndNameOfWhatTheUserGave) {
   struct Row {
-    std::string_view path;
-    std::string_view name;
+    std::wstring_view given;
+    std::wstring_view folder;  // the path the job works on
+    std::wstring_view name;
     const char* why;
   };
   const Row rows[] = {
-      {"C:\\Photos\\Trip", "Trip", "last of several components"},
-      {"D:\\", "", "a drive root has no name"},
-      {"C:foo", "foo", "a colon separates too"},
-      {"Trip", "Trip", "no separator at all"},
-      {"", "", "empty path"},
-      {"\\\\server\\share", "share", "a UNC path"},
-      {"C:\\x\\\x95\x5C", "\x95\x5C", "trail byte 0x5C of a folder name is not a separator"},
-      {"C:\\\x95\x5C\x95\x5C", "\x95\x5C\x95\x5C", "two trail backslashes in a row"},
-      {"C:\\\x95\x5C\\sub", "sub", "a real separator after a double-byte character"},
-      {"C:\\\x95\x3A", "\x95\x3A", "a trail byte equal to ':' is not a separator either"},
-      {"C:\\ab\\\xA0\x5C", "", "0xA0 is no lead byte, so the backslash after it counts"},
+      {L"C:\\Photos\\Trip", L"C:\\Photos\\Trip", L"Trip", "last of several components"},
+      {L"D:\\Photos\\", L"D:\\Photos", L"Photos", "a trailing separator is dropped"},
+      {L"D:\\Photos\\\\\\", L"D:\\Photos", L"Photos", "several trailing separators too"},
+      {L"D:\\", L"D:\\", L"", "a drive root keeps its separator and has no name"},
+      {L"D:\\\\", L"D:\\", L"", "a drive root with one separator too many"},
+      {L"\\", L"\\", L"", "the root of the current drive"},
+      {L"\\\\server\\share\\", L"\\\\server\\share\\", L"", "a share is a root too"},
+      {L"\\\\server\\share\\dir\\", L"\\\\server\\share\\dir", L"dir", "a folder on a share"},
+      {L"\\\\?\\UNC\\server\\share\\", L"\\\\?\\UNC\\server\\share\\", L"",
+       "a share in the long form"},
+      {L"\\\\?\\C:\\", L"\\\\?\\C:\\", L"", "a drive root in the long form"},
+      {L"C:foo", L"C:foo", L"foo", "a colon separates too"},
+      {L"Trip", L"Trip", L"Trip", "no separator at all"},
+      {L"", L"", L"", "empty path"},
+      {L"C:\\x\\表", L"C:\\x\\表", L"表", "a name that is one Japanese character"},
+      {L"C:\\x\\Price¥100", L"C:\\x\\Price¥100", L"Price¥100", "a yen sign is no separator"},
+      {L"C:\\x\\あ〜い\\", L"C:\\x\\あ〜い", L"あ〜い", "a wave dash and a trailing separator"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
-    EXPECT_EQ(FolderName(row.path, ShiftJisLeadByte), row.name);
+    const std::wstring_view folder = WithoutTrailingSeparators(row.given);
+    EXPECT_EQ(folder, row.folder);
+    EXPECT_EQ(FolderName(folder), row.name);
   }
 }
 
 TEST(ArchiverCommandLine, QuotesPartsAndAddsWildcard) {
   struct Row {
-    std::string_view archiver, profile, archive, folder;
-    std::string_view line;
+    std::wstring_view archiver, profile, archive, folder;
+    std::wstring_view line;
     const char* why;
   };
   const Row rows[] = {
-      {"C:\\7z\\7z.exe", "a -tzip", "D:\\out\\Trip.zip", "C:\\Photos\\Trip\\",
-       "\"C:\\7z\\7z.exe\" a -tzip \"D:\\out\\Trip.zip\" \"C:\\Photos\\Trip\\*\"",
+      {L"C:\\7z\\7z.exe", L"a -tzip", L"D:\\out\\Trip.zip", L"C:\\Photos\\Trip\\",
+       L"\"C:\\7z\\7z.exe\" a -tzip \"D:\\out\\Trip.zip\" \"C:\\Photos\\Trip\\*\"",
        "a typical job"},
-      {"", "", "", "", "\"\"  \"\" \"*\"", "empty parts stay empty, blanks stay put"},
-      {"a b.exe", "x", "c d.zip", "e f\\", "\"a b.exe\" x \"c d.zip\" \"e f\\*\"",
+      {L"", L"", L"", L"", L"\"\"  \"\" \"*\"", "empty parts stay empty, blanks stay put"},
+      {L"a b.exe", L"x", L"c d.zip", L"e f\\", L"\"a b.exe\" x \"c d.zip\" \"e f\\*\"",
        "blanks inside parts are kept inside their quotes"},
   };
   for (const Row& row : rows) {
@@ -55,68 +65,58 @@ TEST(ArchiverCommandLine, QuotesPartsAndAddsWildcard) {
   }
 }
 
-TEST(CommandLineFits, LimitCountsCharactersNotBytes) {
-  struct Row {
-    std::string line;
-    std::size_t chars;
-    bool fits;
-    const char* why;
-  };
-  const std::string dbcs = "\x95\x5C";
-  auto repeat = [](const std::string& unit, std::size_t times) {
-    std::string text;
-    for (std::size_t i = 0; i < times; ++i) text += unit;
-    return text;
-  };
-  const Row rows[] = {
-      {"", 0, true, "empty line"},
-      {"a\x95\x5C" "b", 3, true, "a double-byte character counts once"},
-      {"a\x95", 2, true, "a lone lead byte at the end counts once"},
-      {std::string(32766, 'a'), 32766, true, "exactly at the limit with the terminator"},
-      {std::string(32767, 'a'), 32767, false, "one past the limit"},
-      {repeat(dbcs, 32766), 32766, true, "65532 bytes of double-byte characters fit"},
-      {repeat(dbcs, 32767), 32767, false, "one double-byte character too many"},
-      {repeat(dbcs, 32765) + "\x95", 32766, true, "a final lone lead byte still counts once"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.why);
-    EXPECT_EQ(CharCount(row.line, ShiftJisLeadByte), row.chars);
-    EXPECT_EQ(CommandLineFits(row.line, ShiftJisLeadByte), row.fits);
-  }
-}
-
 TEST(SplitCommandLine, WordsAndQuotes) {
-  using Words = std::vector<std::string>;
+  using Words = std::vector<std::wstring>;
   struct Row {
-    std::string_view line;
+    std::wstring_view line;
     Words words;
     const char* why;
   };
   const Row rows[] = {
-      {"prog a \"b c\" d", {"prog", "a", "b c", "d"}, "quotes keep blanks inside a word"},
-      {"prog \"\" x", {"prog", "x"}, "an empty pair where a word begins is skipped"},
-      {"prog \"\"\"\" x", {"prog", "x"}, "several empty pairs are skipped"},
-      {"prog \"\" \"\" x", {"prog", "x"}, "empty pairs separated by blanks are skipped"},
-      {"prog \"D:\\\"", {"prog", "D:\\"}, "a backslash does not escape the closing quote"},
-      {"prog a\"b c\"d", {"prog", "ab cd"}, "quotes inside a word"},
-      {"prog a\"\"b", {"prog", "ab"}, "an empty pair inside a word is removed"},
-      {"\"C:\\My Apps\\k.exe\" x", {"C:\\My Apps\\k.exe", "x"}, "quoted program name"},
-      {"prog a \"", {"prog", "a"}, "a lone quote at the end is an empty word"},
-      {"prog \" x", {"prog", " x"}, "an unclosed quote runs to the end"},
-      {"prog \"\"\" x", {"prog", " x"}, "a third quote opens a word after the empty pair"},
-      {"prog \"\"", {"prog"}, "only an empty pair after the program"},
-      {"prog \" \" x", {"prog", " ", "x"}, "a quoted blank is a word"},
-      {"  prog\t\ta\r\nb ", {"prog", "a", "b"}, "tabs and line ends are blanks, leading too"},
-      {"prog a\x01" "b", {"prog", "a", "b"}, "control bytes are blanks"},
-      {"prog \x95\x5C \x81\x40x", {"prog", "\x95\x5C", "\x81\x40x"},
-       "Shift_JIS bytes from 0x81 up are word bytes, not blanks"},
-      {"prog \xA0\xFF", {"prog", "\xA0\xFF"}, "bytes 0xA0 and 0xFF are not blanks"},
-      {"", {}, "an empty command line has no words"},
-      {"   ", {}, "only blanks"},
+      {L"prog a \"b c\" d", {L"prog", L"a", L"b c", L"d"}, "quotes keep blanks inside a word"},
+      {L"prog \"\" x", {L"prog", L"x"}, "an empty pair where a word begins is skipped"},
+      {L"prog \"\"\"\" x", {L"prog", L"x"}, "several empty pairs are skipped"},
+      {L"prog \"\" \"\" x", {L"prog", L"x"}, "empty pairs separated by blanks are skipped"},
+      {L"prog \"D:\\\"", {L"prog", L"D:\\"}, "a backslash does not escape the closing quote"},
+      {L"prog a\"b c\"d", {L"prog", L"ab cd"}, "quotes inside a word"},
+      {L"prog a\"\"b", {L"prog", L"ab"}, "an empty pair inside a word is removed"},
+      {L"\"C:\\My Apps\\k.exe\" x", {L"C:\\My Apps\\k.exe", L"x"}, "quoted program name"},
+      {L"prog a \"", {L"prog", L"a"}, "a lone quote at the end is an empty word"},
+      {L"prog \" x", {L"prog", L" x"}, "an unclosed quote runs to the end"},
+      {L"prog \"\"\" x", {L"prog", L" x"}, "a third quote opens a word after the empty pair"},
+      {L"prog \"\"", {L"prog"}, "only an empty pair after the program"},
+      {L"prog \" \" x", {L"prog", L" ", L"x"}, "a quoted blank is a word"},
+      {L"  prog\t\ta\r\nb ", {L"prog", L"a", L"b"}, "tabs and line ends are blanks, leading too"},
+      {L"prog a\x01" L"b", {L"prog", L"a", L"b"}, "control characters are blanks"},
+      {L"prog 表 あ〜い 정리", {L"prog", L"表", L"あ〜い", L"정리"},
+       "characters past ASCII are word characters"},
+      {L"prog \x3000x", {L"prog", L"\x3000x"}, "an ideographic space is no blank"},
+      {L"", {}, "an empty command line has no words"},
+      {L"   ", {}, "only blanks"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
-    EXPECT_EQ(SplitCommandLine(row.line), row.words) << "line: " << row.line;
+    EXPECT_EQ(SplitCommandLine(row.line), row.words);
+  }
+}
+
+TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
+  struct Row {
+    std::wstring_view path;
+    std::wstring_view extended;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"C:\\a\\b", L"\\\\?\\C:\\a\\b", "a drive path"},
+      {L"\\\\server\\share\\a", L"\\\\?\\UNC\\server\\share\\a", "a share path"},
+      {L"\\\\?\\C:\\a", L"\\\\?\\C:\\a", "already in the long form"},
+      {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x", "a device path stays"},
+      {L"a\\b", L"a\\b", "a relative path stays"},
+      {L"C:a", L"C:a", "a drive-relative path stays"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(ExtendedLengthPath(row.path), row.extended);
   }
 }
 

@@ -1,5 +1,5 @@
 // The result list's horizontal extent, watched from above its own subclass on a real LISTBOX.
-// Expected widths are measured here with GetTextExtentPoint32A in the font given to the list,
+// Expected widths are measured here with GetTextExtentPoint32W in the font given to the list,
 // so the cases hold whatever face Wine puts in for the one asked for.
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ namespace kestrova {
 namespace {
 
 using test::MessageSpy;
-using Reads = std::vector<std::pair<int, std::string>>;
+using Reads = std::vector<std::pair<int, std::wstring>>;
 
 const ControlLayout kListLayout{1, "Results", ControlKind::ListBox, 0, 0, 0, 200, 150};
 
@@ -31,17 +31,17 @@ HFONT MakeFont(int height) {  // ＭＳ Ｐゴシック, as the program asks for
                      0, L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF");
 }
 
-int TextWidth(HFONT font, const std::string& text, bool tabbed = false) {
+int TextWidth(HFONT font, const std::wstring& text, bool tabbed = false) {
   WindowDC dc(nullptr);
   SelectedObject selected(dc.Get(), font);
   const int length = static_cast<int>(text.size());
-  if (tabbed) return LOWORD(GetTabbedTextExtentA(dc.Get(), text.data(), length, 0, nullptr));
+  if (tabbed) return LOWORD(GetTabbedTextExtentW(dc.Get(), text.data(), length, 0, nullptr));
   SIZE size{};
-  GetTextExtentPoint32A(dc.Get(), text.data(), length, &size);
+  GetTextExtentPoint32W(dc.Get(), text.data(), length, &size);
   return size.cx;
 }
 
-std::string TextOfWidth(HFONT font, std::string text, char fill, int pixels) {
+std::wstring TextOfWidth(HFONT font, std::wstring text, wchar_t fill, int pixels) {
   while (TextWidth(font, text) < pixels) text += fill;
   return text;
 }
@@ -59,8 +59,8 @@ struct Bench {
     list.SetFont(font);
     attached = spy.Attach(list.Handle());
   }
-  LRESULT Send(UINT msg, WPARAM wParam = 0, const char* text = nullptr) {
-    return SendMessageA(list.Handle(), msg, wParam, reinterpret_cast<LPARAM>(text));
+  LRESULT Send(UINT msg, WPARAM wParam = 0, const wchar_t* text = nullptr) {
+    return SendMessageW(list.Handle(), msg, wParam, reinterpret_cast<LPARAM>(text));
   }
   std::vector<MessageSpy::Event> EventsSince(std::size_t from) const {
     return {spy.Events().begin() + static_cast<std::ptrdiff_t>(from), spy.Events().end()};
@@ -76,21 +76,21 @@ struct Bench {
 class ListBoxExTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    Application.Initialize(GetModuleHandleA(nullptr));
+    Application.Initialize(GetModuleHandleW(nullptr));
     font_.Reset(MakeFont(-12));
     largeFont_.Reset(MakeFont(-20));
     HFONT f = font_.Get();
-    text_ = {{'E', ""},
-             {'N', TextOfWidth(f, "", 'i', 120)},
-             {'M', TextOfWidth(f, "", 'm', 250)},
-             {'W', TextOfWidth(f, "", 'W', 300)},
-             {'L', TextOfWidth(f, "0", 'W', 340)},  // the widest, and sorted first
-             {'T', "Name\tSize"},
-             {'J', "\x95\x5C\x8E\xA6" "1"}};  // 表示1 in Shift_JIS
+    text_ = {{'E', L""},
+             {'N', TextOfWidth(f, L"", L'i', 120)},
+             {'M', TextOfWidth(f, L"", L'm', 250)},
+             {'W', TextOfWidth(f, L"", L'W', 300)},
+             {'L', TextOfWidth(f, L"0", L'W', 340)},  // the widest, and sorted first
+             {'T', L"Name\tSize"},
+             {'J', L"表示1"}};
     // Learn whether a length request of the kind the control sends (wide) costs the list a
     // text read of its own.
     Bench b(font_.Get());
-    b.Send(LB_ADDSTRING, 0, "x");
+    b.Send(LB_ADDSTRING, 0, L"x");
     const std::size_t mark = b.spy.Events().size();
     SendMessageW(b.list.Handle(), LB_GETTEXTLEN, 0, 0);
     const std::vector<MessageSpy::Event> probe = b.EventsSince(mark);
@@ -129,7 +129,7 @@ class ListBoxExTest : public ::testing::Test {
         case 'p': b.list.Items.Put(w[1] - '0', x()); break;
         case 'm': b.list.Items.Move(w[1] - '0', w[2] - '0'); break;
         case 'a': {
-          std::vector<std::string> lines;
+          std::vector<std::wstring> lines;
           for (char c : w.substr(1)) lines.push_back(text_.at(c));
           b.list.Items.Assign(lines);
           break;
@@ -165,13 +165,13 @@ class ListBoxExTest : public ::testing::Test {
   }
 
   static FontHandle font_, largeFont_;
-  static std::map<char, std::string> text_;
+  static std::map<char, std::wstring> text_;
   static bool lengthReads_;
 };
 
 FontHandle ListBoxExTest::font_;
 FontHandle ListBoxExTest::largeFont_;
-std::map<char, std::string> ListBoxExTest::text_;
+std::map<char, std::wstring> ListBoxExTest::text_;
 bool ListBoxExTest::lengthReads_ = false;
 
 // Each LB_GETTEXT is one measurement, asked for right after the length of the same line.
@@ -207,7 +207,7 @@ TEST_F(ListBoxExTest, ExtentFollowsTheWidestLine) {
       {"an insertion as wide as the widest sends nothing", "+W", "i0W", 0, "0W", "", "WW"},
       {"an empty line measures 0", "", "+E", 0, "0E", "", "E"},
       {"a tab is measured as a character, not expanded", "", "+T", 0, "0T", "T+5", "T"},
-      {"a double-byte line is read and measured whole", "", "+J", 0, "0J", "J+5", "J"},
+      {"a Japanese line is read and measured whole", "", "+J", 0, "0J", "J+5", "J"},
       {"a failed insertion measures nothing", "+N", "i5W", LB_ERR, "", "", "N"},
       {"LB_ADDFILE measures the line where it went", "+N +W", "fL", 0, "0L", "L+5", "LNW"},
       {"a sorted list measures the line where it went", "S +N +W", "+L", 0, "0L", "L+5", "LNW"},
@@ -241,10 +241,12 @@ TEST_F(ListBoxExTest, ExtentFollowsTheWidestLine) {
     Run(b, row.given);
     ASSERT_TRUE(b.attached);
     const std::size_t mark = b.spy.Events().size();
-    auto width = [&](const std::string& text) { return TextWidth(b.font, text); };
+    auto width = [&](const std::wstring& text) { return TextWidth(b.font, text); };
     auto widestLine = [&] {
       int widest = 0;
-      for (const std::string& line : b.list.Items.Strings()) widest = std::max(widest, width(line));
+      for (const std::wstring& line : b.list.Items.Strings()) {
+        widest = std::max(widest, width(line));
+      }
       return widest;
     };
     b.spy.probe = widestLine;
@@ -273,9 +275,9 @@ TEST_F(ListBoxExTest, ExtentFollowsTheWidestLine) {
       EXPECT_EQ(int(e.wParam), std::max(0, int(e.probed) + b.list.Space())) << "sent " << e.wParam;
     }
 
-    std::vector<std::string> expectedLines;
+    std::vector<std::wstring> expectedLines;
     for (char c : std::string(row.lines)) expectedLines.push_back(text_.at(c));
-    const std::vector<std::string> lines = b.list.Items.Strings();
+    const std::vector<std::wstring> lines = b.list.Items.Strings();
     EXPECT_EQ(lines, expectedLines);
 
     // The list ends with its widest line as drawn, plus Space; a list never asked to change
@@ -301,17 +303,17 @@ TEST_F(ListBoxExTest, DirectoryListingMeasuresOnlyTheLastNameAdded) {
     std::ofstream(folder.path / name).put('x');
   }
   Bench b(font_.Get());
-  const std::string pattern = (folder.path / "*.txt").string();
+  const std::wstring pattern = (folder.path / "*.txt").wstring();
 
   const LRESULT last = b.Send(LB_DIR, DDL_READWRITE, pattern.c_str());
 
   const std::vector<MessageSpy::Event> events = AsSent(b.spy.Events());
-  const std::vector<std::string> lines = b.list.Items.Strings();
+  const std::vector<std::wstring> lines = b.list.Items.Strings();
   ASSERT_EQ(lines.size(), 3u);
   ASSERT_TRUE(last >= 0 && last < 3) << last;
-  const std::string& added = lines[std::size_t(last)];
+  const std::wstring& added = lines[std::size_t(last)];
   int widest = 0;
-  for (const std::string& line : lines) widest = std::max(widest, TextWidth(b.font, line));
+  for (const std::wstring& line : lines) widest = std::max(widest, TextWidth(b.font, line));
   ASSERT_LT(TextWidth(b.font, added), widest) << "needs a wider name before the last one added";
 
   Reads reads;

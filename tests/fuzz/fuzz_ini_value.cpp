@@ -1,0 +1,72 @@
+// IniValueToWrite and WholeCharacterPrefix. A value written for the profile services comes
+// back unchanged once they have done what they do to a value (drop white space around it,
+// then one pair of equal quotes around it), and a value between plain ASCII characters is
+// written as it stands. The whole-character cut stays within its limit, never splits a surrogate
+// pair, and stops only where the next character would not fit.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "FuzzCheck.h"
+#include "toolkit/TextRules.h"
+
+namespace {
+
+bool IsSpace(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == 0x1A || c == 0xA0 ||
+         c == 0x3000;
+}
+
+std::wstring_view AsTheServicesRead(std::wstring_view text) {
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  if (text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') &&
+      text.back() == text.front()) {
+    text = text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+bool IsHigh(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Every BMP character one unit, the rest (and the letters a to z, for variety) two.
+std::size_t Size(std::wstring_view c) { return c.size() == 2 || (c[0] >= L'a' && c[0] <= L'z') ? 2 : 1; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::size_t limit = data[0];
+  std::wstring value = FuzzUnits(data + 1, size - 1);
+
+  // A value is one line of the file: no line ends and no zero.
+  std::wstring line;
+  for (wchar_t c : value) {
+    if (c != L'\r' && c != L'\n' && c != L'\0') line += c;
+  }
+  const std::wstring written = kestrova::IniValueToWrite(line);
+  FUZZ_CHECK(AsTheServicesRead(written) == line);
+  auto printable = [](wchar_t c) { return c > L' ' && c < 0x7F && c != L'"' && c != L'\''; };
+  if (!line.empty() && printable(line.front()) && printable(line.back())) {
+    FUZZ_CHECK(written == line);
+  }
+
+  const std::size_t cut = kestrova::WholeCharacterPrefix(value, limit, Size);
+  FUZZ_CHECK(cut <= value.size());
+  if (cut > 0 && cut < value.size()) FUZZ_CHECK(!(IsHigh(value[cut - 1]) && IsLow(value[cut])));
+  std::size_t used = 0;
+  for (std::size_t pos = 0; pos < cut;) {
+    const std::size_t length = IsHigh(value[pos]) && pos + 1 < value.size() && IsLow(value[pos + 1]) ? 2 : 1;
+    used += Size(std::wstring_view(value).substr(pos, length));
+    pos += length;
+  }
+  FUZZ_CHECK(used <= limit);
+  if (cut < value.size()) {
+    const std::size_t next =
+        IsHigh(value[cut]) && cut + 1 < value.size() && IsLow(value[cut + 1]) ? 2 : 1;
+    FUZZ_CHECK(used + Size(std::wstring_view(value).substr(cut, next)) > limit);
+  }
+  return 0;
+}

@@ -1,0 +1,29 @@
+// Text at the platform's edges: strings of the string table, window texts, and the one place
+// where UTF-16 meets code-page bytes or UTF-8. Every conversion into a code page is exact or
+// refused: no character is ever replaced by a look-alike.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "toolkit/Win.h"
+
+namespace kestrova {
+
+// A string of the module's string table; empty when there is none.
+std::wstring LoadString(HINSTANCE module, UINT id);
+
+// A window's text, read whole.
+std::wstring WindowText(HWND hwnd);
+
+// The text in the active code page, or nothing when a character of it has no exact
+// equivalent there.
+std::optional<std::string> ToCodePage(std::wstring_view text);
+// Code-page bytes as UTF-16.
+std::wstring FromCodePage(std::string_view bytes);
+
+std::wstring FromUtf8(std::string_view bytes);
+std::string ToUtf8(std::wstring_view text);
+
+}  // namespace kestrova
