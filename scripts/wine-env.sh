@@ -1,6 +1,8 @@
 # Sourced by the run and test scripts: a display, a Wine prefix of our own and one persistent
 # wineserver for everything that follows.
 #   KESTROVA_WINEPREFIX  the prefix (default: build/wineprefix in the checkout)
+#   KESTROVA_LOCALE      the Unix locale Wine runs in, which sets its code page (default
+#                        ja_JP.UTF-8: code page 932; C.UTF-8 gives 1252)
 #   DISPLAY              used when set; otherwise Xvfb is started on a free display
 
 kestrova_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -8,7 +10,7 @@ export WINEPREFIX=${KESTROVA_WINEPREFIX:-$kestrova_root/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
-export LC_ALL=ja_JP.UTF-8
+export LC_ALL=${KESTROVA_LOCALE:-ja_JP.UTF-8}
 kestrova_started_xvfb=""
 
 kestrova_start_display() {

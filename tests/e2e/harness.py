@@ -21,10 +21,10 @@ import time
 from collections import namedtuple
 
 __all__ = [
-    "Control", "DragSource", "Kestrova", "ProbeError", "artifacts_dir", "client_origin",
-    "control", "dpi", "env_path", "fake_archiver", "list_items", "parse_rect", "probe",
-    "read_ini", "screenshot", "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_until",
-    "winpath",
+    "CODE_PAGE", "Control", "DragSource", "Kestrova", "ProbeError", "archiver_runs",
+    "artifacts_dir", "client_origin", "control", "decode_ini", "dpi", "env_path",
+    "fake_archiver", "list_items", "parse_rect", "probe", "read_ini", "screenshot",
+    "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_until", "winpath",
 ]
 
 DEFAULT_PROBE_TIMEOUT_MS = 10000
@@ -191,10 +191,25 @@ def screenshot(name, which="main"):
     return png
 
 
+# The code page of the Wine prefix the tests run in (LC_ALL=ja_JP.UTF-8 gives 932).
+CODE_PAGE = os.environ.get("KESTROVA_CODE_PAGE", "cp932")
+
+
+def decode_ini(data):
+    """The text of settings file bytes, by their byte-order mark: UTF-16LE, UTF-8, or else the
+    prefix's code page (where bytes that are no text there, as in a damaged file, read as
+    U+FFFD)."""
+    if data.startswith(b"\xff\xfe"):
+        return data[2:].decode("utf-16-le")
+    if data.startswith(b"\xef\xbb\xbf"):
+        return data[3:].decode("utf-8")
+    return data.decode(CODE_PAGE, "replace")
+
+
 def read_ini(path):
-    """The text of a settings file (code page 932)."""
+    """The text of a settings file."""
     with open(path, "rb") as f:
-        return f.read().decode("cp932")
+        return decode_ini(f.read())
 
 
 # ---- settings of the Wine prefix ------------------------------------------------------------
@@ -221,8 +236,9 @@ def dpi(value):
 # ---- the program ----------------------------------------------------------------------------
 
 class Kestrova:
-    """Kestrova.exe copied into a fresh directory (its settings file Kestrova.ini lives beside
-    it), optionally with a settings text written there first, started with `wine`.
+    """Kestrova.exe copied into a fresh directory (named dir_name inside a fresh one, when
+    given; its settings file Kestrova.ini lives beside it), optionally with a settings text
+    written there first, started with `wine`.
 
     Arguments that are absolute Linux paths are passed as Windows paths. With wait=True the
     context waits for the main window and its list. Leaving the context closes the program
@@ -232,7 +248,7 @@ class Kestrova:
     """
 
     def __init__(self, *args, ini=None, env=None, wait=True, start_timeout=30.0,
-                 close_timeout=15.0, keep_dir=False):
+                 close_timeout=15.0, keep_dir=False, dir_name=None):
         self.args = list(args)
         self.ini = ini
         self.env = env
@@ -240,6 +256,8 @@ class Kestrova:
         self.start_timeout = start_timeout
         self.close_timeout = close_timeout
         self.keep_dir = keep_dir
+        self.dir_name = dir_name
+        self.base = None
         self.dir = None
         self.exe = None
         self.ini_path = None
@@ -253,7 +271,10 @@ class Kestrova:
 
     def __enter__(self):
         _prepare_wine()
-        self.dir = tempfile.mkdtemp(prefix="kestrova-e2e-")
+        self.base = self.dir = tempfile.mkdtemp(prefix="kestrova-e2e-")
+        if self.dir_name:
+            self.dir = os.path.join(self.base, self.dir_name)
+            os.makedirs(self.dir)
         self.exe = os.path.join(self.dir, "Kestrova.exe")
         shutil.copy2(env_path("KESTROVA_EXE"), self.exe)
         self.ini_path = os.path.join(self.dir, "Kestrova.ini")
@@ -293,9 +314,10 @@ class Kestrova:
         return values
 
     def write_ini(self, text):
-        """Writes the settings file: text (CR LF line ends, code page 932) or raw bytes."""
+        """Writes the settings file: text (CR LF line ends, the prefix's code page) or raw
+        bytes."""
         if isinstance(text, str):
-            text = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp932")
+            text = text.replace("\r\n", "\n").replace("\n", "\r\n").encode(CODE_PAGE)
         with open(self.ini_path, "wb") as f:
             f.write(text)
 
@@ -366,8 +388,8 @@ class Kestrova:
 
     def __exit__(self, exc_type, exc, tb):
         self._shutdown()
-        if self.dir and not self.keep_dir:
-            shutil.rmtree(self.dir, ignore_errors=True)
+        if self.base and not self.keep_dir:
+            shutil.rmtree(self.base, ignore_errors=True)
         return False
 
 
@@ -398,6 +420,14 @@ def wait_batch(count, timeout=30.0, interval=0.1):
     except AssertionError as e:
         raise AssertionError(f"{e}; last seen: caption {last.get('caption')!r}, "
                              f"lines {list_items(last) if last else None}") from None
+
+
+def archiver_runs(path):
+    """The stand-in archiver's log: the command line of each run (UTF-8), in order."""
+    if not os.path.exists(path):
+        return []
+    with open(path, "rb") as f:
+        return f.read().decode("utf-8").splitlines()
 
 
 def client_origin(state):

@@ -62,17 +62,17 @@ def settings(**values):
 def parse_settings(data):
     """The keys of [Main] in a settings file, as the profile services read it: lines split at
     CR or LF, "[name]" starts a section, the first "key=value" of a key counts, keys compare
-    without case and blanks around keys and values are dropped. Values are code page 932."""
+    without case and blanks around keys and values are dropped."""
     main, current = {}, None
-    for raw in re.split(rb"\r\n|\r|\n", data):
-        line = raw.strip(b" \t")
-        if line.startswith(b"[") and b"]" in line:
-            current = line[1:line.index(b"]")].strip().lower()
+    for line in re.split(r"\r\n|\r|\n", harness.decode_ini(data)):
+        line = line.strip(" \t")
+        if line.startswith("[") and "]" in line:
+            current = line[1:line.index("]")].strip().lower()
             continue
-        if current == b"main" and b"=" in line:
-            key, value = line.split(b"=", 1)
-            main.setdefault(key.strip().lower(), value.strip(b" \t"))
-    return {k: main[k.lower().encode()].decode("cp932") for k in KEYS if k.lower().encode() in main}
+        if current == "main" and "=" in line:
+            key, value = line.split("=", 1)
+            main.setdefault(key.strip().lower(), value.strip(" \t"))
+    return {k: main[k.lower()] for k in KEYS if k.lower() in main}
 
 
 def deep_path(base, length, last="e"):
@@ -120,11 +120,18 @@ def missing_item(name):
 
 
 def trailing_separator_item(name):
-    """A folder named with a separator at its end: its name is empty."""
+    """A folder named with separators at its end: archived as the folder itself."""
     def make(work):
         os.makedirs(os.path.join(work, name), exist_ok=True)
-        return winpath(os.path.join(work, name)) + "\\"
-    return Item(make, OK, "")
+        return winpath(os.path.join(work, name)) + "\\\\"
+    return Item(make, OK, name)
+
+
+def job_folder(arg):
+    """The folder a job works on: the argument less its trailing separators, but a root's."""
+    while arg.endswith("\\") and not arg.endswith(":\\"):
+        arg = arg[:-1]
+    return arg
 
 
 def drive_root_item():
@@ -314,8 +321,8 @@ ROWS = [
         items=[file_item("notes.txt"), file_item("z.zip", b"PK\x03\x04"), missing_item("gone")]),
     Row("a Japanese folder whose last byte is 0x5C", "[OK] 表, the archiver gets the exact path",
         ini=lambda: settings(), items=[folder("表"), folder("表", "ソ十")], group="paths"),
-    Row("a folder given with a trailing separator",
-        "'[OK] ' alone: the name is empty; archive path + ext, two separators before *",
+    Row("a folder given with trailing separators",
+        "'[OK] trail': the folder itself, its archive beside it",
         ini=lambda: settings(), items=[trailing_separator_item("trail")], group="paths"),
     Row("a drive root", "'[OK] ' alone; the archive is C:\\.rar",
         ini=lambda: settings(), items=[drive_root_item()], group="paths"),
@@ -364,7 +371,7 @@ def log_lines(path):
 
 
 def command_line(archiver, profile, folder_path, ext):
-    return f'"{archiver}" {profile} "{folder_path}{ext}" "{folder_path}\\*"'.encode("cp932")
+    return f'"{archiver}" {profile} "{folder_path}{ext}" "{folder_path}\\*"'.encode("utf-8")
 
 
 class FaultsTest(unittest.TestCase):
@@ -406,7 +413,7 @@ class FaultsTest(unittest.TestCase):
                 name = item.name if item.name is not None else arg.rsplit("\\", 1)[-1]
                 lines.append(item.result + name)
                 if row.runs:
-                    row_runs.append(command_line(archiver, row.profile, arg, row.ext))
+                    row_runs.append(command_line(archiver, row.profile, job_folder(arg), row.ext))
             runs += row_runs
             per_row.append((row, row_runs))
 

@@ -35,13 +35,21 @@ SETTINGS_KEYS = ["MainX", "MainY", "MainW", "MainH", "FileExt", "WinRARPath", "W
                  "WinRARCommandLine5"]
 
 # Folder contents: relative path -> bytes, or None for an (empty) folder. 表 and ソ end in the
-# byte 0x5C in Shift_JIS, the code of a backslash.
+# byte 0x5C in Shift_JIS, the code of a backslash; the names after them have characters that
+# code page 932 lacks, or turns into look-alikes ("¥" into "\", "é" into "e").
 TREES = {
     "My Folder": {"top.txt": b"top\r\n", "sub/deep/d.txt": b"deep " * 40, "sub/s.bin": bytes(range(256)),
                   "empty": None},
     "写真": {"旅行/夏.txt": "夏の海".encode("utf-8"), "a.txt": b"a"},
     "表": {"表/ソ.txt": b"so", "x.txt": b"x" * 1000},
+    "あ〜い": {"〜.txt": b"wave dash"},
+    "♡love 정리": {"정리.txt": b"korean"},
+    "smile😀": {"😀.txt": b"emoji"},
+    "Café": {"menu.txt": b"cafe"},
+    "Price¥100": {"yen.txt": b"yen"},
 }
+# Folders that a look-alike of a name above would hit; nothing may be archived for them.
+DECOYS = ["Cafe", "Price/100"]
 
 
 def make_tree(root, name, tree):
@@ -95,12 +103,7 @@ def archive_paths(archive):
     return sorted(m.group(1) for m in re.finditer(r"^Path = (.*)$", entries, re.M))
 
 
-def log_lines(path):
-    """The stand-in archiver's log: one command line (code page 932) per run."""
-    if not os.path.exists(path):
-        return []
-    with open(path, "rb") as f:
-        return f.read().decode("cp932").splitlines()
+log_lines = harness.archiver_runs
 
 
 def command_line(archiver, profile, folder, ext):
@@ -190,11 +193,12 @@ class Workspace(unittest.TestCase):
 class CommandLineBatchTest(Workspace):
     def test_folders_on_the_command_line_are_archived_by_7zip(self):
         folders = [make_tree(self.root, name, tree) for name, tree in TREES.items()]
+        decoys = [make_tree(self.root, name, {"decoy.txt": b"decoy"}) for name in DECOYS]
         plain = make_file(self.root, "notes.txt")
-        args = [folders[0], plain, folders[1], folders[2]]
-        ini = self.fake_settings("a -r -mx=0", ext=".7z", archiver=harness.sevenzip_win())
+        args = [folders[0], plain, *folders[1:]]
+        ini = self.fake_settings("a -r -mx=0 -sccUTF-8", ext=".7z", archiver=harness.sevenzip_win())
         with Kestrova(*args, ini=ini) as app:
-            state = wait_batch(len(folders), timeout=60)
+            state = wait_batch(len(folders), timeout=90)
             # One line per folder, in the order given; the plain file is skipped silently.
             self.assertEqual(list_items(state), [OK + name for name in TREES])
             self.assertEqual(state["ext"], ".7z")
@@ -203,6 +207,8 @@ class CommandLineBatchTest(Workspace):
             self.assertEqual(app.close(), 0)
         self.assertTrue(os.path.exists(shot))
         self.assertFalse(os.path.exists(plain + ".7z"), "an archive for the plain file")
+        for decoy in decoys:
+            self.assertFalse(os.path.exists(decoy + ".7z"), f"an archive for {decoy}")
         for folder, name in zip(folders, TREES):
             with self.subTest(folder=name):
                 archive = folder + ".7z"
@@ -346,6 +352,38 @@ class SettingsTest(Workspace):
             self.assertEqual(app.wait_exit(30), 0)
             self.assertIn("\r\nWinRARPath=\r\n", app.read_ini())
 
+    def test_a_program_folder_named_outside_the_code_page(self):
+        # Its settings are found and written; an archiver chosen inside such a folder (a path
+        # the code page cannot hold) is kept exactly, the file turning UTF-16.
+        trip = make_tree(self.root, "Trip", {"t.txt": b"t"})
+        tools = os.path.join(self.root, "ツール♡")
+        os.makedirs(tools)
+        archiver = os.path.join(tools, "fakerar.exe")
+        shutil.copy2(harness.fake_archiver(), archiver)
+        with Kestrova(trip, ini="[Main]\nFileExt=.cab\n", wait=False, env=self.env,
+                      dir_name="ツール♡", keep_dir=True) as app:
+            self.addCleanup(shutil.rmtree, app.base, ignore_errors=True)
+            self.assertEqual(probe("dialog", timeout_ms=30000)["caption"], LOCATE_TITLE)
+            self.assertEqual(probe("dialog", "--file", winpath(archiver))["closed"], "1")
+            app.wait_ready()
+            state = wait_batch(1)
+            self.assertEqual(list_items(state), [OK + "Trip"])
+            self.assertEqual(state["ext"], ".cab", "the settings beside the program were read")
+            self.assertEqual(app.close(), 0)
+            with open(app.ini_path, "rb") as f:
+                saved = f.read()
+            self.assertTrue(saved.startswith(b"\xff\xfe"), "saved as UTF-16")
+            values = dict(settings_of(app.read_ini()))
+            self.assertEqual(values["WinRARPath"], winpath(archiver))
+            self.assertEqual(values["FileExt"], ".cab")
+            self.assertEqual(log_lines(self.log), [command_line(archiver, DEFAULT_PROFILES[0], trip, ".cab")])
+
+            # The next start reads it back and asks nothing.
+            with Kestrova(trip, ini=saved, env=self.env, dir_name="ツール♡") as again:
+                state = wait_batch(1)
+                self.assertEqual(list_items(state), [OK + "Trip"])
+                self.assertEqual(again.close(), 0)
+
     def test_a_refused_write_keeps_the_window_open(self):
         ini = self.fake_settings("a", ext=".zip")
         with Kestrova(ini=ini) as app:
@@ -383,21 +421,27 @@ class DropTest(Workspace):
         a = make_tree(self.root, "My Folder", {"t.txt": b"t"})
         b = make_tree(self.root, "表", {"t.txt": b"t"})
         c = make_tree(self.root, "写真", {"t.txt": b"t"})
+        wide = [make_tree(self.root, name, {"t.txt": b"t"})
+                for name in ("あ〜い", "♡love 정리", "smile😀", "Café", "Price¥100")]
+        for name in DECOYS:
+            make_tree(self.root, name, {"t.txt": b"t"})
         plain = make_file(self.root, "notes.txt")
         fake = harness.fake_archiver()
         with Kestrova(ini=self.fake_settings("a"), env=self.env) as app, DragSource() as source:
             point = self.list_point(wait_until(shown_and_loaded, message="the main window"))
-            self.assertIn("sent 3", source.drop([b, plain, a], *point))
-            state = wait_batch(2)
-            self.assertEqual(list_items(state), [OK + "表", OK + "My Folder"])
+            dropped = [b, plain, a, *wide]
+            self.assertIn(f"sent {len(dropped)}", source.drop(dropped, *point))
+            folders = [b, a, *wide]
+            state = wait_batch(len(folders))
+            self.assertEqual(list_items(state), [OK + os.path.basename(f) for f in folders])
             self.assertEqual(log_lines(self.log),
-                             [command_line(fake, "a", b, ".rar"), command_line(fake, "a", a, ".rar")])
+                             [command_line(fake, "a", f, ".rar") for f in folders])
 
             # A new drop after the batch starts a new list.
             self.assertIn("sent 1", source.drop([c], *point))
             state = wait_batch(1)
             self.assertEqual(list_items(state), [OK + "写真"])
-            self.assertEqual(len(log_lines(self.log)), 3)
+            self.assertEqual(len(log_lines(self.log)), len(folders) + 1)
             self.assertEqual(app.close(), 0)
 
     def test_a_drop_during_a_run_joins_the_batch(self):
