@@ -2,36 +2,16 @@
 
 #include <utility>
 
-#include "app/About.h"
 #include "app/ItemKind.h"
 #include "app/JobText.h"
 #include "resources/Layouts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handles.h"
-#include "toolkit/IniFile.h"
+#include "toolkit/System.h"
 
 namespace kestrova {
 
-std::wstring WinRARPath;
-TKSTV_MAIN* KSTV_MAIN = nullptr;
-
 namespace {
-
-constexpr const wchar_t* kSection = L"Main";
-
-struct ProfileKey {
-  const wchar_t* key;
-  const wchar_t* defaultValue;
-};
-
-// The five profiles, in the order of the selector's items.
-constexpr ProfileKey kProfileKeys[] = {
-    {L"WinRARCommandLine", L"a -r -ep1 -m0 -rr3p"},
-    {L"WinRARCommandLine2", L"a -r -ep1 -m5 -rr3p"},
-    {L"WinRARCommandLine3", L""},
-    {L"WinRARCommandLine4", L""},
-    {L"WinRARCommandLine5", L""},
-};
 
 // The bounds the window has when it is neither minimized nor maximized, in screen
 // coordinates. The placement's normal rectangle is in workspace coordinates, which differ from
@@ -53,42 +33,55 @@ RECT RestoredBounds(HWND hwnd) {
   return bounds;
 }
 
-// Re-enables the window when a job ends, however it ends.
-class EnableOnExit {
- public:
-  explicit EnableOnExit(TForm& form) : form_(form) {}
-  EnableOnExit(const EnableOnExit&) = delete;
-  EnableOnExit& operator=(const EnableOnExit&) = delete;
-  ~EnableOnExit() { form_.SetEnabled(true); }
-
- private:
-  TForm& form_;
-};
+// A string of the string table with "%s" replaced.
+std::wstring Format(UINT id, std::wstring_view argument) {
+  std::wstring text = LoadStr(id);
+  const std::size_t at = text.find(L"%s");
+  if (at == std::wstring::npos) return text + std::wstring(argument);
+  return text.replace(at, 2, argument);
+}
 
 }  // namespace
 
-TKSTV_MAIN::TKSTV_MAIN()
-    : TForm(layouts::kMain),
+std::wstring ErrorText(const Error& error) {
+  switch (error.GetKind()) {
+    case Error::Kind::Platform:
+      return error.Subject() + L": " + SystemMessage(error.Code());
+    case Error::Kind::CannotWrite:
+      return Format(IDS_CANNOT_WRITE, error.Subject());
+    case Error::Kind::ListIndex:
+      return LoadStr(IDS_LIST_INDEX_ERROR);
+    case Error::Kind::ListInsert:
+      return LoadStr(IDS_LIST_INSERT_ERROR);
+    case Error::Kind::Message:
+      break;
+  }
+  return error.Subject();
+}
+
+TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
+    : TForm(layouts::kMain, Showing::Modeless),
       Panel(*this, layouts::kMain.Control(IDC_PANEL)),
       E_Ext(*this, layouts::kMain.Control(IDC_EXT)),
       B_About(*this, layouts::kMain.Control(IDC_ABOUT)),
       CB_Profile(*this, layouts::kMain.Control(IDC_PROFILE)),
-      LIST(*this, layouts::kMain.Control(IDC_LIST)) {
+      LIST(*this, layouts::kMain.Control(IDC_LIST)),
+      about_(about) {
   OpenDialog.Title = LoadStr(IDS_LOCATE_TITLE);
   OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
   OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
-  CreateForm();
+  // The window takes drops from the start: its class gives it WS_EX_ACCEPTFILES.
   SetCaption(Application.Title());
-  DragAcceptFiles(Handle(), TRUE);
 }
 
-void TKSTV_MAIN::Dispatch(TMessage& message) {
-  if (message.Msg == WM_DROPFILES) {
-    WMDropFiles(message);
-    return;
+bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_DROPFILES) {
+    WMDropFiles(reinterpret_cast<HDROP>(wParam));
+    result = 0;
+    return true;
   }
-  TForm::Dispatch(message);
+  return TForm::OnMessage(msg, wParam, lParam, result);
 }
 
 void TKSTV_MAIN::ControlCommand(int id, int code) {
@@ -101,90 +94,79 @@ void TKSTV_MAIN::DpiChanged() {
 }
 
 void TKSTV_MAIN::B_AboutClick() {
-  RECT main = Bounds();
-  SetWindowPos(KSTV_ABOUT->Handle(), nullptr, main.left, main.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  KSTV_ABOUT->ShowModal();
+  const RECT main = Bounds();
+  about_.ShowModalAt(Handle(), POINT{main.left, main.top});
 }
 
 // Settings
 
-std::wstring TKSTV_MAIN::SettingsPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"Kestrova.ini";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
+void TKSTV_MAIN::ApplySettings(const TSettings& settings) {
+  SetWindowPos(Handle(), nullptr, settings.left, settings.top, settings.width, settings.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  E_Ext.SetText(settings.fileExt);
+  WinRARPath = settings.winRARPath;
+  CB_Profile.Clear();
+  for (const std::wstring& profile : settings.profiles) CB_Profile.Add(profile);
+}
+
+TSettings TKSTV_MAIN::CurrentSettings() const {
+  TSettings settings;
+  const RECT bounds = RestoredBounds(Handle());
+  settings.left = bounds.left;
+  settings.top = bounds.top;
+  settings.width = bounds.right - bounds.left;
+  settings.height = bounds.bottom - bounds.top;
+  settings.fileExt = E_Ext.Text();
+  settings.winRARPath = WinRARPath;
+  for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
+    settings.profiles[i] = CB_Profile.Item(static_cast<int>(i));
   }
-  // Up to and including the last separator.
-  path.resize(path.size() - FolderName(path).size());
-  return path + L"Kestrova.ini";
+  return settings;
+}
+
+bool TKSTV_MAIN::LocateArchiver() {
+  std::wstring programFiles(MAX_PATH, L'\0');
+  const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", programFiles.data(), MAX_PATH);
+  OpenDialog.InitialDir.clear();
+  if (length > 0 && length < MAX_PATH) {
+    programFiles.resize(length);
+    const std::wstring usual = programFiles + L"\\WinRAR";
+    // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
+    // crashes on one): such a folder is not offered.
+    if (usual.size() + 2 < MAX_PATH && GetItemKind(usual) == ikFolder) {
+      OpenDialog.InitialDir = usual;
+    }
+  }
+  if (!OpenDialog.Execute(Handle())) return false;
+  WinRARPath = OpenDialog.FileName;
+  return true;
 }
 
 void TKSTV_MAIN::LoadSettings() {
-  {
-    TIniFile ini(SettingsPath());
-    SetLeft(ini.ReadInteger(kSection, L"MainX", 300));
-    SetTop(ini.ReadInteger(kSection, L"MainY", 300));
-    // The default size is for 96 DPI; a size from the file is taken as it stands.
-    SetWidth(ini.ReadInteger(kSection, L"MainW", Scale(288)));
-    SetHeight(ini.ReadInteger(kSection, L"MainH", Scale(300)));
-    E_Ext.SetText(ini.ReadString(kSection, L"FileExt", L".rar"));
-    WinRARPath = ini.ReadString(kSection, L"WinRARPath", L"");
-    for (const ProfileKey& profile : kProfileKeys) {
-      CB_Profile.Add(ini.ReadString(kSection, profile.key, profile.defaultValue));
-    }
-  }
-
-  if (WinRARPath.empty()) {
-    std::wstring programFiles(MAX_PATH, L'\0');
-    const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", programFiles.data(), MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-      programFiles.resize(length);
-      std::wstring usual = programFiles + L"\\WinRAR";
-      // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
-      // crashes on one): such a folder is not offered.
-      if (usual.size() + 2 < MAX_PATH && GetItemKind(usual) == ikFolder) {
-        OpenDialog.InitialDir = usual;
-      }
-    }
-    if (OpenDialog.Execute(Handle())) {
-      WinRARPath = OpenDialog.FileName;
-    } else {
-      // Cancelled: close (the save runs) and queue the end; the load still finishes, and the
-      // window is still shown and activated.
-      try {
-        Close();
-      } catch (...) {
-        Application.HandleException();
-      }
+  ApplySettings(TSettings::Read(SettingsPath(), Dpi()));
+  if (WinRARPath.empty() && !LocateArchiver()) {
+    // Cancelled: close (the save runs) and queue the end; the load still finishes, and the
+    // window is still shown and activated.
+    try {
+      CloseRequested();
+    } catch (...) {
+      Application.HandleException(Handle(), 0);
     }
   }
   CB_Profile.SetItemIndex(0);
 }
 
-void TKSTV_MAIN::SaveSettings() {
-  TIniFile ini(SettingsPath());
-  RECT bounds = RestoredBounds(Handle());
-  ini.WriteInteger(kSection, L"MainX", bounds.left);
-  ini.WriteInteger(kSection, L"MainY", bounds.top);
-  ini.WriteInteger(kSection, L"MainW", bounds.right - bounds.left);
-  ini.WriteInteger(kSection, L"MainH", bounds.bottom - bounds.top);
-  ini.WriteString(kSection, L"FileExt", E_Ext.Text());
-  ini.WriteString(kSection, L"WinRARPath", WinRARPath);
-  for (int i = 0; i < static_cast<int>(std::size(kProfileKeys)); ++i) {
-    ini.WriteString(kSection, kProfileKeys[i].key, CB_Profile.Item(i));
-  }
-}
+void TKSTV_MAIN::SaveSettings() { CurrentSettings().Save(SettingsPath()); }
 
 void TKSTV_MAIN::FormShow() { LoadSettings(); }
 
 void TKSTV_MAIN::FormClose() { SaveSettings(); }
+
+void TKSTV_MAIN::CloseRequested() {
+  // A save that fails leaves before the end is asked for: the window stays.
+  FormClose();
+  TForm::CloseRequested();
+}
 
 // Batches
 
@@ -195,23 +177,9 @@ void TKSTV_MAIN::FormActivate() {
   RunBatch(std::move(words));
 }
 
-void TKSTV_MAIN::WMDropFiles(TMessage& message) {
-  HDROP drop = reinterpret_cast<HDROP>(message.WParam);
-  std::vector<std::wstring> paths;
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  paths.reserve(count);
-  for (UINT i = 0; i < count; ++i) {
-    // Asked for its length first, so no path is ever cut into another one.
-    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-    std::wstring path(static_cast<std::size_t>(length) + 1, L'\0');
-    const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
-    path.resize(got);
-    paths.push_back(std::move(path));
-  }
+void TKSTV_MAIN::WMDropFiles(HDROP drop) {
   // Nothing of the drop outlives this handler.
-  DragFinish(drop);
-  message.Result = 0;
-  RunBatch(std::move(paths));
+  RunBatch(TakeDroppedPaths(drop));
 }
 
 void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
@@ -231,16 +199,13 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
 
   batchQueue_.assign(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
   batchRunning_ = true;
-  struct EndBatch {
-    TKSTV_MAIN& main;
-    ~EndBatch() {
-      main.batchRunning_ = false;
-      main.batchQueue_.clear();
-    }
-  } endBatch{*this};
+  const ScopeExit endBatch([this] {
+    batchRunning_ = false;
+    batchQueue_.clear();
+  });
 
   while (!batchQueue_.empty()) {
-    std::wstring item = std::move(batchQueue_.front());
+    const std::wstring item = std::move(batchQueue_.front());
     batchQueue_.pop_front();
     Application.ProcessMessages();
     if (GetItemKind(item) == ikFolder) ArchiveFolder(item);
@@ -256,12 +221,11 @@ void TKSTV_MAIN::ArchiveFolder(std::wstring_view given) {
   const std::wstring archive = folder + E_Ext.Text();
   const std::wstring name = FolderName(folder);
   SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
-  SetEnabled(false);
+  EnableWindow(Handle(), FALSE);
   {
-    EnableOnExit enable(*this);
-    const std::wstring commandLine =
-        ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source);
-    const bool ok = RunArchiver(commandLine);
+    const ScopeExit enable([this] { EnableWindow(Handle(), TRUE); });
+    const bool ok =
+        RunArchiver(ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source));
     LIST.Items.Add(LoadStr(ok ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
   }
   SetCaption(LoadStr(IDS_CAPTION_DONE));
@@ -276,19 +240,12 @@ bool TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
                       nullptr, nullptr, &startup, &info)) {
     return false;
   }
-  UniqueHandle thread(info.hThread);
-  UniqueHandle process(info.hProcess);
-  thread.Reset();
-
-  // Messages are handled as they arrive; the process is looked at least every 500 ms.
-  DWORD waited;
-  do {
-    waited = Application.WaitPumping(process.Get(), 500);
-  } while (waited == WAIT_TIMEOUT);
-  if (waited != WAIT_OBJECT_0) return false;
+  CloseHandle(info.hThread);
+  const UniqueHandle process(info.hProcess);
+  // Messages are handled as they arrive; the wait ends with the process.
+  if (!Application.WaitPumping(process.Get())) return false;
   DWORD exitCode = 1;
-  if (!GetExitCodeProcess(process.Get(), &exitCode)) return false;
-  return exitCode == 0;
+  return GetExitCodeProcess(process.Get(), &exitCode) && exitCode == 0;
 }
 
 }  // namespace kestrova

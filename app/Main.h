@@ -5,21 +5,22 @@
 
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/About.h"
+#include "app/Settings.h"
 #include "controls/ListBoxEx.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Error.h"
 #include "toolkit/Form.h"
 #include "toolkit/OpenDialog.h"
 
 namespace kestrova {
 
-// Full path of the archiver: filled by the settings load, read by every job, saved on close.
-extern std::wstring WinRARPath;
-
 class TKSTV_MAIN : public TForm {
  public:
-  TKSTV_MAIN();
+  explicit TKSTV_MAIN(TKSTV_ABOUT& about);
 
   TPanel Panel;
   TEdit E_Ext;
@@ -28,17 +29,22 @@ class TKSTV_MAIN : public TForm {
   TListBoxEx LIST;
   TOpenDialog OpenDialog;
 
-  // Sends WM_DROPFILES to WMDropFiles and everything else to the form's own handling.
-  void Dispatch(TMessage& message) override;
+  // Full path of the archiver: filled by the settings load, read by every job, saved on close.
+  std::wstring WinRARPath;
 
-  void WMDropFiles(TMessage& message);
+  void WMDropFiles(HDROP drop);
   void B_AboutClick();
 
-  // "Kestrova.ini" beside the executable.
-  static std::wstring SettingsPath();
-  // The settings load and save that FormShow and FormClose run.
+  // The settings load and save that FormShow and FormClose run: read the file, apply it to
+  // the window, locate the archiver when none is known (a cancel closes the window), select
+  // the first profile; and save the window's settings.
   void LoadSettings();
   void SaveSettings();
+  void ApplySettings(const TSettings& settings);
+  TSettings CurrentSettings() const;
+  // Asks for the archiver, starting in ProgramFiles\WinRAR when there is one; false when the
+  // user cancelled.
+  bool LocateArchiver();
 
   // One archive job: runs the archiver on the folder and adds its result line.
   void ArchiveFolder(std::wstring_view folder);
@@ -50,18 +56,22 @@ class TKSTV_MAIN : public TForm {
  protected:
   void FormShow() override;
   void FormActivate() override;
-  void FormClose() override;
+  void FormClose();
+  void CloseRequested() override;
   void ControlCommand(int id, int code) override;
   void DpiChanged() override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   // Starts the archiver and waits for it; true when it ran and exited with code 0.
   bool RunArchiver(std::wstring commandLine);
 
+  TKSTV_ABOUT& about_;
   std::deque<std::wstring> batchQueue_;
   bool batchRunning_ = false;
 };
 
-extern TKSTV_MAIN* KSTV_MAIN;
+// The program's texts for the toolkit's errors.
+std::wstring ErrorText(const Error& error);
 
 }  // namespace kestrova

@@ -11,15 +11,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   try {
     Application.Initialize(instance);
     Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
-    TKSTV_MAIN main;
-    KSTV_MAIN = &main;
+    Application.ErrorText = &ErrorText;
     TKSTV_ABOUT about;
-    KSTV_ABOUT = &about;
-    Application.Run();
-    KSTV_ABOUT = nullptr;
-    KSTV_MAIN = nullptr;
+    TKSTV_MAIN main(about);
+    Application.Run(main);
   } catch (...) {
-    Application.HandleException();
+    Application.HandleException(nullptr, 0);
   }
   return 0;
 }

@@ -4,7 +4,8 @@
 //
 // add:    ADD_LINES result lines added to a TListBoxEx (through its item collection, as the
 //         program adds them) and the same lines to a plain LISTBOX of the same style, font and
-//         item height (LB_ADDSTRING), on fresh lists each run, the order alternating. The lists'
+//         item height (LB_ADDSTRING), and to one whose extent was set wider than it first, on
+//         fresh lists each run, the order alternating. The lists'
 //         window is not shown: under Wine's default theme a shown list redraws its themed scroll
 //         bar at every insertion, some milliseconds each, which would bury both lists' own work
 //         (and take minutes at this size). The same comparison with the window shown runs with
@@ -35,7 +36,7 @@ namespace {
 
 using namespace kestrova;
 
-const ControlLayout kListLayout{IDC_LIST, "LIST", ControlKind::ListBox, 0, 0, 0, 282, 240,
+const ControlLayout kListLayout{IDC_LIST, "LIST", 0, 0, 0, 282, 240,
                                 Align::None, 0, 12};
 constexpr DWORD kPlainStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
                               LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
@@ -153,9 +154,10 @@ struct Filled {
 Filled Add(HFONT font, const std::vector<std::wstring>& lines, int runs, bool shown) {
   Filled last;
   for (int run = 1; run <= runs; ++run) {
-    double plainMs = 0, exMs = 0;
+    double plainMs = 0, exMs = 0, extentMs = 0;
     auto plainLists = std::make_unique<Lists>(font, shown);
     auto exLists = std::make_unique<Lists>(font, shown);
+    auto extentLists = std::make_unique<Lists>(font, shown);
     auto plain = [&] {
       const double t0 = NowMs();
       for (const std::wstring& line : lines) {
@@ -163,6 +165,17 @@ Filled Add(HFONT font, const std::vector<std::wstring>& lines, int runs, bool sh
                      reinterpret_cast<LPARAM>(line.c_str()));
       }
       plainMs = NowMs() - t0;
+    };
+    // The plain list again with a horizontal extent wider than itself, set once: the scroll
+    // bar the native list then keeps up to date at every insertion is its own cost.
+    auto extent = [&] {
+      SendMessageW(extentLists->Plain(), LB_SETHORIZONTALEXTENT, 1000, 0);
+      const double t0 = NowMs();
+      for (const std::wstring& line : lines) {
+        SendMessageW(extentLists->Plain(), LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(line.c_str()));
+      }
+      extentMs = NowMs() - t0;
     };
     auto ex = [&] {
       const double t0 = NowMs();
@@ -172,13 +185,15 @@ Filled Add(HFONT font, const std::vector<std::wstring>& lines, int runs, bool sh
     if (run % 2) {
       plain();
       ex();
+      extent();
     } else {
       ex();
+      extent();
       plain();
     }
-    std::printf("%s run=%d lines=%zu plain_ms=%.3f ex_ms=%.3f widest_px=%d\n",
+    std::printf("%s run=%d lines=%zu plain_ms=%.3f ex_ms=%.3f extent_ms=%.3f widest_px=%d\n",
                 shown ? "list_add_shown" : "list_add", run, lines.size(), plainMs, exMs,
-                exLists->Ex().MaxItemWidth());
+                extentMs, exLists->Ex().MaxItemWidth());
     std::fflush(stdout);
     last.plain.reset();  // the previous run's windows go before the next are kept
     last.ex.reset();

@@ -16,18 +16,24 @@ add_link_options(-Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0A00
                         WINVER=0x0A00)
 
-set(KESTROVA_SYSTEM_LIBS user32 gdi32 shell32 comctl32 comdlg32 shlwapi)
+# shell32, comdlg32 and ole32 are looked up when first needed (toolkit/System.h).
+set(KESTROVA_SYSTEM_LIBS user32 gdi32 comctl32)
 
 add_library(kestrova_toolkit STATIC
   toolkit/Application.cpp
   toolkit/Controls.cpp
-  toolkit/Form.cpp
+  toolkit/Dpi.cpp
+  toolkit/Error.cpp
   toolkit/Font.cpp
-  toolkit/Label.cpp
+  toolkit/Form.cpp
   toolkit/IniFile.cpp
+  toolkit/Label.cpp
+  toolkit/Layout.cpp
   toolkit/ListBox.cpp
   toolkit/OpenDialog.cpp
+  toolkit/System.cpp
   toolkit/Text.cpp
+  toolkit/Window.cpp
 )
 target_link_libraries(kestrova_toolkit PUBLIC kestrova_core ${KESTROVA_SYSTEM_LIBS})
 
@@ -39,9 +45,10 @@ target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)
 
 # Everything of the program but its entry, so in-process tests can build the real windows.
 add_library(kestrova_app STATIC
+  app/About.cpp
   app/ItemKind.cpp
   app/Main.cpp
-  app/About.cpp
+  app/Settings.cpp
 )
 target_link_libraries(kestrova_app PUBLIC kestrova_controls)
 

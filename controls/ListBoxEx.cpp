@@ -12,51 +12,68 @@ TListBoxEx::TListBoxEx(TForm& owner, const ControlLayout& layout)
 TListBoxEx::TListBoxEx(HWND parent, const ControlLayout& layout, UINT dpi)
     : TCustomListBox(parent, layout, dpi) {}
 
-void TListBoxEx::Dispatch(TMessage& message) {
-  switch (message.Msg) {
+bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  TMessage message{msg, wParam, lParam, 0};
+  switch (msg) {
     case LB_ADDSTRING:
     case LB_INSERTSTRING:
     case LB_DIR:
     case LB_ADDFILE:
       LBAdd(message);
-      return;
+      break;
     case LB_DELETESTRING:
       LBDelete(message);
-      return;
+      break;
     case LB_RESETCONTENT:
       LBResetContent(message);
-      return;
+      break;
+    case WM_SETFONT:
+      // The measuring DC takes the new font, letting go of the old one before its owner
+      // deletes it.
+      CallDefault(message);
+      SelectMeasuringFont(reinterpret_cast<HFONT>(wParam));
+      break;
     default:
-      TCustomListBox::Dispatch(message);
-      return;
+      return TCustomListBox::OnMessage(msg, wParam, lParam, result);
   }
+  result = message.Result;
+  return true;
 }
 
 void TListBoxEx::SetExtent(long long extent) {
   // A negative extent has no meaning to the native list.
   if (extent < 0) extent = 0;
   if (extent > INT_MAX) extent = INT_MAX;
-  Perform(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent));
+  SendMessageW(Handle(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
 }
 
-int TListBoxEx::GetTextWidth(int index) {
-  // The length, then a copy of the text; read wide, as the native list keeps it.
-  std::optional<std::wstring> text = ReadItemTextW(Handle(), LB_GETTEXTLEN, LB_GETTEXT, index);
-  if (!text || text->empty()) return 0;
+int TListBoxEx::GetTextWidth(int index) const {
+  // The length, then a copy of the text, into a buffer kept from line to line.
+  const LRESULT length = SendMessageW(Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return 0;
+  if (text_.size() < static_cast<std::size_t>(length) + 1) text_.resize(length + 1);
+  const LRESULT copied = SendMessageW(Handle(), LB_GETTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(text_.data()));
+  if (copied <= 0) return 0;
 
   // Measured in the list's own font, the one its lines are drawn with, as one run.
-  HFONT font = reinterpret_cast<HFONT>(Perform(WM_GETFONT));
-  if (font == nullptr) font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  WindowDC dc(Handle());
-  SelectedObject selected(dc.Get(), font);
+  if (!measuring_) {
+    measuring_.Reset(CreateCompatibleDC(nullptr));
+    SelectMeasuringFont(reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+  }
   SIZE size{};
-  GetTextExtentPoint32W(dc.Get(), text->data(), static_cast<int>(text->size()), &size);
+  GetTextExtentPoint32W(measuring_.Get(), text_.data(), static_cast<int>(copied), &size);
   return size.cx;
 }
 
+void TListBoxEx::SelectMeasuringFont(HFONT font) const {
+  if (!measuring_) return;
+  SelectObject(measuring_.Get(), font != nullptr ? font : GetStockObject(SYSTEM_FONT));
+}
+
 void TListBoxEx::LBAdd(TMessage& message) {
-  DefaultHandler(message);
-  int width = GetTextWidth(static_cast<int>(message.Result));
+  CallDefault(message);
+  const int width = GetTextWidth(static_cast<int>(message.Result));
   if (width > FMaxItemWidth) {
     SetExtent(static_cast<long long>(width) + FSpace);
     FMaxItemWidth = width;
@@ -64,8 +81,8 @@ void TListBoxEx::LBAdd(TMessage& message) {
 }
 
 void TListBoxEx::LBDelete(TMessage& message) {
-  int width = GetTextWidth(static_cast<int>(message.WParam));
-  DefaultHandler(message);
+  const int width = GetTextWidth(static_cast<int>(message.WParam));
+  CallDefault(message);
   if (width < FMaxItemWidth) return;
 
   // The widest line went, or one as wide: look at every line left.
@@ -73,10 +90,10 @@ void TListBoxEx::LBDelete(TMessage& message) {
 }
 
 void TListBoxEx::Remeasure() {
-  int count = static_cast<int>(Perform(LB_GETCOUNT));
+  const int count = static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0));
   int widest = 0;
   for (int i = 0; i < count; ++i) {
-    int w = GetTextWidth(i);
+    const int w = GetTextWidth(i);
     if (w > widest) widest = w;
   }
   SetExtent(static_cast<long long>(widest) + FSpace);
@@ -84,7 +101,7 @@ void TListBoxEx::Remeasure() {
 }
 
 void TListBoxEx::LBResetContent(TMessage& message) {
-  DefaultHandler(message);
+  CallDefault(message);
   SetExtent(FSpace);
   FMaxItemWidth = 0;
 }

@@ -2,9 +2,13 @@
 // native list's insertion, deletion and reset requests, whoever sends them, lets the list carry
 // each out, and sets the extent to the widest measured width plus Space. It keeps one integer
 // about widths, never per-item widths: an insertion costs one measurement, deleting a narrower
-// line one, deleting a widest line one plus one per remaining line, a reset none.
+// line one, deleting a widest line one plus one per remaining line, a reset none. Lines are
+// measured through one memory DC that holds the list's font.
 #pragma once
 
+#include <string>
+
+#include "toolkit/Handles.h"
 #include "toolkit/ListBox.h"
 
 namespace kestrova {
@@ -21,23 +25,37 @@ class TListBoxEx : public TCustomListBox {
 
   // Width in pixels of the line at a position, in the font the list draws with; 0 for a
   // position that names no line.
-  int GetTextWidth(int index);
+  int GetTextWidth(int index) const;
 
   // Measures every line again, as after a change of the list's font, and sets the extent.
   void Remeasure();
 
-  void Dispatch(TMessage& message) override;
-
  protected:
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
   virtual void LBAdd(TMessage& message);
   virtual void LBDelete(TMessage& message);
   virtual void LBResetContent(TMessage& message);
 
  private:
+  struct MeasuringDcTraits {
+    using Type = HDC;
+    static bool Valid(HDC dc) { return dc != nullptr; }
+    static void Release(HDC dc) {
+      SelectObject(dc, GetStockObject(SYSTEM_FONT));
+      DeleteDC(dc);
+    }
+  };
+
   void SetExtent(long long extent);
+  // Puts the list's font (null: the system font) into the measuring DC, once it exists.
+  void SelectMeasuringFont(HFONT font) const;
 
   int FMaxItemWidth = 0;
   int FSpace = 5;
+  // The measuring DC, made at the first measurement, and the text buffer of the measurements.
+  mutable Owned<MeasuringDcTraits> measuring_;
+  mutable std::wstring text_;
 };
 
 }  // namespace kestrova

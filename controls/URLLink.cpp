@@ -1,12 +1,11 @@
 #include "controls/URLLink.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/System.h"
 
 namespace kestrova {
 
 namespace {
-
-constexpr wchar_t kHintClass[] = L"KestrovaLinkHint";
 
 // Room around the link text in the popup: drawn at (2,2), the client is the text plus 6 by 3.
 constexpr int kHintTextLeft = 2;
@@ -14,17 +13,64 @@ constexpr int kHintTextTop = 2;
 constexpr int kHintExtraWidth = 6;
 constexpr int kHintExtraHeight = 3;
 
-}  // namespace
-
-TURLLink::ShellOpenFunction TURLLink::ShellOpen = &::ShellExecuteW;
-
-void TURLLink::OwnedWindow::Reset(HWND hwnd) {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  hwnd_ = hwnd;
+HINSTANCE OpenWithShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
+                        LPCWSTR directory, INT show) {
+  // shell32 is loaded when a link is first opened, not at every start; the shell wants COM.
+  static const auto shellExecute =
+      SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (shellExecute == nullptr) return nullptr;
+  UseCom();
+  return shellExecute(owner, operation, file, parameters, directory, show);
 }
 
-TURLLink::TURLLink(TForm& owner, const ControlLayout& layout) : TCustomLabel(owner, layout) {
+}  // namespace
+
+// The popup: a top-level window of its own, with no owner, that never takes the activation.
+class TURLLink::HintWindow : public Window {
+ public:
+  explicit HintWindow(const HintContent& content) : content_(content) {
+    static const WindowClass kClass{L"KestrovaLinkHint"};
+    Create(kClass, WS_EX_TOOLWINDOW, WS_POPUP, L"", RECT{}, nullptr, 0);
+  }
+
+ protected:
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+    switch (msg) {
+      case WM_ERASEBKGND:
+        result = 1;  // WM_PAINT fills it
+        return true;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        BrushHandle background(CreateSolidBrush(ColorToRGB(content_.background)));
+        FillRect(dc, &client, background.Get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorToRGB(content_.textColor));
+        SelectedObject font(dc, content_.font.Get());
+        TextOutW(dc, kHintTextLeft, kHintTextTop, content_.text.c_str(),
+                 static_cast<int>(content_.text.size()));
+        EndPaint(Handle(), &ps);
+        result = 0;
+        return true;
+      }
+      case WM_MOUSEACTIVATE:
+        result = MA_NOACTIVATE;  // a click on the popup leaves the dialog active
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  const HintContent& content_;
+};
+
+TURLLink::TURLLink(TForm& owner, const ControlLayout& layout, const LinkSpec* spec)
+    : TCustomLabel(owner, layout) {
   Initialize();
+  if (spec != nullptr) ApplySpec(layout, *spec);
 }
 
 TURLLink::TURLLink(HWND parent, const ControlLayout& layout, UINT dpi)
@@ -33,8 +79,9 @@ TURLLink::TURLLink(HWND parent, const ControlLayout& layout, UINT dpi)
 }
 
 void TURLLink::Initialize() {
+  ShellOpen = &OpenWithShell;
   URLType = tpURL;
-  SetCursor(LoadCursor(nullptr, IDC_HAND));
+  SetCursor(LoadCursorW(nullptr, IDC_HAND));
   Link = L"http://";
   Font().SetColor(clBlue);
   LinkColor = clRed;
@@ -43,34 +90,29 @@ void TURLLink::Initialize() {
   HintOffsetY = 15;
   HintFormColor = clInfoBk;
   EnableShowHint = true;
-  // The popup is a top-level window of its own, with no owner; it stays hidden until a move.
-  HWND hint = CreateWindowExW(WS_EX_TOOLWINDOW, HintWindowClass(), L"", WS_POPUP, 0, 0, 0, 0,
-                              nullptr, nullptr, Application.Instance(), this);
-  if (hint == nullptr) throw Exception(L"CreateWindowEx failed: KestrovaLinkHint");
-  HintForm.Reset(hint);
+  HintForm = std::make_unique<HintWindow>(hint_);
   HintFormFont = std::make_unique<TFont>();
   HintFormFont->SetColor(clWindowText);
 }
 
+void TURLLink::ApplySpec(const ControlLayout& layout, const LinkSpec& spec) {
+  Font().SetColor(layout.fontColor);
+  SetURLtype(spec.urlType);
+  SetLink(LoadStr(spec.linkId));
+  SetLinkColor(spec.linkColor);
+  SetEnableShowHint(spec.enableShowHint);
+  TFont hintFont;
+  if (spec.hintFont != nullptr) hintFont.AssignSpec(*spec.hintFont);
+  hintFont.SetColor(spec.hintFontColor);
+  SetHintFormFont(hintFont);
+}
+
 TURLLink::~TURLLink() {
-  HintForm.Reset();
+  HintForm.reset();
   HintFormFont.reset();
 }
 
-void TURLLink::ApplyLayout() {
-  const ControlLayout& layout = Layout();
-  Font().SetColor(layout.fontColor);
-  const LinkSpec* link = layout.link;
-  if (link == nullptr) return;
-  SetURLtype(static_cast<TURLtype>(link->urlType));
-  SetLink(LoadStr(link->linkId));
-  SetLinkColor(link->linkColor);
-  SetEnableShowHint(link->enableShowHint);
-  TFont hintFont;
-  if (link->hintFont != nullptr) hintFont.AssignSpec(*link->hintFont);
-  hintFont.SetColor(link->hintFontColor);
-  SetHintFormFont(hintFont);
-}
+HWND TURLLink::GetHintForm() const { return HintForm->Handle(); }
 
 void TURLLink::SetURLtype(TURLtype type) {
   if (URLType == type) return;
@@ -120,15 +162,15 @@ void TURLLink::SetHintFormFont(const TFont& font) {
   Repaint();
 }
 
-void TURLLink::CMMouseEnter(TMessage& message) {
-  TCustomLabel::CMMouseEnter(message);
+void TURLLink::CMMouseEnter() {
+  TCustomLabel::CMMouseEnter();
   SavedFontColor = Font().Color();
   Font().SetColor(LinkColor);
   Repaint();
 }
 
-void TURLLink::CMMouseLeave(TMessage& message) {
-  TCustomLabel::CMMouseLeave(message);
+void TURLLink::CMMouseLeave() {
+  TCustomLabel::CMMouseLeave();
   Font().SetColor(SavedFontColor);
   Repaint();
   if (HintShown) HideHint();
@@ -147,7 +189,7 @@ void TURLLink::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != TMouseButton::mbLeft) return;
   // Opened as given: nothing added but the mail scheme, nothing checked.
   const std::wstring target = URLType == tpMAIL ? L"mailto:" + Link : Link;
-  ShellOpen(nullptr, L"OPEN", target.c_str(), L"", L"", SW_SHOW);
+  if (ShellOpen) ShellOpen(nullptr, L"OPEN", target.c_str(), L"", L"", SW_SHOW);
   if (HintShown) HideHint();
 }
 
@@ -155,7 +197,7 @@ void TURLLink::ShowHint() {
   // The pointer's place on the screen, not the move's coordinates.
   POINT pointer{};
   GetCursorPos(&pointer);
-  HWND hint = HintForm.Get();
+  HWND hint = HintForm->Handle();
 
   hint_.text = Link;
   hint_.background = HintFormColor;
@@ -166,13 +208,12 @@ void TURLLink::ShowHint() {
   {
     WindowDC dc(hint);
     SelectedObject font(dc.Get(), hint_.font.Get());
-    GetTextExtentPoint32W(dc.Get(), hint_.text.c_str(), static_cast<int>(hint_.text.size()), &text);
+    GetTextExtentPoint32W(dc.Get(), hint_.text.c_str(), static_cast<int>(hint_.text.size()),
+                          &text);
   }
   // No border and no caption, so the window is all client area.
-  SetWindowLongPtrW(hint, GWL_STYLE, WS_POPUP);
   SetWindowPos(hint, HWND_TOPMOST, pointer.x + HintOffsetX, pointer.y + HintOffsetY,
-               text.cx + kHintExtraWidth, text.cy + kHintExtraHeight,
-               SWP_NOACTIVATE | SWP_FRAMECHANGED);
+               text.cx + kHintExtraWidth, text.cy + kHintExtraHeight, SWP_NOACTIVATE);
   // Shown without activation: the dialog keeps the focus and stays active.
   ShowWindow(hint, SW_SHOWNA);
   InvalidateRect(hint, nullptr, TRUE);
@@ -181,65 +222,8 @@ void TURLLink::ShowHint() {
 }
 
 void TURLLink::HideHint() {
-  ShowWindow(HintForm.Get(), SW_HIDE);
+  ShowWindow(HintForm->Handle(), SW_HIDE);
   HintShown = false;
-}
-
-void TURLLink::PaintHint(HDC dc) {
-  RECT client{};
-  GetClientRect(HintForm.Get(), &client);
-  BrushHandle background(CreateSolidBrush(ColorToRGB(hint_.background)));
-  FillRect(dc, &client, background.Get());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorToRGB(hint_.textColor));
-  SelectedObject font(dc, hint_.font.Get());
-  TextOutW(dc, kHintTextLeft, kHintTextTop, hint_.text.c_str(), static_cast<int>(hint_.text.size()));
-}
-
-const wchar_t* TURLLink::HintWindowClass() {
-  static const wchar_t* const name = [] {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = HintWindowProc;
-    wc.hInstance = Application.Instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kHintClass;
-    if (!RegisterClassExW(&wc)) throw Exception(L"RegisterClassEx failed: KestrovaLinkHint");
-    return kHintClass;
-  }();
-  return name;
-}
-
-LRESULT CALLBACK TURLLink::HintWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* link = reinterpret_cast<TURLLink*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT fills it
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (link != nullptr) {
-        try {
-          link->PaintHint(dc);
-        } catch (...) {
-          Application.HandleException();
-        }
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;  // a click on the popup leaves the dialog active
-    case WM_NCDESTROY:
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace kestrova

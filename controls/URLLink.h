@@ -16,15 +16,22 @@ namespace kestrova {
 
 enum TURLtype : unsigned char { tpURL = 0, tpMAIL = 1 };
 
+// What a layout gives a hyperlink label beyond its caption, font and colours.
+struct LinkSpec {
+  TURLtype urlType;
+  UINT linkId;               // the link, from the string table
+  TColor linkColor;          // the caption's colour while the pointer is over it
+  bool enableShowHint;       // whether a move over it shows the link in a popup
+  const FontSpec* hintFont;  // the popup's font
+  TColor hintFontColor;
+};
+
 class TURLLink : public TCustomLabel {
  public:
-  TURLLink(TForm& owner, const ControlLayout& layout);
+  // With a spec, the layout's font colour and the spec's settings come over the defaults.
+  TURLLink(TForm& owner, const ControlLayout& layout, const LinkSpec* spec = nullptr);
   TURLLink(HWND parent, const ControlLayout& layout, UINT dpi = 96);
   ~TURLLink() override;
-
-  // Takes the designer's settings of the layout entry, over the constructor's defaults: the
-  // font colour and, when the entry has them, the link settings.
-  void ApplyLayout();
 
   TURLtype GetURLType() const { return URLType; }
   void SetURLtype(TURLtype type);
@@ -45,36 +52,21 @@ class TURLLink : public TCustomLabel {
   void SetHintFormFont(const TFont& font);
 
   // The popup window and whether it is showing.
-  HWND GetHintForm() const { return HintForm.Get(); }
+  HWND GetHintForm() const;
   bool GetHintShown() const { return HintShown; }
-  TColor GetSavedFontColor() const { return SavedFontColor; }
 
-  // How a target is opened: ShellExecuteW by default. Tests put a recorder here.
+  // How this label opens a target: the shell (ShellExecuteW) unless replaced.
   using ShellOpenFunction =
       std::function<HINSTANCE(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)>;
-  static ShellOpenFunction ShellOpen;
+  ShellOpenFunction ShellOpen;
 
  protected:
-  void CMMouseEnter(TMessage& message) override;
-  void CMMouseLeave(TMessage& message) override;
+  void CMMouseEnter() override;
+  void CMMouseLeave() override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
  private:
-  // A top-level window destroyed with its holder.
-  class OwnedWindow {
-   public:
-    OwnedWindow() = default;
-    OwnedWindow(const OwnedWindow&) = delete;
-    OwnedWindow& operator=(const OwnedWindow&) = delete;
-    ~OwnedWindow() { Reset(); }
-    HWND Get() const { return hwnd_; }
-    void Reset(HWND hwnd = nullptr);
-
-   private:
-    HWND hwnd_ = nullptr;
-  };
-
   // What the popup shows: taken at each showing, so later changes wait for the next one.
   struct HintContent {
     std::wstring text;
@@ -82,16 +74,15 @@ class TURLLink : public TCustomLabel {
     TColor textColor = clWindowText;
     FontHandle font;
   };
+  class HintWindow;
 
   void Initialize();
+  void ApplySpec(const ControlLayout& layout, const LinkSpec& spec);
   void ShowHint();
   void HideHint();
-  static const wchar_t* HintWindowClass();
-  static LRESULT CALLBACK HintWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  void PaintHint(HDC dc);
 
   // The constructor gives each its first value, in this order.
-  OwnedWindow HintForm;
+  std::unique_ptr<HintWindow> HintForm;
   bool HintShown{};
   TURLtype URLType{};
   std::wstring Link;

@@ -1,6 +1,7 @@
 // The layouts of Kestrova's windows, in pixels at 96 DPI. Creation order is tab order.
 #pragma once
 
+#include "controls/URLLink.h"
 #include "resources/resource.h"
 #include "toolkit/Layout.h"
 
@@ -9,13 +10,11 @@ namespace kestrova::layouts {
 inline constexpr FontSpec kUiFont{L"ＭＳ Ｐゴシック", 12, SHIFTJIS_CHARSET};
 
 inline constexpr ControlLayout kMainControls[] = {
-    {IDC_PANEL, "Panel", ControlKind::Panel, 0, 0, 0, 282, 57, Align::Top},
-    {IDC_EXT, "E_Ext", ControlKind::Edit, IDC_PANEL, 8, 8, 105, 20, Align::None, IDS_DEFAULT_EXT},
-    {IDC_ABOUT, "B_About", ControlKind::Button, IDC_PANEL, 234, 12, 38, 16, Align::None,
-     IDS_ABOUT_BUTTON},
-    {IDC_PROFILE, "CB_Profile", ControlKind::ComboList, IDC_PANEL, 8, 32, 265, 20, Align::None, 0,
-     12},
-    {IDC_LIST, "LIST", ControlKind::ListBox, 0, 0, 57, 282, 240, Align::Client, 0, 12},
+    {IDC_PANEL, "Panel", 0, 0, 0, 282, 57, Align::Top},
+    {IDC_EXT, "E_Ext", IDC_PANEL, 8, 8, 105, 20, Align::None, IDS_DEFAULT_EXT},
+    {IDC_ABOUT, "B_About", IDC_PANEL, 234, 12, 38, 16, Align::None, IDS_ABOUT_BUTTON},
+    {IDC_PROFILE, "CB_Profile", IDC_PANEL, 8, 32, 265, 20, Align::None, 0, 12},
+    {IDC_LIST, "LIST", 0, 0, 57, 282, 240, Align::Client, 0, 12},
 };
 
 inline constexpr FormLayout kMain{
@@ -24,7 +23,7 @@ inline constexpr FormLayout kMain{
     282,
     297,
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN,
-    WS_EX_CONTROLPARENT,
+    WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES,
     clBtnFace,
     kUiFont,
     IDI_KESTROVA,
@@ -37,27 +36,24 @@ inline constexpr FontSpec kUiFontBold{L"ＭＳ Ｐゴシック", 12, SHIFTJIS_CH
 inline constexpr FontSpec kUiFontUnderline{L"ＭＳ Ｐゴシック", 12, SHIFTJIS_CHARSET, false, true};
 
 // The maker's links: no popup, red under the pointer; the popup font stays the dialog's.
-inline constexpr LinkSpec kMakerUrl{0 /* tpURL */, IDS_MAKER_URL, clRed, false, &kUiFont,
-                                    clWindowText};
-inline constexpr LinkSpec kMakerMail{1 /* tpMAIL */, IDS_MAKER_MAIL, clRed, false, &kUiFont,
+inline constexpr LinkSpec kMakerUrl{tpURL, IDS_MAKER_URL, clRed, false, &kUiFont, clWindowText};
+inline constexpr LinkSpec kMakerMail{tpMAIL, IDS_MAKER_MAIL, clRed, false, &kUiFont,
                                      clWindowText};
 
 // White on black; the labels size themselves to their text. Label1's text is the title.
 inline constexpr ControlLayout kAboutControls[] = {
-    {.id = IDC_LABEL1, .name = "Label1", .kind = ControlKind::Label, .parent = 0, .left = 8,
-     .top = 8, .width = 59, .height = 12, .font = &kUiFontBold, .fontColor = clWhite,
+    {.id = IDC_LABEL1, .name = "Label1", .parent = 0, .left = 8, .top = 8, .width = 59,
+     .height = 12, .font = &kUiFontBold, .fontColor = clWhite, .color = clBlack},
+    {.id = IDC_LABEL2, .name = "Label2", .parent = 0, .left = 8, .top = 32, .width = 60,
+     .height = 12, .textId = IDS_MAKER, .fontColor = clWhite, .color = clBlack},
+    {.id = IDC_URL, .name = "L_URL", .parent = 0, .left = 8, .top = 48, .width = 104,
+     .height = 12, .textId = IDS_MAKER_URL, .font = &kUiFontUnderline, .fontColor = clWhite,
      .color = clBlack},
-    {.id = IDC_LABEL2, .name = "Label2", .kind = ControlKind::Label, .parent = 0, .left = 8,
-     .top = 32, .width = 60, .height = 12, .textId = IDS_MAKER, .fontColor = clWhite,
+    {.id = IDC_EMAIL, .name = "L_EMail", .parent = 0, .left = 8, .top = 64, .width = 108,
+     .height = 12, .textId = IDS_MAKER_MAIL, .font = &kUiFontUnderline, .fontColor = clWhite,
      .color = clBlack},
-    {.id = IDC_URL, .name = "L_URL", .kind = ControlKind::LinkLabel, .parent = 0, .left = 8,
-     .top = 48, .width = 104, .height = 12, .textId = IDS_MAKER_URL, .font = &kUiFontUnderline,
-     .fontColor = clWhite, .color = clBlack, .link = &kMakerUrl},
-    {.id = IDC_EMAIL, .name = "L_EMail", .kind = ControlKind::LinkLabel, .parent = 0, .left = 8,
-     .top = 64, .width = 108, .height = 12, .textId = IDS_MAKER_MAIL, .font = &kUiFontUnderline,
-     .fontColor = clWhite, .color = clBlack, .link = &kMakerMail},
-    {.id = IDC_IMAGE2, .name = "Image2", .kind = ControlKind::Image, .parent = 0, .left = 8,
-     .top = 88, .width = 200, .height = 40, .imageId = IDB_LOGO},
+    {.id = IDC_IMAGE2, .name = "Image2", .parent = 0, .left = 8, .top = 88, .width = 200,
+     .height = 40},
 };
 
 inline constexpr FormLayout kAbout{
@@ -65,7 +61,7 @@ inline constexpr FormLayout kAbout{
     IDS_ABOUT_CAPTION,
     217,
     136,
-    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPCHILDREN,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN,
     WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
     clBlack,
     kUiFont,

@@ -28,7 +28,6 @@
 #define IDC_IMAGE2 1105
 
 // String table.
-#define IDS_TITLE 1
 #define IDS_ABOUT_BUTTON 2
 #define IDS_DEFAULT_EXT 3
 #define IDS_RESULT_OK 10

@@ -1,9 +1,7 @@
 #include "toolkit/Application.h"
 
-#include <algorithm>
 #include <exception>
 
-#include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 #include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
@@ -14,30 +12,40 @@ TApplication Application;
 
 std::wstring LoadStr(UINT id) { return LoadString(Application.Instance(), id); }
 
+namespace {
+
+bool Paints(UINT msg) {
+  switch (msg) {
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void TApplication::Initialize(HINSTANCE instance) {
   instance_ = instance;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 }
 
-void TApplication::RegisterForm(TForm* form) {
-  if (mainForm_ == nullptr) mainForm_ = form;
-  forms_.push_back(form);
-}
-
-void TApplication::UnregisterForm(TForm* form) {
-  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
-  if (mainForm_ == form) mainForm_ = nullptr;
-}
-
 void TApplication::Deliver(MSG& msg) {
-  // Tab, Shift+Tab, arrows, Enter and Esc work in every form as in a dialog.
-  if (msg.hwnd != nullptr) {
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    for (TForm* form : forms_) {
-      if (form->Handle() == root && IsDialogMessageW(root, &msg)) return;
-    }
+  if (msg.hwnd == nullptr && msg.message == kShowPendingErrors) {
+    ShowPendingErrors();
+    return;
   }
+  if (mainForm_ != nullptr && IsDialogMessageW(mainForm_->Handle(), &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
@@ -46,66 +54,99 @@ void TApplication::ProcessMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      NoteQuit();
+      terminated_ = true;
       continue;
     }
     Deliver(msg);
   }
 }
 
-DWORD TApplication::WaitPumping(HANDLE handle, DWORD timeoutMs) {
-  const ULONGLONG start = GetTickCount64();
+bool TApplication::WaitPumping(HANDLE handle) {
   for (;;) {
-    const ULONGLONG elapsed = GetTickCount64() - start;
-    const DWORD left = elapsed >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - elapsed);
-    DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
-    if (result == WAIT_OBJECT_0) return WAIT_OBJECT_0;
-    if (result == WAIT_OBJECT_0 + 1) {
-      ProcessMessages();
-      if (left == 0) return WAIT_TIMEOUT;
-      continue;
-    }
-    if (result == WAIT_TIMEOUT) return WAIT_TIMEOUT;
-    return WAIT_FAILED;
+    const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+    if (result == WAIT_OBJECT_0) return true;
+    if (result != WAIT_OBJECT_0 + 1) return false;
+    ProcessMessages();
   }
 }
 
-int TApplication::Run() {
-  if (mainForm_ == nullptr) return 0;
+int TApplication::Run(TForm& mainForm) {
+  mainForm_ = &mainForm;
   try {
-    mainForm_->Show();
+    mainForm.Show();
+    mainForm.ActivateFirst();
   } catch (...) {
-    HandleException();
-  }
-  try {
-    mainForm_->ActivateFirst();
-  } catch (...) {
-    HandleException();
+    HandleException(mainForm.Handle(), 0);
   }
   MSG msg;
   while (!terminated_) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
     Deliver(msg);
   }
   terminated_ = true;
+  mainForm_ = nullptr;
   return 0;
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
-void TApplication::HandleException() noexcept {
-  try {
-    throw;
-  } catch (const Exception& e) {
-    ShowErrorBox(e.Message());
-  } catch (const std::exception& e) {
-    // The library's own errors (bad_alloc and the like) say what they are in ASCII.
-    const std::string_view what = e.what();
-    ShowErrorBox(std::wstring(what.begin(), what.end()));
-  } catch (...) {
-    ShowErrorBox(L"");
+std::wstring TApplication::TextOf(const Error& error) const {
+  if (ErrorText) return ErrorText(error);
+  switch (error.GetKind()) {
+    case Error::Kind::Platform:
+      return error.Subject() + L": " + SystemMessage(error.Code());
+    case Error::Kind::CannotWrite:
+      return L"Cannot write " + error.Subject();
+    case Error::Kind::ListIndex:
+      return L"List index out of bounds";
+    case Error::Kind::ListInsert:
+      return L"The list refused a line";
+    case Error::Kind::Message:
+      break;
   }
+  return error.Subject();
+}
+
+void TApplication::HandleException(HWND window, UINT msg) noexcept {
+  try {
+    std::wstring text;
+    try {
+      throw;
+    } catch (const Error& e) {
+      text = TextOf(e);
+    } catch (const std::exception& e) {
+      // The library's own errors (bad_alloc and the like) say what they are in ASCII.
+      const std::string_view what = e.what();
+      text.assign(what.begin(), what.end());
+    } catch (...) {
+    }
+    if (Paints(msg)) {
+      // Whatever failed to paint is not asked to paint again for this.
+      if (msg == WM_PAINT) ValidateRect(window, nullptr);
+      ShowLater(std::move(text));
+    } else {
+      ShowErrorBox(text);
+    }
+  } catch (...) {
+    // Nothing is left to report with.
+  }
+}
+
+void TApplication::ShowLater(std::wstring text) {
+  // A paint that fails fails again at every paint: one box for it until it is shown.
+  for (const std::wstring& waiting : pending_) {
+    if (waiting == text) return;
+  }
+  pending_.push_back(std::move(text));
+  if (mainForm_ != nullptr && PostMessageW(mainForm_->Handle(), kShowPendingErrors, 0, 0)) return;
+  PostThreadMessageW(GetCurrentThreadId(), kShowPendingErrors, 0, 0);
+}
+
+void TApplication::ShowPendingErrors() {
+  std::vector<std::wstring> texts;
+  texts.swap(pending_);
+  for (const std::wstring& text : texts) ShowErrorBox(text);
 }
 
 void TApplication::ShowErrorBox(std::wstring_view message) noexcept {

@@ -8,17 +8,19 @@
 
 namespace kestrova {
 
-std::optional<std::wstring> ReadItemTextW(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
+std::optional<std::wstring> ReadItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index) {
   if (index < 0) return std::nullopt;
-  LRESULT length = SendMessageW(hwnd, lengthMsg, static_cast<WPARAM>(index), 0);
+  const LRESULT length = SendMessageW(hwnd, lengthMsg, static_cast<WPARAM>(index), 0);
   if (length < 0) return std::nullopt;
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  LRESULT copied = SendMessageW(hwnd, textMsg, static_cast<WPARAM>(index),
-                                reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied = SendMessageW(hwnd, textMsg, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(text.data()));
   if (copied < 0) return std::nullopt;
   text.resize(text.find(L'\0'));
   return text;
 }
+
+// Control base
 
 TWinControl::TWinControl(TForm& owner, const ControlLayout& layout)
     : owner_(&owner), layout_(layout) {
@@ -28,9 +30,13 @@ TWinControl::TWinControl(TForm& owner, const ControlLayout& layout)
 TWinControl::TWinControl(HWND parent, const ControlLayout& layout, UINT dpi)
     : parent_(parent), dpi_(dpi), layout_(layout) {}
 
+TWinControl::~TWinControl() {
+  if (owner_ != nullptr) owner_->RemoveControl(this);
+}
+
 UINT TWinControl::Dpi() const { return owner_ != nullptr ? owner_->Dpi() : dpi_; }
 
-HWND TWinControl::ParentHandle() {
+HWND TWinControl::ParentHandle() const {
   if (owner_ == nullptr) return parent_;
   if (layout_.parent != 0) {
     if (TWinControl* parent = owner_->FindControl(layout_.parent)) return parent->Handle();
@@ -38,41 +44,36 @@ HWND TWinControl::ParentHandle() {
   return owner_->Handle();
 }
 
-HWND TWinControl::Handle() {
-  if (hwnd_ == nullptr) CreateHandle();
-  return hwnd_;
+RECT TWinControl::PlaceAtDpi(int height) const {
+  const UINT dpi = Dpi();
+  const int left = ScaleForDpi(layout_.left, dpi);
+  const int top = ScaleForDpi(layout_.top, dpi);
+  return RECT{left, top, left + ScaleForDpi(layout_.width, dpi),
+              top + ScaleForDpi(height > 0 ? height : layout_.height, dpi)};
 }
 
-void TWinControl::CreateHandle() {
-  HWND parent = ParentHandle();
-  UINT dpi = Dpi();
+void TWinControl::CreateNativeControl(const wchar_t* className, DWORD style, DWORD exStyle,
+                                      int height) {
   const std::wstring text = layout_.textId != 0 ? LoadStr(layout_.textId) : L"";
-  hwnd_ = CreateWindowExW(ExStyle(), WindowClass(), text.c_str(), Style(),
-                          ScaleForDpi(layout_.left, dpi), ScaleForDpi(layout_.top, dpi),
-                          ScaleForDpi(layout_.width, dpi),
-                          CreationHeight(ScaleForDpi(layout_.height, dpi)), parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout_.id)),
-                          Application.Instance(), nullptr);
-  if (hwnd_ == nullptr) throw Exception(std::wstring(L"CreateWindowEx failed: ") + WindowClass());
-  if (font_ == nullptr && owner_ != nullptr) font_ = owner_->Font();
-  if (font_ != nullptr) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  AfterCreate();
+  CreateNative(className, exStyle, style, text.c_str(), PlaceAtDpi(height), ParentHandle(),
+               layout_.id);
+  if (owner_ != nullptr) SetFont(owner_->Font());
+}
+
+void TWinControl::CreateOwnControl(const WindowClass& windowClass, DWORD style, DWORD exStyle) {
+  const std::wstring text = layout_.textId != 0 ? LoadStr(layout_.textId) : L"";
+  Create(windowClass, exStyle, style, text.c_str(), PlaceAtDpi(), ParentHandle(), layout_.id);
 }
 
 void TWinControl::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   if (layout_.font == nullptr && owner_ != nullptr) SetFont(owner_->Font());
-  SetWindowPos(Handle(), nullptr, ScaleForDpi(layout_.left, dpi), ScaleForDpi(layout_.top, dpi),
-               ScaleForDpi(layout_.width, dpi), CreationHeight(ScaleForDpi(layout_.height, dpi)),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT place = PlaceAtDpi();
+  SetWindowPos(Handle(), nullptr, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TWinControl::DestroyHandle() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  hwnd_ = nullptr;
-}
-
-std::wstring TWinControl::Text() { return WindowText(Handle()); }
+std::wstring TWinControl::Text() const { return WindowText(Handle()); }
 
 void TWinControl::SetText(std::wstring_view text) {
   const std::wstring copy(text);
@@ -81,7 +82,7 @@ void TWinControl::SetText(std::wstring_view text) {
 
 void TWinControl::SetFont(HFONT font) {
   font_ = font;
-  if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -90,34 +91,26 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 
 // Panel
 
-const wchar_t* TPanel::WindowClass() const {
-  static const wchar_t* const name = [] {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = Application.Instance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"TPanel";
-    RegisterClassExW(&wc);
-    return L"TPanel";
-  }();
-  return name;
+TPanel::TPanel(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
+  static const WindowClass kClass{L"TPanel", 0, IDC_ARROW, COLOR_BTNFACE};
+  CreateOwnControl(kClass, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
 }
 
-LRESULT CALLBACK TPanel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool TPanel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      HDC dc = BeginPaint(Handle(), &ps);
       RECT client;
-      GetClientRect(hwnd, &client);
+      GetClientRect(Handle(), &client);
       DrawEdge(dc, &client, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-      EndPaint(hwnd, &ps);
-      return 0;
+      EndPaint(Handle(), &ps);
+      result = 0;
+      return true;
     }
     case WM_SIZE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      break;
+      InvalidateRect(Handle(), nullptr, TRUE);
+      return false;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLOREDIT:
@@ -127,16 +120,35 @@ LRESULT CALLBACK TPanel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
       // The form handles its controls' notifications, wherever they sit.
-      return SendMessageW(GetParent(hwnd), msg, wParam, lParam);
+      result = SendMessageW(GetParent(Handle()), msg, wParam, lParam);
+      return true;
     default:
-      break;
+      return false;
   }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Edit and button
+
+TEdit::TEdit(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
+  CreateNativeControl(L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                      WS_EX_CLIENTEDGE);
+}
+
+TButton::TButton(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
+  CreateNativeControl(L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0);
 }
 
 // Combo box
 
-void TComboBox::AfterCreate() {
+TComboBox::TComboBox(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
+  // A drop-down's window height includes its dropped list: room for eight items.
+  CreateNativeControl(L"COMBOBOX",
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                      layout.height * 9);
+  SetItemHeight();
+}
+
+void TComboBox::SetItemHeight() {
   if (Layout().itemHeight > 0) {
     SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
   }
@@ -144,7 +156,10 @@ void TComboBox::AfterCreate() {
 
 void TComboBox::ApplyDpi(UINT dpi) {
   TWinControl::ApplyDpi(dpi);
-  AfterCreate();
+  const RECT place = PlaceAtDpi(Layout().height * 9);
+  SetWindowPos(Handle(), nullptr, 0, 0, place.right - place.left, place.bottom - place.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetItemHeight();
 }
 
 int TComboBox::Add(std::wstring_view item) {
@@ -153,23 +168,71 @@ int TComboBox::Add(std::wstring_view item) {
       SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str())));
 }
 
-int TComboBox::Count() { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
+int TComboBox::Count() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
 
-std::wstring TComboBox::Item(int index) {
-  return ReadItemTextW(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index).value_or(L"");
+std::wstring TComboBox::Item(int index) const {
+  return ReadItemText(Handle(), CB_GETLBTEXTLEN, CB_GETLBTEXT, index).value_or(L"");
 }
 
 void TComboBox::Clear() { SendMessageW(Handle(), CB_RESETCONTENT, 0, 0); }
 
-int TComboBox::ItemIndex() { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
+int TComboBox::ItemIndex() const {
+  return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
+}
 
 void TComboBox::SetItemIndex(int index) {
   SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-std::wstring TComboBox::SelectedText() {
+std::wstring TComboBox::SelectedText() const {
   const int index = ItemIndex();
   return index < 0 ? std::wstring() : Item(index);
+}
+
+// Picture
+
+TImage::TImage(TForm& owner, const ControlLayout& layout, UINT bitmapId)
+    : TWinControl(owner, layout) {
+  bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(Application.Instance(),
+                                                MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
+                                                LR_DEFAULTCOLOR)));
+  if (!bitmap_) ThrowLastError(L"LoadImageW");
+  static const WindowClass kClass{L"TImage"};
+  CreateOwnControl(kClass, WS_CHILD | WS_VISIBLE, 0);
+}
+
+bool TImage::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      result = 1;  // WM_PAINT covers every pixel
+      return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      RECT client{};
+      GetClientRect(Handle(), &client);
+      BITMAP info{};
+      GetObjectW(bitmap_.Get(), sizeof(info), &info);
+      HDC source = CreateCompatibleDC(dc);
+      {
+        SelectedObject selected(source, bitmap_.Get());
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
+                   info.bmHeight, SRCCOPY);
+      }
+      DeleteDC(source);
+      EndPaint(Handle(), &ps);
+      result = 0;
+      return true;
+    }
+    case STM_GETIMAGE:
+      // As a picture control answers: the bitmap it shows.
+      result = wParam == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(bitmap_.Get()) : 0;
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace kestrova

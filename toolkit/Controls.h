@@ -1,13 +1,15 @@
-// Thin values over the native child controls: panel, single-line edit, push button and
-// drop-down list. Each is created from its layout entry, in the owner form's creation order.
+// The controls of a form, each a thin value over its window, created by its constructor from
+// its layout entry (in the form's creation order, which is tab order): the panel, single-line
+// edit, push button, drop-down list and picture. A control goes with its object.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "toolkit/Handles.h"
 #include "toolkit/Layout.h"
-#include "toolkit/Message.h"
+#include "toolkit/Window.h"
 
 namespace kestrova {
 
@@ -15,56 +17,48 @@ class TForm;
 
 // The text of a list or combo item (lengthMsg, textMsg); nothing for a position that names no
 // item.
-std::optional<std::wstring> ReadItemTextW(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
+std::optional<std::wstring> ReadItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
 
-class TWinControl {
+class TWinControl : public Window {
  public:
-  // A control of a form: the form creates its window with its own.
-  TWinControl(TForm& owner, const ControlLayout& layout);
-  // A free-standing control on any parent window (tests), at the given DPI.
-  TWinControl(HWND parent, const ControlLayout& layout, UINT dpi = 96);
-  virtual ~TWinControl() = default;
-  TWinControl(const TWinControl&) = delete;
-  TWinControl& operator=(const TWinControl&) = delete;
+  ~TWinControl() override;
 
-  // The native window, created first if it does not exist yet.
-  HWND Handle();
-  bool HandleAllocated() const { return hwnd_ != nullptr; }
   const ControlLayout& Layout() const { return layout_; }
   int Id() const { return layout_.id; }
 
-  std::wstring Text();
+  std::wstring Text() const;
   void SetText(std::wstring_view text);
-  void SetFont(HFONT font);
   HFONT Font() const { return font_; }
+  void SetFont(HFONT font);
   void SetBounds(int left, int top, int width, int height);
   void SetFocus() { ::SetFocus(Handle()); }
+  bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
+  void SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
 
-  // Creates the native window at the layout's place, scaled for the DPI.
-  virtual void CreateHandle();
   // The form's DPI changed: the layout's place and the form's font again, at the new DPI.
   virtual void ApplyDpi(UINT dpi);
 
  protected:
-  virtual const wchar_t* WindowClass() const = 0;
-  virtual DWORD Style() const { return WS_CHILD | WS_VISIBLE; }
-  virtual DWORD ExStyle() const { return 0; }
-  // Runs once the native window exists.
-  virtual void AfterCreate() {}
-  // Height the native window is created with, from the layout's scaled height.
-  virtual int CreationHeight(int layoutHeight) const { return layoutHeight; }
-  // Destroys the native window (it is re-created on the next Handle()).
-  void DestroyHandle();
+  // A control of a form; the derived constructor creates its window.
+  TWinControl(TForm& owner, const ControlLayout& layout);
+  // A free-standing control on any parent window, at the given DPI.
+  TWinControl(HWND parent, const ControlLayout& layout, UINT dpi);
+
+  // Creates the window, at the layout's place scaled for the DPI (height: the window's height
+  // at 96 DPI where it is not the layout's), with the form's font.
+  void CreateNativeControl(const wchar_t* className, DWORD style, DWORD exStyle, int height = 0);
+  void CreateOwnControl(const WindowClass& windowClass, DWORD style, DWORD exStyle);
   UINT Dpi() const;
+  // The window's place at the current DPI.
+  RECT PlaceAtDpi(int height = 0) const;
 
  private:
-  HWND ParentHandle();
+  HWND ParentHandle() const;
 
   TForm* owner_ = nullptr;
   HWND parent_ = nullptr;
   UINT dpi_ = 96;
   const ControlLayout& layout_;
-  HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
 };
 
@@ -72,59 +66,54 @@ class TWinControl {
 // notifications on to the form.
 class TPanel : public TWinControl {
  public:
-  using TWinControl::TWinControl;
+  TPanel(TForm& owner, const ControlLayout& layout);
 
  protected:
-  const wchar_t* WindowClass() const override;
-  DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN; }
-  DWORD ExStyle() const override { return WS_EX_CONTROLPARENT; }
-
- private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 
 class TEdit : public TWinControl {
  public:
-  using TWinControl::TWinControl;
-
- protected:
-  const wchar_t* WindowClass() const override { return L"EDIT"; }
-  DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL; }
-  DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
+  TEdit(TForm& owner, const ControlLayout& layout);
 };
 
 class TButton : public TWinControl {
  public:
-  using TWinControl::TWinControl;
-
- protected:
-  const wchar_t* WindowClass() const override { return L"BUTTON"; }
-  DWORD Style() const override { return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON; }
+  TButton(TForm& owner, const ControlLayout& layout);
 };
 
 // A drop-down list: the user picks an item but cannot type.
 class TComboBox : public TWinControl {
  public:
-  using TWinControl::TWinControl;
+  TComboBox(TForm& owner, const ControlLayout& layout);
 
   int Add(std::wstring_view item);
-  int Count();
-  std::wstring Item(int index);
+  int Count() const;
+  std::wstring Item(int index) const;
   void Clear();
-  int ItemIndex();
+  int ItemIndex() const;
   void SetItemIndex(int index);
   // Text of the selected item; empty when nothing is selected.
-  std::wstring SelectedText();
+  std::wstring SelectedText() const;
+
+  void ApplyDpi(UINT dpi) override;
+
+ private:
+  void SetItemHeight();
+};
+
+// A picture: a bitmap resource drawn stretched over the control.
+class TImage : public TWinControl {
+ public:
+  TImage(TForm& owner, const ControlLayout& layout, UINT bitmapId);
+
+  bool HasPicture() const { return static_cast<bool>(bitmap_); }
 
  protected:
-  const wchar_t* WindowClass() const override { return L"COMBOBOX"; }
-  DWORD Style() const override {
-    return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-  }
-  void AfterCreate() override;
-  void ApplyDpi(UINT dpi) override;
-  // A drop-down's window height includes its dropped list: room for eight items.
-  int CreationHeight(int layoutHeight) const override { return layoutHeight * 9; }
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+ private:
+  BitmapHandle bitmap_;
 };
 
 }  // namespace kestrova

@@ -1,6 +1,6 @@
 #include "toolkit/Font.h"
 
-#include "toolkit/Application.h"
+#include "toolkit/Error.h"
 
 namespace kestrova {
 
@@ -70,7 +70,7 @@ HFONT TFont::Create(UINT dpi) const {
   font.lfQuality = DEFAULT_QUALITY;
   lstrcpynW(font.lfFaceName, name_.c_str(), LF_FACESIZE);
   HFONT created = CreateFontIndirectW(&font);
-  if (created == nullptr) throw Exception(L"CreateFontIndirect failed");
+  if (created == nullptr) ThrowLastError(L"CreateFontIndirectW");
   return created;
 }
 

@@ -4,90 +4,110 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Dpi.h"
+#include "toolkit/System.h"
 #include "toolkit/Text.h"
 
 namespace kestrova {
 
-const ControlLayout& FormLayout::Control(int id) const {
-  for (const ControlLayout& control : controls) {
-    if (control.id == id) return control;
-  }
-  throw Exception(L"layout has no control " + std::to_wstring(id));
-}
+namespace {
 
-HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi) {
-  LOGFONTW font{};
-  font.lfHeight = -ScaleForDpi(spec.height, dpi);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfUnderline = spec.underline ? TRUE : FALSE;
-  font.lfCharSet = spec.charset;
-  font.lfQuality = DEFAULT_QUALITY;
-  lstrcpynW(font.lfFaceName, spec.face, LF_FACESIZE);
-  return CreateFontIndirectW(&font);
-}
-
-TForm::TForm(const FormLayout& layout) : layout_(layout) { Application.RegisterForm(this); }
-
-TForm::~TForm() {
-  Application.UnregisterForm(this);
-  if (hwnd_ != nullptr) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
-}
-
-void TForm::RegisterWindowClass() {
+// The form's window class: the dialog manager's procedure with the layout's name and icon.
+void RegisterFormClass(const FormLayout& layout) {
   WNDCLASSEXW existing{sizeof(existing)};
-  if (GetClassInfoExW(Application.Instance(), layout_.className, &existing)) return;
+  if (GetClassInfoExW(Application.Instance(), layout.className, &existing)) return;
   WNDCLASSEXW wc{sizeof(wc)};
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = DefDlgProcW;
+  wc.cbWndExtra = DLGWINDOWEXTRA;
   wc.hInstance = Application.Instance();
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = layout_.className;
-  if (layout_.iconId != 0) {
-    wc.hIcon = LoadIconW(Application.Instance(), MAKEINTRESOURCEW(layout_.iconId));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  if (layout.iconId != 0) {
+    wc.hIcon = LoadIconW(Application.Instance(), MAKEINTRESOURCEW(layout.iconId));
   }
-  // The background is painted in WM_ERASEBKGND from the form's own brush.
-  if (!RegisterClassExW(&wc)) throw Exception(L"RegisterClassEx failed");
+  wc.lpszClassName = layout.className;
+  if (!RegisterClassExW(&wc)) ThrowLastError(L"RegisterClassExW");
 }
 
-void TForm::CreateForm() {
-  RegisterWindowClass();
-  dpi_ = GetDpiForSystem();
-  RECT frame{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
-  AdjustWindowRectExForDpi(&frame, layout_.style, FALSE, layout_.exStyle, dpi_);
-  HWND owner = nullptr;
-  if (Application.MainForm() != nullptr && Application.MainForm() != this) {
-    owner = Application.MainForm()->Handle();
+// Messages whose result a dialog procedure returns itself instead of through DWLP_MSGRESULT.
+bool ReturnsDirectly(UINT msg) {
+  switch (msg) {
+    case WM_INITDIALOG:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+      return true;
+    default:
+      return false;
   }
-  const std::wstring caption = layout_.captionId != 0 ? LoadStr(layout_.captionId) : L"";
-  hwnd_ = CreateWindowExW(layout_.exStyle, layout_.className, caption.c_str(), layout_.style,
-                          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                          frame.bottom - frame.top, owner, nullptr, Application.Instance(), this);
-  if (hwnd_ == nullptr) throw Exception(L"CreateWindowEx failed");
+}
 
-  // The window may sit on a monitor whose DPI is not the system's.
-  UINT windowDpi = GetDpiForWindow(hwnd_);
-  if (windowDpi != 0 && windowDpi != dpi_) {
-    dpi_ = windowDpi;
-    frame = RECT{0, 0, Scale(layout_.clientWidth), Scale(layout_.clientHeight)};
-    AdjustWindowRectExForDpi(&frame, layout_.style, FALSE, layout_.exStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}  // namespace
+
+TForm::TForm(const FormLayout& layout, Showing showing) : layout_(layout), showing_(showing) {
+  RegisterFormClass(layout_);
+  if (showing_ == Showing::Modeless) {
+    const std::vector<WORD> dialog = Template();
+    if (CreateDialogIndirectParamW(Application.Instance(),
+                                   reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), nullptr,
+                                   EntryProc, reinterpret_cast<LPARAM>(this)) == nullptr) {
+      ThrowLastError(L"CreateDialogIndirectParamW");
+    }
   }
+}
+
+TForm::~TForm() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+std::vector<WORD> TForm::Template() const {
+  // DLGTEMPLATE: no controls, no size (InitDialog sizes it for its DPI), no menu, the form's
+  // class and caption.
+  std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
+  auto* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
+  header->style = layout_.style & ~WS_VISIBLE;
+  header->dwExtendedStyle = layout_.exStyle;
+  words.push_back(0);  // no menu
+  for (const wchar_t* c = layout_.className; *c != L'\0'; ++c) words.push_back(*c);
+  words.push_back(0);
+  const std::wstring caption = layout_.captionId != 0 ? LoadString(Application.Instance(), layout_.captionId) : L"";
+  for (wchar_t c : caption) words.push_back(c);
+  words.push_back(0);
+  return words;
+}
+
+INT_PTR TForm::ShowModal(HWND owner) {
+  const std::vector<WORD> dialog = Template();
+  const INT_PTR result =
+      DialogBoxIndirectParamW(Application.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()),
+                              owner, EntryProc, reinterpret_cast<LPARAM>(this));
+  if (result == -1) ThrowLastError(L"DialogBoxIndirectParamW");
+  return result;
+}
+
+void TForm::EndModal(INT_PTR result) { EndDialog(hwnd_, result); }
+
+void TForm::InitDialog() {
+  dpi_ = WindowDpi(hwnd_);
+  const SIZE frame = FrameSize(Scale(layout_.clientWidth), Scale(layout_.clientHeight),
+                               layout_.style, layout_.exStyle, dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   font_.Reset(CreateLayoutFont(layout_.font, dpi_));
   background_.Reset(CreateSolidBrush(ColorToRGB(layout_.color)));
-
-  for (TWinControl* control : controls_) control->Handle();
-  Realign();
-}
-
-TWinControl* TForm::FindControl(int id) const {
-  for (TWinControl* control : controls_) {
-    if (control->Id() == id) return control;
-  }
-  return nullptr;
+  // The layout follows the DPI here, not the dialog manager's scaling of templates.
+  using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
+  static const auto setBehavior =
+      SystemFunction<SetBehavior>(L"user32.dll", "SetDialogDpiChangeBehavior");
+  if (setBehavior != nullptr) setBehavior(hwnd_, 3 /* DDC_DISABLE_ALL */, 3);
+  OnCreate();
 }
 
 std::wstring TForm::Caption() const { return WindowText(hwnd_); }
@@ -103,38 +123,21 @@ RECT TForm::Bounds() const {
   return r;
 }
 
-void TForm::SetLeft(int left) {
-  RECT r = Bounds();
-  SetWindowPos(hwnd_, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TForm::SetTop(int top) {
-  RECT r = Bounds();
-  SetWindowPos(hwnd_, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TForm::SetWidth(int width) {
-  RECT r = Bounds();
-  SetWindowPos(hwnd_, nullptr, 0, 0, width, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TForm::SetHeight(int height) {
-  RECT r = Bounds();
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, height,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TForm::Show() {
-  if (!shownOnce_) {
+  const bool first = !shownOnce_;
+  if (first) {
     shownOnce_ = true;
     FormShow();
   }
+  Realign();
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
+  if (first) {
+    if (HWND control = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) {
+      SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    }
+  }
 }
-
-void TForm::Hide() { ShowWindow(hwnd_, SW_HIDE); }
 
 void TForm::ActivateFirst() {
   if (activatedOnce_) return;
@@ -144,64 +147,30 @@ void TForm::ActivateFirst() {
   FormActivate();
 }
 
-int TForm::ShowModal() {
-  // Every other enabled window of this thread is disabled while the form is up, as a dialog
-  // box does with its owner.
-  std::vector<HWND> disabled;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* list = reinterpret_cast<std::vector<HWND>*>(param);
-        if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) list->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&disabled));
-  disabled.erase(std::remove(disabled.begin(), disabled.end(), hwnd_), disabled.end());
-  HWND previousActive = GetActiveWindow();
-  for (HWND hwnd : disabled) EnableWindow(hwnd, FALSE);
-
-  modal_ = true;
-  modalResult_ = mrNone;
-  Show();
-  SetActiveWindow(hwnd_);
-  SetForegroundWindow(hwnd_);
-
-  MSG msg;
-  while (modalResult_ == mrNone && !Application.Terminated()) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      // The outer loop ends on it too.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (got == -1) break;
-    Application.Deliver(msg);
-  }
-
-  // Give the activation back before hiding, so it returns to the owner and not elsewhere.
-  for (HWND hwnd : disabled) EnableWindow(hwnd, TRUE);
-  if (previousActive != nullptr && previousActive != hwnd_) SetActiveWindow(previousActive);
-  Hide();
-  modal_ = false;
-  int result = modalResult_ == mrNone ? mrCancel : modalResult_;
-  modalResult_ = mrNone;
-  return result;
+void TForm::RemoveControl(TWinControl* control) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
 }
 
-void TForm::Close() {
-  FormClose();
-  if (modal_) {
-    modalResult_ = mrCancel;
-  } else if (Application.MainForm() == this) {
-    Application.Terminate();
+TWinControl* TForm::FindControl(int id) const {
+  for (TWinControl* control : controls_) {
+    if (control->Id() == id) return control;
+  }
+  return nullptr;
+}
+
+void TForm::CloseRequested() {
+  if (showing_ == Showing::Modal) {
+    EndModal(IDCANCEL);
   } else {
-    Hide();
+    Application.Terminate();
   }
 }
 
 void TForm::ApplyDpi(UINT dpi) {
   if (dpi == 0) return;
   dpi_ = dpi;
+  // The old font goes once every control draws with the new one.
+  const FontHandle old = std::move(font_);
   font_.Reset(CreateLayoutFont(layout_.font, dpi_));
   for (TWinControl* control : controls_) control->ApplyDpi(dpi_);
   Realign();
@@ -215,9 +184,8 @@ void TForm::Realign() {
   int top = 0;
   for (TWinControl* control : controls_) {
     const ControlLayout& layout = control->Layout();
-    if (layout.parent != 0) continue;
-    if (layout.align == Align::Top) {
-      int height = Scale(layout.height);
+    if (layout.parent == 0 && layout.align == Align::Top) {
+      const int height = Scale(layout.height);
       control->SetBounds(0, top, client.right, height);
       top += height;
     }
@@ -230,109 +198,79 @@ void TForm::Realign() {
   }
 }
 
-void TForm::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_CLOSE:
-      Close();
-      message.Result = 0;
-      return;
+bool TForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      InitDialog();
+      result = TRUE;  // the dialog manager focuses the first control
+      return true;
+    case WM_CTLCOLORDLG:
+      result = reinterpret_cast<LRESULT>(background_.Get());
+      return true;
     case WM_SIZE:
-      if (message.WParam != SIZE_MINIMIZED) Realign();
-      DefaultHandler(message);
-      return;
-    case WM_ERASEBKGND: {
-      RECT client{};
-      GetClientRect(hwnd_, &client);
-      FillRect(reinterpret_cast<HDC>(message.WParam), &client, background_.Get());
-      message.Result = 1;
-      return;
-    }
-    case WM_ACTIVATE:
-      // Keep the focused control across deactivation, as a dialog box does.
-      if (LOWORD(message.WParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
-      } else if (!IsIconic(hwnd_)) {
-        HWND target = lastFocus_ != nullptr && IsWindow(lastFocus_)
-                          ? lastFocus_
-                          : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-        if (target != nullptr) ::SetFocus(target);
-        message.Result = 0;
-        return;
-      }
-      DefaultHandler(message);
-      return;
+      if (wParam != SIZE_MINIMIZED) Realign();
+      return false;
+    case WM_CLOSE:
+      CloseRequested();
+      return true;
     case WM_COMMAND:
-      if (message.LParam != 0) {
-        ControlCommand(LOWORD(message.WParam), HIWORD(message.WParam));
-        message.Result = 0;
-        return;
+      if (lParam != 0 && LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL) {
+        ControlCommand(LOWORD(wParam), HIWORD(wParam));
+      } else if (LOWORD(wParam) == IDCANCEL && showing_ == Showing::Modal) {
+        CloseRequested();  // Esc ends a modal form as its close box does
       }
-      if (LOWORD(message.WParam) == IDOK) {
-        // Enter, as the dialog keys deliver it: a focused push button is pressed.
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(hwnd_, focus) &&
-            (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
-          SendMessageW(focus, BM_CLICK, 0, 0);
-        }
-      } else if (LOWORD(message.WParam) == IDCANCEL && modal_) {
-        // Esc closes a modal form as its close box does.
-        Close();
-      }
-      message.Result = 0;
-      return;
-    case WM_GETMINMAXINFO:
-      if (layout_.minClientWidth > 0 || layout_.minClientHeight > 0) {
-        RECT frame{0, 0, Scale(layout_.minClientWidth), Scale(layout_.minClientHeight)};
-        AdjustWindowRectExForDpi(&frame, layout_.style, FALSE, layout_.exStyle, dpi_);
-        auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
-        info->ptMinTrackSize.x = frame.right - frame.left;
-        info->ptMinTrackSize.y = frame.bottom - frame.top;
-        message.Result = 0;
-        return;
-      }
-      DefaultHandler(message);
-      return;
+      return true;
+    case WM_GETMINMAXINFO: {
+      if (layout_.minClientWidth == 0 && layout_.minClientHeight == 0) return false;
+      const SIZE frame = FrameSize(Scale(layout_.minClientWidth), Scale(layout_.minClientHeight),
+                                   layout_.style, layout_.exStyle, dpi_);
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = frame.cx;
+      info->ptMinTrackSize.y = frame.cy;
+      return true;
+    }
     case WM_DPICHANGED: {
-      ApplyDpi(HIWORD(message.WParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(message.LParam);
+      ApplyDpi(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      message.Result = 0;
-      return;
+      return true;
     }
     default:
-      DefaultHandler(message);
-      return;
+      return false;
   }
 }
 
-void TForm::DefaultHandler(TMessage& message) {
-  message.Result = DefWindowProcW(hwnd_, message.Msg, message.WParam, message.LParam);
-}
-
-LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* form = static_cast<TForm*>(create->lpCreateParams);
+INT_PTR CALLBACK TForm::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    auto* form = reinterpret_cast<TForm*>(lParam);
     form->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
   }
-  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (form == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  TMessage message{msg, wParam, lParam, 0};
+  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  if (form == nullptr) return FALSE;
+  if (msg == TApplication::kShowPendingErrors) {
+    Application.ShowPendingErrors();
+    return TRUE;
+  }
+  LRESULT result = 0;
+  bool handled = false;
   try {
-    form->Dispatch(message);
+    handled = form->OnMessage(msg, wParam, lParam, result);
   } catch (...) {
-    Application.HandleException();
-    message.Result = 0;
+    Application.HandleException(hwnd, msg);
+    handled = true;
+    result = 0;
   }
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     form->hwnd_ = nullptr;
   }
-  return message.Result;
+  if (!handled) return FALSE;
+  if (ReturnsDirectly(msg)) return static_cast<INT_PTR>(result);
+  SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+  return TRUE;
 }
 
 }  // namespace kestrova

@@ -1,7 +1,9 @@
-// The form base: a top-level window built from a layout, its message routing to handler
-// methods, showing (plain and modal) and closing. A form is a thin value over its window;
-// every exception escaping a handler is caught where the message was delivered and shown
-// in the standard error box.
+// The form base: a top-level window laid out from a FormLayout. A form is a dialog of the
+// platform's dialog manager with a window class of its own (its name and icon are the
+// layout's): the manager gives it Tab and arrow keys, the default button, Esc, and keeps the
+// focused control across deactivation. A modeless form (the main window) has its window from
+// its construction on, hidden; a modal one (ShowModal) has it while it is shown, and builds
+// its controls in OnCreate. Controls register with their form in creation order (tab order).
 #pragma once
 
 #include <string>
@@ -10,7 +12,6 @@
 
 #include "toolkit/Handles.h"
 #include "toolkit/Layout.h"
-#include "toolkit/Message.h"
 
 namespace kestrova {
 
@@ -18,7 +19,6 @@ class TWinControl;
 
 class TForm {
  public:
-  explicit TForm(const FormLayout& layout);
   virtual ~TForm();
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
@@ -31,75 +31,63 @@ class TForm {
 
   std::wstring Caption() const;
   void SetCaption(std::wstring_view caption);
-
   // Outer bounds in screen coordinates.
   RECT Bounds() const;
-  void SetLeft(int left);
-  void SetTop(int top);
-  void SetWidth(int width);
-  void SetHeight(int height);
-
   bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
-  void SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
-  bool Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
 
-  // Shows the form; the first time, FormShow runs before it becomes visible.
+  // A modeless form: shows it; the first time, FormShow runs before it becomes visible and the
+  // focus goes to the first control.
   void Show();
-  void Hide();
-  // Shows the form modally over the application's other windows; returns its modal result
-  // when it closes.
-  int ShowModal();
-  // Runs FormClose; then ends the application (main form) or the modal showing, or hides.
-  void Close();
-
   // The first activation of the main form, raised once by the application before its message
   // loop starts; later activations never raise it.
   void ActivateFirst();
 
-  // Child controls register themselves here, in creation order (which is tab order).
   void AddControl(TWinControl* control) { controls_.push_back(control); }
+  void RemoveControl(TWinControl* control);
   TWinControl* FindControl(int id) const;
 
-  // The form's message map; the default sends everything to DefaultHandler.
-  virtual void Dispatch(TMessage& message);
-  void DefaultHandler(TMessage& message);
-
  protected:
-  // Builds the window and its controls (hidden). Call at the end of the derived constructor.
-  void CreateForm();
+  enum class Showing { Modeless, Modal };
+  TForm(const FormLayout& layout, Showing showing);
 
+  // A modal form: runs it over owner until it ends; returns what EndModal gave.
+  INT_PTR ShowModal(HWND owner);
+  void EndModal(INT_PTR result);
+
+  // The window exists, sized for its DPI; a modal form builds its controls here.
+  virtual void OnCreate() {}
   virtual void FormShow() {}
   virtual void FormActivate() {}
-  virtual void FormClose() {}
-  // A notification (WM_COMMAND) from one of the form's controls.
+  // A notification from one of the form's controls.
   virtual void ControlCommand(int id, int code) {}
-  // Places aligned controls (top-aligned first, then the one that fills the rest).
-  virtual void Realign();
-  // Runs once the layout and fonts have been rebuilt for a new DPI.
+  // The close box, Alt+F4 or the taskbar's close. A modal form ends; a modeless one ends the
+  // application.
+  virtual void CloseRequested();
+  // The layout and fonts were rebuilt for a new DPI.
   virtual void DpiChanged() {}
 
+  // Every message of the form; derived forms handle theirs and pass the rest on to this.
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // Places aligned controls: the top-aligned ones first, then the one that fills the rest.
+  void Realign();
   // Rebuilds the layout and the fonts from their 96-DPI values for another DPI.
   void ApplyDpi(UINT dpi);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  void RegisterWindowClass();
+  static INT_PTR CALLBACK EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void InitDialog();
+  std::vector<WORD> Template() const;
 
   const FormLayout& layout_;
+  const Showing showing_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   FontHandle font_;
   BrushHandle background_;
   std::vector<TWinControl*> controls_;
-  HWND lastFocus_ = nullptr;
   bool shownOnce_ = false;
   bool activatedOnce_ = false;
-  bool modal_ = false;
-  int modalResult_ = 0;
 };
-
-// Modal results.
-inline constexpr int mrNone = 0;
-inline constexpr int mrCancel = 2;
 
 }  // namespace kestrova

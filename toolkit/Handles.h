@@ -1,4 +1,5 @@
-// Small owning holders for platform handles: each releases what it holds when it goes.
+// Owning holders for platform handles, one template for every kind: each releases what it
+// holds when it goes. Plus the two scope helpers of GDI work and a general scope guard.
 #pragma once
 
 #include <utility>
@@ -7,60 +8,66 @@
 
 namespace kestrova {
 
-// A kernel handle (process, thread, file), closed on destruction.
-class UniqueHandle {
+// Holds a handle of the kind Traits describes (its type, what counts as none, how it is
+// released) and releases it on destruction.
+template <typename Traits>
+class Owned {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : handle_(h) {}
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.handle_, nullptr));
+  using Type = typename Traits::Type;
+
+  Owned() = default;
+  explicit Owned(Type handle) : handle_(handle) {}
+  Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, Type{})) {}
+  Owned& operator=(Owned&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.handle_, Type{}));
     return *this;
   }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  ~Owned() { Reset(); }
 
-  HANDLE Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  void Reset(HANDLE h = nullptr) {
-    if (*this) CloseHandle(handle_);
-    handle_ = h;
+  Type Get() const { return handle_; }
+  explicit operator bool() const { return Traits::Valid(handle_); }
+  void Reset(Type handle = Type{}) {
+    if (Traits::Valid(handle_)) Traits::Release(handle_);
+    handle_ = handle;
   }
 
  private:
-  HANDLE handle_ = nullptr;
+  Type handle_{};
 };
 
-// A GDI object (font, bitmap, brush), deleted on destruction.
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Release(HANDLE h) { CloseHandle(h); }
+};
+
 template <typename T>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(T object) : object_(object) {}
-  GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) Reset(std::exchange(other.object_, nullptr));
-    return *this;
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  ~GdiObject() { Reset(); }
-
-  T Get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-  void Reset(T object = nullptr) {
-    if (object_) DeleteObject(object_);
-    object_ = object;
-  }
-
- private:
-  T object_ = nullptr;
+struct GdiObjectTraits {
+  using Type = T;
+  static bool Valid(T object) { return object != nullptr; }
+  static void Release(T object) { DeleteObject(object); }
 };
 
-using FontHandle = GdiObject<HFONT>;
-using BrushHandle = GdiObject<HBRUSH>;
-using BitmapHandle = GdiObject<HBITMAP>;
+// A kernel handle (process, thread, file), closed on destruction.
+using UniqueHandle = Owned<KernelHandleTraits>;
+using FontHandle = Owned<GdiObjectTraits<HFONT>>;
+using BrushHandle = Owned<GdiObjectTraits<HBRUSH>>;
+using BitmapHandle = Owned<GdiObjectTraits<HBITMAP>>;
+
+// Runs a function when the scope ends, however it ends.
+template <typename F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+  ~ScopeExit() { f_(); }
+
+ private:
+  F f_;
+};
 
 // A window's device context, released on destruction.
 class WindowDC {
@@ -81,7 +88,8 @@ class WindowDC {
 // Selects an object into a DC for the holder's lifetime.
 class SelectedObject {
  public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+  SelectedObject(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
   ~SelectedObject() {

@@ -1,7 +1,6 @@
 #include "toolkit/IniFile.h"
 
-#include "resources/resource.h"
-#include "toolkit/Application.h"
+#include "toolkit/Error.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
@@ -128,7 +127,7 @@ void TIniFile::WriteString(const wchar_t* section, const wchar_t* key, std::wstr
 }
 
 void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int value) {
-  WriteString(section, key, std::to_wstring(value));
+  WriteString(section, key, DecimalText(value));
 }
 
 void TIniFile::ConvertToUtf16() {
@@ -141,15 +140,6 @@ void TIniFile::ConvertToUtf16() {
   readName_ = fileName_;
 }
 
-void TIniFile::Refused() const {
-  std::wstring message = LoadStr(IDS_CANNOT_WRITE);
-  const std::size_t at = message.find(L"%s");
-  if (at == std::wstring::npos) {
-    message += fileName_;
-  } else {
-    message.replace(at, 2, fileName_);
-  }
-  throw Exception(message);
-}
+void TIniFile::Refused() const { throw Error(Error::Kind::CannotWrite, fileName_); }
 
 }  // namespace kestrova

@@ -35,7 +35,7 @@ class TIniFile {
   // A missing, empty, malformed or out-of-range value gives the default.
   int ReadInteger(const wchar_t* section, const wchar_t* key, int defaultValue) const;
 
-  // A write the platform refuses raises an error naming the file.
+  // A write the platform refuses raises Error::Kind::CannotWrite with the file's path.
   void WriteString(const wchar_t* section, const wchar_t* key, std::wstring_view value);
   void WriteInteger(const wchar_t* section, const wchar_t* key, int value);
 

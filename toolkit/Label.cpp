@@ -2,12 +2,15 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 
 namespace {
 
-constexpr wchar_t kLabelClass[] = L"KestrovaLabel";
+// Double clicks arrive as WM_xBUTTONDBLCLK, each counted as a press; WM_SETCURSOR sets the
+// label's own cursor.
+const WindowClass kLabelClass{L"KestrovaLabel", CS_DBLCLKS, nullptr};
 
 TShiftState ShiftFromKeys(WPARAM keys) {
   TShiftState shift = 0;
@@ -22,63 +25,34 @@ TShiftState ShiftFromKeys(WPARAM keys) {
 
 }  // namespace
 
-TCustomLabel::TCustomLabel(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
+TCustomLabel::TCustomLabel(TForm& owner, const ControlLayout& layout)
+    : TWinControl(owner, layout) {
   font_.AssignSpec(layout.font != nullptr ? *layout.font : owner.Layout().font);
-  font_.SetColor(layout.fontColor);
-  color_ = layout.color;
-  if (layout.textId != 0) caption_ = LoadStr(layout.textId);
-  cursor_ = LoadCursor(nullptr, IDC_ARROW);
-  font_.OnChange = [this] { FontChanged(); };
+  Initialize(layout);
 }
 
 TCustomLabel::TCustomLabel(HWND parent, const ControlLayout& layout, UINT dpi)
     : TWinControl(parent, layout, dpi) {
   if (layout.font != nullptr) font_.AssignSpec(*layout.font);
+  Initialize(layout);
+}
+
+void TCustomLabel::Initialize(const ControlLayout& layout) {
   font_.SetColor(layout.fontColor);
   color_ = layout.color;
-  if (layout.textId != 0) caption_ = LoadStr(layout.textId);
-  cursor_ = LoadCursor(nullptr, IDC_ARROW);
-  font_.OnChange = [this] { FontChanged(); };
-}
-
-TCustomLabel::~TCustomLabel() {
-  font_.OnChange = nullptr;
-  if (window_ != nullptr) {
-    // The window must not call back into an object that is going.
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    window_ = nullptr;
-    DestroyHandle();
-  }
-}
-
-const wchar_t* TCustomLabel::WindowClass() const {
-  static const wchar_t* const name = [] {
-    WNDCLASSEXW wc{sizeof(wc)};
-    // Double clicks arrive as WM_xBUTTONDBLCLK, each counted as a press.
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = Application.Instance();
-    wc.hCursor = nullptr;  // WM_SETCURSOR sets the label's own
-    wc.lpszClassName = kLabelClass;
-    if (!RegisterClassExW(&wc)) throw Exception(L"RegisterClassEx failed: KestrovaLabel");
-    return kLabelClass;
-  }();
-  return name;
-}
-
-void TCustomLabel::AfterCreate() {
-  window_ = Handle();
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  // The caption may have been set before the window existed.
-  SetWindowTextW(window_, caption_.c_str());
+  cursor_ = LoadCursorW(nullptr, IDC_ARROW);
+  CreateOwnControl(kLabelClass, WS_CHILD | WS_VISIBLE, 0);
+  caption_ = WindowText(Handle());
   AdjustBounds();
+  font_.OnChange = [this] {
+    AdjustBounds();
+    Invalidate();
+  };
 }
 
 void TCustomLabel::SetCaption(std::wstring_view caption) {
-  caption_ = caption;
-  if (window_ != nullptr) {
-    SetWindowTextW(window_, caption_.c_str());  // WM_SETTEXT resizes and invalidates
-  }
+  const std::wstring text(caption);
+  SetWindowTextW(Handle(), text.c_str());  // WM_SETTEXT resizes and invalidates
 }
 
 void TCustomLabel::SetColor(TColor color) {
@@ -105,23 +79,24 @@ void TCustomLabel::SetTransparent(bool transparent) {
   Invalidate();
 }
 
-void TCustomLabel::SetCursor(HCURSOR cursor) { cursor_ = cursor; }
-
 void TCustomLabel::Repaint() {
-  if (window_ == nullptr) return;
-  InvalidateRect(window_, nullptr, TRUE);
-  UpdateWindow(window_);
+  InvalidateRect(Handle(), nullptr, TRUE);
+  UpdateWindow(Handle());
 }
 
-void TCustomLabel::Invalidate() {
-  if (window_ != nullptr) InvalidateRect(window_, nullptr, TRUE);
+void TCustomLabel::Invalidate() { InvalidateRect(Handle(), nullptr, TRUE); }
+
+void TCustomLabel::ApplyDpi(UINT dpi) {
+  TWinControl::ApplyDpi(dpi);
+  AdjustBounds();
+  Invalidate();
 }
 
-void TCustomLabel::CMMouseEnter(TMessage&) {
+void TCustomLabel::CMMouseEnter() {
   if (OnMouseEnter) OnMouseEnter();
 }
 
-void TCustomLabel::CMMouseLeave(TMessage&) {
+void TCustomLabel::CMMouseLeave() {
   if (OnMouseLeave) OnMouseLeave();
 }
 
@@ -142,38 +117,33 @@ UINT TCustomLabel::DrawFlags() const {
 }
 
 void TCustomLabel::AdjustBounds() {
-  if (!autoSize_ || window_ == nullptr) return;
+  if (!autoSize_ || Handle() == nullptr) return;
   // An empty caption is measured as a blank: the label keeps a line's height.
   const std::wstring measured = caption_.empty() ? std::wstring(L" ") : caption_;
   RECT text{};
   {
-    WindowDC dc(window_);
+    WindowDC dc(Handle());
     SelectedObject font(dc.Get(), font_.Handle(Dpi()));
     DrawTextW(dc.Get(), measured.c_str(), static_cast<int>(measured.size()), &text,
               DrawFlags() | DT_CALCRECT);
   }
   RECT bounds{};
-  GetWindowRect(window_, &bounds);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window_), reinterpret_cast<POINT*>(&bounds), 2);
+  GetWindowRect(Handle(), &bounds);
+  MapWindowPoints(HWND_DESKTOP, GetParent(Handle()), reinterpret_cast<POINT*>(&bounds), 2);
   const int width = text.right - text.left;
   const int height = text.bottom - text.top;
   if (width == bounds.right - bounds.left && height == bounds.bottom - bounds.top) return;
   // A right-aligned label keeps its right edge where it was.
   int left = bounds.left;
   if (alignment_ == TAlignment::taRightJustify) left = bounds.right - width;
-  SetWindowPos(window_, nullptr, left, bounds.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TCustomLabel::FontChanged() {
-  AdjustBounds();
-  Invalidate();
+  SetWindowPos(Handle(), nullptr, left, bounds.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCustomLabel::PaintParentBackground(HDC dc) {
   // The parent erases into our DC as if it were its own, shifted to where the label sits.
-  HWND parent = GetParent(window_);
+  HWND parent = GetParent(Handle());
   POINT origin{0, 0};
-  MapWindowPoints(window_, parent, &origin, 1);
+  MapWindowPoints(Handle(), parent, &origin, 1);
   POINT old{};
   SetViewportOrgEx(dc, -origin.x, -origin.y, &old);
   SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -182,7 +152,7 @@ void TCustomLabel::PaintParentBackground(HDC dc) {
 
 void TCustomLabel::Paint(HDC dc) {
   RECT client{};
-  GetClientRect(window_, &client);
+  GetClientRect(Handle(), &client);
   if (transparent_) {
     PaintParentBackground(dc);
   } else {
@@ -195,89 +165,64 @@ void TCustomLabel::Paint(HDC dc) {
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DrawFlags());
 }
 
-LRESULT TCustomLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const int x = static_cast<short>(LOWORD(lParam));
   const int y = static_cast<short>(HIWORD(lParam));
+  result = 0;
   switch (msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window_, &ps);
+      HDC dc = BeginPaint(Handle(), &ps);
       Paint(dc);
-      EndPaint(window_, &ps);
-      return 0;
+      EndPaint(Handle(), &ps);
+      return true;
     }
     case WM_ERASEBKGND:
-      return 1;  // WM_PAINT covers every pixel
+      result = 1;  // WM_PAINT covers every pixel
+      return true;
     case WM_SETCURSOR:
-      if (LOWORD(lParam) == HTCLIENT && cursor_ != nullptr) {
-        ::SetCursor(cursor_);
-        return TRUE;
-      }
-      break;
-    case WM_SETTEXT: {
-      LRESULT result = DefWindowProcW(window_, msg, wParam, lParam);
+      if (LOWORD(lParam) != HTCLIENT || cursor_ == nullptr) return false;
+      ::SetCursor(cursor_);
+      result = TRUE;
+      return true;
+    case WM_SETTEXT:
+      result = DefWindowProcW(Handle(), msg, wParam, lParam);
       caption_ = lParam != 0 ? reinterpret_cast<const wchar_t*>(lParam) : L"";
       AdjustBounds();
       Invalidate();
-      return result;
-    }
-    case WM_MOUSEMOVE: {
+      return true;
+    case WM_MOUSEMOVE:
       if (!mouseInside_) {
         mouseInside_ = true;
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window_, 0};
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
         TrackMouseEvent(&track);
-        TMessage message{msg, wParam, lParam, 0};
-        CMMouseEnter(message);
+        CMMouseEnter();
       }
       MouseMove(ShiftFromKeys(wParam), x, y);
-      return 0;
-    }
-    case WM_MOUSELEAVE: {
+      return true;
+    case WM_MOUSELEAVE:
       if (mouseInside_) {
         mouseInside_ = false;
-        TMessage message{msg, wParam, lParam, 0};
-        CMMouseLeave(message);
+        CMMouseLeave();
       }
-      return 0;
-    }
+      return true;
     case WM_LBUTTONDOWN:
-      MouseDown(TMouseButton::mbLeft, ShiftFromKeys(wParam), x, y);
-      return 0;
     case WM_LBUTTONDBLCLK:
-      MouseDown(TMouseButton::mbLeft, ShiftFromKeys(wParam) | ssDouble, x, y);
-      return 0;
+      MouseDown(TMouseButton::mbLeft, ShiftFromKeys(wParam) | (msg == WM_LBUTTONDBLCLK ? ssDouble : 0), x, y);
+      return true;
     case WM_RBUTTONDOWN:
-      MouseDown(TMouseButton::mbRight, ShiftFromKeys(wParam), x, y);
-      return 0;
     case WM_RBUTTONDBLCLK:
-      MouseDown(TMouseButton::mbRight, ShiftFromKeys(wParam) | ssDouble, x, y);
-      return 0;
+      MouseDown(TMouseButton::mbRight, ShiftFromKeys(wParam) | (msg == WM_RBUTTONDBLCLK ? ssDouble : 0), x, y);
+      return true;
     case WM_MBUTTONDOWN:
-      MouseDown(TMouseButton::mbMiddle, ShiftFromKeys(wParam), x, y);
-      return 0;
     case WM_MBUTTONDBLCLK:
-      MouseDown(TMouseButton::mbMiddle, ShiftFromKeys(wParam) | ssDouble, x, y);
-      return 0;
+      MouseDown(TMouseButton::mbMiddle, ShiftFromKeys(wParam) | (msg == WM_MBUTTONDBLCLK ? ssDouble : 0), x, y);
+      return true;
+    case WM_NCDESTROY:
+      mouseInside_ = false;
+      return false;
     default:
-      break;
-  }
-  return DefWindowProcW(window_, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK TCustomLabel::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* label = reinterpret_cast<TCustomLabel*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (label == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    label->window_ = nullptr;
-    label->mouseInside_ = false;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  try {
-    return label->HandleMessage(msg, wParam, lParam);
-  } catch (...) {
-    Application.HandleException();
-    return 0;
+      return false;
   }
 }
 

@@ -35,7 +35,6 @@ class TCustomLabel : public TWinControl {
   // own takes the form's.
   TCustomLabel(TForm& owner, const ControlLayout& layout);
   TCustomLabel(HWND parent, const ControlLayout& layout, UINT dpi = 96);
-  ~TCustomLabel() override;
 
   const std::wstring& Caption() const { return caption_; }
   void SetCaption(std::wstring_view caption);
@@ -54,13 +53,15 @@ class TCustomLabel : public TWinControl {
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool transparent);
   HCURSOR Cursor() const { return cursor_; }
-  void SetCursor(HCURSOR cursor);
+  void SetCursor(HCURSOR cursor) { cursor_ = cursor; }
 
   // Whether the pointer entered and has not left yet.
   bool MouseInside() const { return mouseInside_; }
 
-  // Paints now: invalidates the whole label and updates it. Nothing before the window exists.
-  virtual void Repaint();
+  // Paints now: invalidates the whole label and updates it.
+  void Repaint();
+
+  void ApplyDpi(UINT dpi) override;
 
   // Raised by the base handling of the hooks below.
   std::function<void()> OnMouseEnter;
@@ -68,27 +69,23 @@ class TCustomLabel : public TWinControl {
   std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
 
  protected:
-  const wchar_t* WindowClass() const override;
-  void AfterCreate() override;
-
-  // The message that brought the event (WM_MOUSEMOVE, WM_MOUSELEAVE) is handed along.
-  virtual void CMMouseEnter(TMessage& message);
-  virtual void CMMouseLeave(TMessage& message);
+  virtual void CMMouseEnter();
+  virtual void CMMouseLeave();
   // Client coordinates of the label.
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
 
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
   // Marks the label for painting at the next chance.
   void Invalidate();
+  // Sizes the label to its caption, while AutoSize is on.
+  void AdjustBounds();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void Initialize(const ControlLayout& layout);
   void Paint(HDC dc);
   void PaintParentBackground(HDC dc);
   UINT DrawFlags() const;
-  void AdjustBounds();
-  void FontChanged();
 
   std::wstring caption_;
   TFont font_;
@@ -98,7 +95,6 @@ class TCustomLabel : public TWinControl {
   bool transparent_ = false;
   HCURSOR cursor_ = nullptr;
   bool mouseInside_ = false;
-  HWND window_ = nullptr;  // set once the window knows this object, cleared when it goes
 };
 
 // The plain label.

@@ -1,5 +1,5 @@
 // Declarative window layouts: what a form and its controls look like, in pixels at 96 DPI.
-// The tables themselves live in resources/; the form builds its window from them.
+// The tables themselves live in resources/; forms and controls build their windows from them.
 #pragma once
 
 #include <span>
@@ -17,23 +17,11 @@ struct FontSpec {
   bool underline = false;
 };
 
-// The settings of a hyperlink label (controls/URLLink.h) beyond its caption, font and colours.
-struct LinkSpec {
-  BYTE urlType;                   // TURLtype: 0 a web address, 1 a mail address
-  UINT linkId;                    // the link from the string table
-  TColor linkColor;               // the caption's colour while the pointer is over it
-  bool enableShowHint;            // whether a move over it shows the link in a popup
-  const FontSpec* hintFont;       // the popup's font
-  TColor hintFontColor;
-};
-
-enum class ControlKind { Panel, Edit, Button, ComboList, ListBox, Label, LinkLabel, Image };
 enum class Align { None, Top, Client };
 
 struct ControlLayout {
   int id;
   const char* name;
-  ControlKind kind;
   int parent;  // id of the parent control; 0 for the form itself
   int left, top, width, height;
   Align align = Align::None;
@@ -42,8 +30,6 @@ struct ControlLayout {
   const FontSpec* font = nullptr;  // nullptr: the form's font
   TColor fontColor = clWindowText;
   TColor color = clBtnFace;
-  const LinkSpec* link = nullptr;  // hyperlink labels only
-  UINT imageId = 0;                // pictures: the bitmap resource
 };
 
 struct FormLayout {
@@ -65,7 +51,7 @@ struct FormLayout {
 // A pixel value at 96 DPI, scaled for another DPI.
 inline int ScaleForDpi(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
 
-// A font as the spec says, at the given DPI.
+// A font as the layout says, at the given DPI.
 HFONT CreateLayoutFont(const FontSpec& spec, UINT dpi);
 
 }  // namespace kestrova

@@ -1,26 +1,21 @@
 #include "toolkit/ListBox.h"
 
-#include <algorithm>
-
-#include "resources/resource.h"
-#include "toolkit/Application.h"
+#include "toolkit/Error.h"
+#include "toolkit/TextRules.h"
 
 namespace kestrova {
 
-namespace {
-
-constexpr UINT_PTR kSubclassId = 1;
-
-}  // namespace
-
 // Item collection
 
-int TListItems::Count() const { return static_cast<int>(list_.Perform(LB_GETCOUNT)); }
+LRESULT TListItems::Send(UINT msg, WPARAM wParam, LPARAM lParam) const {
+  return SendMessageW(list_.Handle(), msg, wParam, lParam);
+}
+
+int TListItems::Count() const { return static_cast<int>(Send(LB_GETCOUNT)); }
 
 std::wstring TListItems::Get(int index) const {
-  std::optional<std::wstring> text =
-      ReadItemTextW(list_.Handle(), LB_GETTEXTLEN, LB_GETTEXT, index);
-  if (!text) throw Exception(LoadStr(IDS_LIST_INDEX_ERROR));
+  std::optional<std::wstring> text = ReadItemText(list_.Handle(), LB_GETTEXTLEN, LB_GETTEXT, index);
+  if (!text) throw Error(Error::Kind::ListIndex, DecimalText(index));
   return std::move(*text);
 }
 
@@ -34,27 +29,27 @@ std::vector<std::wstring> TListItems::Strings() const {
 
 int TListItems::Add(std::wstring_view text) {
   const std::wstring copy(text);
-  LRESULT result = list_.Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str()));
-  if (result < 0) throw Exception(LoadStr(IDS_LIST_INSERT_ERROR));
+  const LRESULT result = Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copy.c_str()));
+  if (result < 0) throw Error(Error::Kind::ListInsert, copy);
   return static_cast<int>(result);
 }
 
 void TListItems::Insert(int index, std::wstring_view text) {
   const std::wstring copy(text);
-  LRESULT result = list_.Perform(LB_INSERTSTRING, static_cast<WPARAM>(index),
-                                 reinterpret_cast<LPARAM>(copy.c_str()));
-  if (result < 0) throw Exception(LoadStr(IDS_LIST_INSERT_ERROR));
+  const LRESULT result = Send(LB_INSERTSTRING, static_cast<WPARAM>(index),
+                              reinterpret_cast<LPARAM>(copy.c_str()));
+  if (result < 0) throw Error(Error::Kind::ListInsert, copy);
 }
 
-void TListItems::Delete(int index) { list_.Perform(LB_DELETESTRING, static_cast<WPARAM>(index)); }
+void TListItems::Delete(int index) { Send(LB_DELETESTRING, static_cast<WPARAM>(index)); }
 
-void TListItems::Clear() { list_.Perform(LB_RESETCONTENT); }
+void TListItems::Clear() { Send(LB_RESETCONTENT); }
 
 void TListItems::Put(int index, std::wstring_view text) {
-  const int selected = static_cast<int>(list_.Perform(LB_GETCURSEL));
+  const int selected = static_cast<int>(Send(LB_GETCURSEL));
   Delete(index);
   Insert(index, text);
-  if (selected >= 0) list_.Perform(LB_SETCURSEL, static_cast<WPARAM>(selected));
+  if (selected >= 0) Send(LB_SETCURSEL, static_cast<WPARAM>(selected));
 }
 
 void TListItems::Move(int from, int to) {
@@ -72,71 +67,59 @@ void TListItems::Assign(const std::vector<std::wstring>& lines) {
 // List base
 
 TCustomListBox::TCustomListBox(TForm& owner, const ControlLayout& layout)
-    : TWinControl(owner, layout) {}
-
-TCustomListBox::TCustomListBox(HWND parent, const ControlLayout& layout, UINT dpi)
-    : TWinControl(parent, layout, dpi) {}
-
-TCustomListBox::~TCustomListBox() {
-  if (HandleAllocated()) RemoveWindowSubclass(Handle(), SubclassProc, kSubclassId);
+    : TWinControl(owner, layout) {
+  CreateList();
 }
 
-DWORD TCustomListBox::Style() const {
+TCustomListBox::TCustomListBox(HWND parent, const ControlLayout& layout, UINT dpi)
+    : TWinControl(parent, layout, dpi) {
+  CreateList();
+}
+
+TCustomListBox::~TCustomListBox() {
+  // Gone while this part of the object still answers its requests.
+  Destroy();
+}
+
+void TCustomListBox::CreateList() {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
                 LBS_NOINTEGRALHEIGHT;
   if (sorted_) style |= LBS_SORT;
-  return style;
+  CreateNativeControl(L"LISTBOX", style, WS_EX_CLIENTEDGE);
+  Attach(Handle());
+  SetItemHeight();
 }
 
-void TCustomListBox::AfterCreate() {
-  SetWindowSubclass(Handle(), SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+void TCustomListBox::SetItemHeight() {
   if (Layout().itemHeight > 0) {
-    DefSubclassProc(Handle(), LB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
+    CallOriginal(LB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
   }
 }
 
 void TCustomListBox::ApplyDpi(UINT dpi) {
   TWinControl::ApplyDpi(dpi);
-  if (Layout().itemHeight > 0) {
-    DefSubclassProc(Handle(), LB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, dpi));
-  }
+  SetItemHeight();
 }
 
 void TCustomListBox::SetSorted(bool sorted) {
   if (sorted_ == sorted) return;
   sorted_ = sorted;
-  if (!HandleAllocated()) return;
   const std::vector<std::wstring> saved = Items.Strings();
-  RemoveWindowSubclass(Handle(), SubclassProc, kSubclassId);
-  DestroyHandle();
-  Handle();
+  const HFONT font = Font();
+  RECT bounds{};
+  GetWindowRect(Handle(), &bounds);
+  MapWindowPoints(HWND_DESKTOP, GetParent(Handle()), reinterpret_cast<POINT*>(&bounds), 2);
+  Destroy();
+  CreateList();
+  SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+  if (font != nullptr) SetFont(font);
   if (!saved.empty()) Items.Assign(saved);
 }
 
-LRESULT TCustomListBox::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return SendMessageW(Handle(), msg, wParam, lParam);
+void TCustomListBox::CallDefault(TMessage& message) const {
+  message.Result = CallOriginal(message.Msg, message.WParam, message.LParam);
 }
 
-void TCustomListBox::Dispatch(TMessage& message) { DefaultHandler(message); }
-
-void TCustomListBox::DefaultHandler(TMessage& message) {
-  message.Result = DefSubclassProc(Handle(), message.Msg, message.WParam, message.LParam);
-}
-
-LRESULT CALLBACK TCustomListBox::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR id, DWORD_PTR self) {
-  if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, SubclassProc, id);
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
-  }
-  auto* list = reinterpret_cast<TCustomListBox*>(self);
-  TMessage message{msg, wParam, lParam, 0};
-  try {
-    list->Dispatch(message);
-  } catch (...) {
-    Application.HandleException();
-  }
-  return message.Result;
-}
+bool TCustomListBox::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 }  // namespace kestrova

@@ -1,9 +1,9 @@
-// The list base: a native LISTBOX that the toolkit subclasses, so that every request it gets,
-// whoever sends it, passes through Dispatch. Its item collection turns each change of the
-// items into native requests: add LB_ADDSTRING, insert LB_INSERTSTRING, delete
-// LB_DELETESTRING, clear LB_RESETCONTENT, replace a deletion then an insertion at the same
-// position, move a deletion then an insertion at the new position, and assign a reset then one
-// addition per line.
+// The list base: a native LISTBOX whose procedure is replaced (Subclass), so that every
+// request it gets, whoever sends it, passes through OnMessage first. Its item collection turns
+// each change of the items into native requests: add LB_ADDSTRING, insert LB_INSERTSTRING,
+// delete LB_DELETESTRING, clear LB_RESETCONTENT, replace a deletion then an insertion at the
+// same position, move a deletion then an insertion at the new position, and assign a reset
+// then one addition per line.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
+#include "toolkit/Message.h"
 
 namespace kestrova {
 
@@ -33,10 +34,12 @@ class TListItems {
   void Assign(const std::vector<std::wstring>& lines);
 
  private:
+  LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
   TCustomListBox& list_;
 };
 
-class TCustomListBox : public TWinControl {
+class TCustomListBox : public TWinControl, protected Subclass {
  public:
   TCustomListBox(TForm& owner, const ControlLayout& layout);
   TCustomListBox(HWND parent, const ControlLayout& layout, UINT dpi = 96);
@@ -49,24 +52,17 @@ class TCustomListBox : public TWinControl {
   // addition per item.
   void SetSorted(bool sorted);
 
-  // The per-object message map; the default hands the request to the native list.
-  virtual void Dispatch(TMessage& message);
-  // The native list's own treatment of a request; produces its result.
-  void DefaultHandler(TMessage& message);
-
-  // Sends a request to the native list (through Dispatch, like any other sender's).
-  LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-
- protected:
-  const wchar_t* WindowClass() const override { return L"LISTBOX"; }
-  DWORD Style() const override;
-  DWORD ExStyle() const override { return WS_EX_CLIENTEDGE; }
-  void AfterCreate() override;
   void ApplyDpi(UINT dpi) override;
 
+ protected:
+  // The native list's own handling of a request; gives its result.
+  void CallDefault(TMessage& message) const;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
  private:
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
+  void CreateList();
+  void SetItemHeight();
+
   bool sorted_ = false;
 };
 

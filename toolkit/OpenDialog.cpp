@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "toolkit/System.h"
+
 #include <vector>
 
 namespace kestrova {
@@ -27,7 +29,10 @@ bool TOpenDialog::Execute(HWND owner) {
   ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
               OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&ofn)) return false;
+  // comdlg32 is loaded when the question is first asked, not at every start.
+  static const auto getOpenFileName =
+      SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (getOpenFileName == nullptr || !getOpenFileName(&ofn)) return false;
   FileName = file.data();
   return true;
 }

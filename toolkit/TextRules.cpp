@@ -78,6 +78,21 @@ std::optional<std::int32_t> ParseIniInteger(std::wstring_view text) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+std::wstring DecimalText(long long value) {
+  // Digits from the end; the magnitude of the smallest value does not fit a long long.
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  wchar_t digits[24];
+  wchar_t* end = digits + 24;
+  wchar_t* at = end;
+  do {
+    *--at = static_cast<wchar_t>(L'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--at = L'-';
+  return std::wstring(at, end);
+}
+
 std::wstring IniValueToWrite(std::wstring_view value) {
   if (value.empty()) return {};
   const bool spaced = IsSpaceLike(value.front()) || IsSpaceLike(value.back());

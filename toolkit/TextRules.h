@@ -28,6 +28,9 @@ std::optional<std::int32_t> ParseIniInteger(std::wstring_view text);
 // double quotes.
 std::wstring IniValueToWrite(std::wstring_view value);
 
+// An integer in decimal digits, with a "-" when negative.
+std::wstring DecimalText(long long value);
+
 // Size of one character, given as its UTF-16 units, in some encoding (bytes of a code page,
 // UTF-16 units...).
 using CharSize = std::size_t (*)(std::wstring_view character);

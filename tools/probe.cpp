@@ -15,6 +15,7 @@
 //   screenshot OUT.bmp [main|about|root|main-client|about-client]
 //                                the screen rectangle of that window as a 24-bit BMP
 //   latency N                    N round trips of WM_NULL; p50=, p99=, max= in ms
+//   watch-list                   the list's last lines before the main window went; gone=, states=
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
 //                                esc, space, alt+f4, down, up
 //
@@ -224,8 +225,9 @@ HWND FindAbout(HWND mainWnd, bool wait = true) {
   DWORD pid = ProcessOf(mainWnd);
   Deadline deadline(g_timeoutMs);
   for (;;) {
+    // Wine lists a window that has just been destroyed for a moment: IsWindow tells.
     for (HWND h : TopLevels())
-      if (ProcessOf(h) == pid && IsClass(h, L"" KESTROVA_ABOUT_CLASS)) return h;
+      if (ProcessOf(h) == pid && IsWindow(h) && IsClass(h, L"" KESTROVA_ABOUT_CLASS)) return h;
     if (!wait) return nullptr;
     if (deadline.Passed()) Fail("no window of class " KESTROVA_ABOUT_CLASS " within " + std::to_string(g_timeoutMs) + " ms");
     Sleep(20);
@@ -370,21 +372,62 @@ void CmdState() {
   }
 }
 
-void CmdAboutState() {
-  HWND about = FindAbout(FindMain());
+// Watches the result list until the main window is gone (or the timeout): the lines it held
+// last, and how many different states it went through. For a program that ends by itself.
+void CmdWatchList() {
+  HWND h = FindMain();
+  HWND list = GetDlgItem(h, IDC_LIST);
+  std::vector<std::wstring> last;
+  long long states = 0;
+  Deadline deadline(g_timeoutMs);
+  while (!deadline.Passed() && IsWindow(list)) {
+    std::vector<std::wstring> now;
+    try {
+      const LRESULT count = Send(list, LB_GETCOUNT, 0, 0, "LB_GETCOUNT");
+      for (LRESULT i = 0; i < count; ++i)
+        now.push_back(ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, static_cast<int>(i), "LB_GETTEXT"));
+    } catch (const Failure&) {
+      break;  // the window went while it was asked
+    }
+    if (now != last) {
+      ++states;
+      if (!now.empty()) last = now;
+    }
+    Sleep(1);
+  }
+  Put("gone", IsWindow(list) ? 0 : 1);
+  Put("states", states);
+  Put("list.count", static_cast<long long>(last.size()));
+  for (std::size_t i = 0; i < last.size(); ++i) Put("list.item." + std::to_string(i), last[i]);
+}
+
+void PutAbout(HWND about) {
   Put("hwnd", Hex(about));
   PutWindow(about);
   HWND owner = GetWindow(about, GW_OWNER);
   Put("owner", owner ? Utf8(ClassOf(owner)) : std::string());
   PutControls(about, true);
+  // Pictures answer STM_GETIMAGE with the bitmap they show.
   for (HWND c : Descendants(about)) {
-    if (!IsClass(c, L"Static")) continue;
-    LONG type = GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK;
-    if (type == SS_BITMAP || type == SS_ICON) {
-      UINT image = type == SS_BITMAP ? IMAGE_BITMAP : IMAGE_ICON;
-      LRESULT handle = Send(c, STM_GETIMAGE, image, 0, "STM_GETIMAGE");
-      Put("control." + std::to_string(GetDlgCtrlID(c)) + ".image", handle ? 1 : 0);
-    }
+    const bool staticBitmap =
+        IsClass(c, L"Static") && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+    if (!staticBitmap && !IsClass(c, L"TImage")) continue;
+    LRESULT handle = Send(c, STM_GETIMAGE, IMAGE_BITMAP, 0, "STM_GETIMAGE");
+    Put("control." + std::to_string(GetDlgCtrlID(c)) + ".image", handle ? 1 : 0);
+  }
+}
+
+void CmdAboutState() {
+  // The about dialog exists while it is shown; one that goes while it is looked at is gone.
+  HWND about = FindAbout(FindMain(), false);
+  const std::size_t mark = g_out.size();
+  try {
+    if (about == nullptr) throw Failure{"no about dialog"};
+    PutAbout(about);
+  } catch (const Failure&) {
+    if (about != nullptr && IsWindow(about)) throw;
+    g_out.resize(mark);
+    Put("visible", 0);
   }
 }
 
@@ -691,6 +734,7 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"dialog") CmdDialog(params);
   else if (cmd == L"screenshot") CmdScreenshot(params);
   else if (cmd == L"latency") CmdLatency(params);
+  else if (cmd == L"watch-list") CmdWatchList();
   else if (cmd == L"keys") CmdKeys(params);
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;

@@ -1,5 +1,5 @@
 // ParseIniInteger against a reference written another way (std::from_chars over the digits),
-// plus round trips through decimal and "$" hexadecimal text.
+// plus round trips through decimal (DecimalText) and "$" hexadecimal text.
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -75,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(kestrova::ParseIniInteger(L"\t" + text) == value);
 
   if (value) {
-    FUZZ_CHECK(kestrova::ParseIniInteger(Wide(std::to_string(*value))) == value);
+    FUZZ_CHECK(kestrova::DecimalText(*value) == Wide(std::to_string(*value)));
+    FUZZ_CHECK(kestrova::ParseIniInteger(kestrova::DecimalText(*value)) == value);
     FUZZ_CHECK(kestrova::ParseIniInteger(DollarHex(*value)) == value);
   }
   return 0;

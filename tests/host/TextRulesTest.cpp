@@ -77,6 +77,12 @@ TEST(ParseIniInteger, AcceptedAndRejectedSpellings) {
   }
 }
 
+TEST(DecimalText, TheExtremesOfItsRange) {
+  // The int32 values are fuzzed against std::to_string; these are past them.
+  EXPECT_EQ(DecimalText(-9223372036854775807LL - 1), L"-9223372036854775808");
+  EXPECT_EQ(DecimalText(9223372036854775807LL), L"9223372036854775807");
+}
+
 // Shift_JIS-like sizes: ASCII and half-width katakana take a byte, everything else two.
 std::size_t DoubleByteSize(std::wstring_view c) {
   return c.size() == 1 && (c[0] < 0x80 || (c[0] >= 0xFF61 && c[0] <= 0xFF9F)) ? 1 : 2;

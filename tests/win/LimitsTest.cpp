@@ -221,7 +221,7 @@ TEST_F(LimitsTest, LocateDialogStartsInWinRarUnderProgramFilesWhenItCan) {
     } else {
       EXPECT_NE(startFolder_.substr(0, programFiles.size()), programFiles);
     }
-    EXPECT_EQ(WinRARPath, decoy);
+    EXPECT_EQ(main_->WinRARPath, decoy);
     EXPECT_TRUE(boxes.empty()) << boxes.size() << " message boxes";
     main_.reset();
   }
@@ -237,7 +237,7 @@ TEST_F(LimitsTest, LocateDialogGivesTheLongestPathItTakesWhole) {
   const std::wstring archiver = File(PathOfLength(work_ + L"long\\", 251) + L"\\rar.exe", "rar");
   ASSERT_EQ(archiver.size(), 259u);
   const std::vector<std::wstring> boxes = OpenAnsweringLocate(archiver, decoy);
-  EXPECT_EQ(WinRARPath, archiver);
+  EXPECT_EQ(main_->WinRARPath, archiver);
   EXPECT_TRUE(boxes.empty()) << boxes.size() << " message boxes";
 }
 
@@ -318,11 +318,11 @@ TEST_F(LimitsTest, ResultListExtentStopsAtIntMax) {
   list.Items.Add(L"a line of some width");
   ASSERT_GT(list.MaxItemWidth(), 0);
   list.SetSpace(INT_MAX - list.MaxItemWidth());
-  EXPECT_EQ(list.Perform(LB_GETHORIZONTALEXTENT), INT_MAX);
+  EXPECT_EQ(SendMessageW(list.Handle(), LB_GETHORIZONTALEXTENT, 0, 0), INT_MAX);
   list.SetSpace(INT_MAX);
-  EXPECT_EQ(list.Perform(LB_GETHORIZONTALEXTENT), INT_MAX);
+  EXPECT_EQ(SendMessageW(list.Handle(), LB_GETHORIZONTALEXTENT, 0, 0), INT_MAX);
   list.SetSpace(INT_MIN);
-  EXPECT_EQ(list.Perform(LB_GETHORIZONTALEXTENT), 0);
+  EXPECT_EQ(SendMessageW(list.Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 0);
 }
 
 }  // namespace

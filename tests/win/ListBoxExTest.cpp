@@ -8,7 +8,6 @@
 #include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,13 +21,12 @@ namespace kestrova {
 namespace {
 
 using test::MessageSpy;
-using Reads = std::vector<std::pair<int, std::wstring>>;
 
-const ControlLayout kListLayout{1, "Results", ControlKind::ListBox, 0, 0, 0, 200, 150};
+const ControlLayout kListLayout{1, "Results", 0, 0, 0, 200, 150};
 
 HFONT MakeFont(int height) {  // ＭＳ Ｐゴシック, as the program asks for it
   return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0,
-                     0, L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF");
+                     0, L"ＭＳ Ｐゴシック");
 }
 
 int TextWidth(HFONT font, const std::wstring& text, bool tabbed = false) {
@@ -46,12 +44,44 @@ std::wstring TextOfWidth(HFONT font, std::wstring text, wchar_t fill, int pixels
   return text;
 }
 
-std::vector<std::string> Words(const std::string& script) {
-  std::istringstream in(script);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
+// The lines of the cases.
+enum Line {
+  Empty,
+  Narrow,    // about 120 px
+  Middle,    // about 250 px
+  Wide,      // about 300 px
+  Widest,    // the widest, and sorted first
+  Tabbed,    // with a tab
+  Japanese,
+};
+
+// One request to the list, its collection or the control.
+struct Request {
+  enum Kind { Add, Insert, AddFile, Delete, Reset, Space, Put, Move, Assign, Sorted, LargeFont };
+  Kind kind;
+  int at = 0;  // the position (Insert, Delete, Put), Move's origin or the Space
+  int to = 0;  // Move's destination
+  std::vector<Line> lines = {};
+};
+Request Add(Line line) { return {Request::Add, 0, 0, {line}}; }
+Request InsertAt(int at, Line line) { return {Request::Insert, at, 0, {line}}; }
+Request AddFile(Line line) { return {Request::AddFile, 0, 0, {line}}; }
+Request DeleteAt(int at) { return {Request::Delete, at}; }
+Request ResetList() { return {Request::Reset}; }
+Request SetSpaceTo(int space) { return {Request::Space, space}; }
+Request PutAt(int at, Line line) { return {Request::Put, at, 0, {line}}; }
+Request MoveLine(int from, int to) { return {Request::Move, from, to}; }
+Request AssignLines(std::vector<Line> lines) { return {Request::Assign, 0, 0, std::move(lines)}; }
+Request MakeSorted() { return {Request::Sorted}; }
+Request UseLargeFont() { return {Request::LargeFont}; }
+
+// A line read by the control: its position and which line it was.
+using Read = std::pair<int, Line>;
+// An extent sent: a line's width plus a margin.
+struct Extent {
+  Line line;
+  int plus;
+};
 
 // A list on its own parent, with a spy above the list's subclass.
 struct Bench {
@@ -80,21 +110,13 @@ class ListBoxExTest : public ::testing::Test {
     font_.Reset(MakeFont(-12));
     largeFont_.Reset(MakeFont(-20));
     HFONT f = font_.Get();
-    text_ = {{'E', L""},
-             {'N', TextOfWidth(f, L"", L'i', 120)},
-             {'M', TextOfWidth(f, L"", L'm', 250)},
-             {'W', TextOfWidth(f, L"", L'W', 300)},
-             {'L', TextOfWidth(f, L"0", L'W', 340)},  // the widest, and sorted first
-             {'T', L"Name\tSize"},
-             {'J', L"表示1"}};
-    // Learn whether a length request of the kind the control sends (wide) costs the list a
-    // text read of its own.
-    Bench b(font_.Get());
-    b.Send(LB_ADDSTRING, 0, L"x");
-    const std::size_t mark = b.spy.Events().size();
-    SendMessageW(b.list.Handle(), LB_GETTEXTLEN, 0, 0);
-    const std::vector<MessageSpy::Event> probe = b.EventsSince(mark);
-    lengthReads_ = probe.size() == 2 && probe[1].msg == LB_GETTEXT;
+    text_ = {{Empty, L""},
+             {Narrow, TextOfWidth(f, L"", L'i', 120)},
+             {Middle, TextOfWidth(f, L"", L'm', 250)},
+             {Wide, TextOfWidth(f, L"", L'W', 300)},
+             {Widest, TextOfWidth(f, L"0", L'W', 340)},
+             {Tabbed, L"Name\tSize"},
+             {Japanese, L"表示1"}};
   }
   static void TearDownTestSuite() {
     font_.Reset();
@@ -103,76 +125,55 @@ class ListBoxExTest : public ::testing::Test {
   void SetUp() override {
     // Without these the cases could not tell the lines, the fonts or the ways to measure apart.
     HFONT f = font_.Get();
-    ASSERT_LT(TextWidth(f, text_['N']), TextWidth(f, text_['M']));
-    ASSERT_LT(TextWidth(f, text_['M']), TextWidth(f, text_['W']));
-    ASSERT_LT(TextWidth(f, text_['W']), TextWidth(f, text_['L']));
-    ASSERT_NE(TextWidth(f, text_['W']), TextWidth(HFONT(GetStockObject(SYSTEM_FONT)), text_['W']));
-    ASSERT_NE(TextWidth(f, text_['N']), TextWidth(largeFont_.Get(), text_['N']));
-    ASSERT_NE(TextWidth(f, text_['T']), TextWidth(f, text_['T'], true));
+    ASSERT_LT(TextWidth(f, text_[Narrow]), TextWidth(f, text_[Middle]));
+    ASSERT_LT(TextWidth(f, text_[Middle]), TextWidth(f, text_[Wide]));
+    ASSERT_LT(TextWidth(f, text_[Wide]), TextWidth(f, text_[Widest]));
+    ASSERT_NE(TextWidth(f, text_[Wide]),
+              TextWidth(HFONT(GetStockObject(SYSTEM_FONT)), text_[Wide]));
+    ASSERT_NE(TextWidth(f, text_[Narrow]), TextWidth(largeFont_.Get(), text_[Narrow]));
+    ASSERT_NE(TextWidth(f, text_[Tabbed]), TextWidth(f, text_[Tabbed], true));
   }
 
-  // One request per word: +X add, iKX insert at K, fX LB_ADDFILE, -K delete, R reset,
-  // sK SetSpace(K), pKX Items.Put, mKJ Items.Move, aXY.. Items.Assign, S sorted, F larger font.
-  // Returns the last request's result (0 for those without one).
-  static LRESULT Run(Bench& b, const std::string& script) {
+  // Carries the requests out; returns the last one's result (0 for those without one).
+  static LRESULT Run(Bench& b, const std::vector<Request>& requests) {
     LRESULT result = 0;
-    for (const std::string& w : Words(script)) {
-      auto x = [&] { return text_.at(w.back()).c_str(); };
-      const int k = std::atoi(w.c_str() + 1);
-      switch (w[0]) {
-        case '+': result = b.Send(LB_ADDSTRING, 0, x()); break;
-        case 'i': result = b.Send(LB_INSERTSTRING, k, x()); break;
-        case 'f': result = b.Send(LB_ADDFILE, 0, x()); break;
-        case '-': result = b.Send(LB_DELETESTRING, k); break;
-        case 'R': result = b.Send(LB_RESETCONTENT); break;
-        case 's': b.list.SetSpace(k); break;
-        case 'p': b.list.Items.Put(w[1] - '0', x()); break;
-        case 'm': b.list.Items.Move(w[1] - '0', w[2] - '0'); break;
-        case 'a': {
+    for (const Request& r : requests) {
+      const wchar_t* line = r.lines.empty() ? nullptr : text_[r.lines[0]].c_str();
+      switch (r.kind) {
+        case Request::Add: result = b.Send(LB_ADDSTRING, 0, line); break;
+        case Request::Insert: result = b.Send(LB_INSERTSTRING, r.at, line); break;
+        case Request::AddFile: result = b.Send(LB_ADDFILE, 0, line); break;
+        case Request::Delete: result = b.Send(LB_DELETESTRING, r.at); break;
+        case Request::Reset: result = b.Send(LB_RESETCONTENT); break;
+        case Request::Space: b.list.SetSpace(r.at); break;
+        case Request::Put: b.list.Items.Put(r.at, line); break;
+        case Request::Move: b.list.Items.Move(r.at, r.to); break;
+        case Request::Assign: {
           std::vector<std::wstring> lines;
-          for (char c : w.substr(1)) lines.push_back(text_.at(c));
+          for (Line l : r.lines) lines.push_back(text_[l]);
           b.list.Items.Assign(lines);
           break;
         }
-        case 'S':
+        case Request::Sorted:
           b.list.SetSorted(true);  // a new native list: the spy goes on top of it again
           b.attached = b.spy.Attach(b.list.Handle());
           break;
-        case 'F':
+        case Request::LargeFont:
           b.font = largeFont_.Get();
           b.list.SetFont(b.font);
           break;
-        default: ADD_FAILURE() << "unknown request " << w;
       }
     }
     return result;
   }
 
-  // The requests as the control made them. Were a length request to reach the list as
-  // LB_GETTEXTLEN followed by a text read of the platform's own (Wine does so for a narrow
-  // request to a Unicode list), that read is dropped here.
-  static std::vector<MessageSpy::Event> AsSent(const std::vector<MessageSpy::Event>& events) {
-    std::vector<MessageSpy::Event> sent;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-      sent.push_back(events[i]);
-      if (lengthReads_ && events[i].msg == LB_GETTEXTLEN && events[i].result >= 0 &&
-          i + 1 < events.size() && events[i + 1].msg == LB_GETTEXT &&
-          events[i + 1].wParam == events[i].wParam) {
-        ++i;
-      }
-    }
-    return sent;
-  }
-
   static FontHandle font_, largeFont_;
-  static std::map<char, std::wstring> text_;
-  static bool lengthReads_;
+  static std::map<Line, std::wstring> text_;
 };
 
 FontHandle ListBoxExTest::font_;
 FontHandle ListBoxExTest::largeFont_;
-std::map<char, std::wstring> ListBoxExTest::text_;
-bool ListBoxExTest::lengthReads_ = false;
+std::map<Line, std::wstring> ListBoxExTest::text_;
 
 // Each LB_GETTEXT is one measurement, asked for right after the length of the same line.
 void ExpectWholeLineReads(const std::vector<MessageSpy::Event>& events) {
@@ -184,55 +185,81 @@ void ExpectWholeLineReads(const std::vector<MessageSpy::Event>& events) {
   }
 }
 
-void Collect(const std::vector<MessageSpy::Event>& events, Reads& reads, std::vector<int>& sent) {
-  for (const MessageSpy::Event& e : events) {
-    if (e.msg == LB_GETTEXT) reads.emplace_back(int(e.wParam), e.text);
-    if (e.msg == LB_SETHORIZONTALEXTENT) sent.push_back(int(e.wParam));
-    EXPECT_NE(e.msg, UINT{LB_GETHORIZONTALEXTENT}) << "the extent is read back";
-  }
-}
-
 TEST_F(ListBoxExTest, ExtentFollowsTheWidestLine) {
-  // Lines: E empty, N ~120 px, M ~250 px, W ~300 px, L widest, T with a tab, J Shift_JIS.
-  // reads "KX": line X read at position K; extents "X+n": X's width plus n; lines: the end state.
   struct Row {
-    const char *name, *given, *when;
+    const char* name;
+    std::vector<Request> given, when;
     std::optional<LRESULT> result;
-    const char *reads, *extents, *lines;
+    std::vector<Read> reads;
+    std::vector<Extent> extents;
+    std::vector<Line> lines;  // the end state
   };
   const Row rows[] = {
-      {"a new list has sent no extent", "", "", {}, "", "", ""},
-      {"rising then falling widths send the extent twice", "", "+N +W +M", 2, "0N 1W 2M",
-       "N+5 W+5", "NWM"},
-      {"an insertion as wide as the widest sends nothing", "+W", "i0W", 0, "0W", "", "WW"},
-      {"an empty line measures 0", "", "+E", 0, "0E", "", "E"},
-      {"a tab is measured as a character, not expanded", "", "+T", 0, "0T", "T+5", "T"},
-      {"a Japanese line is read and measured whole", "", "+J", 0, "0J", "J+5", "J"},
-      {"a failed insertion measures nothing", "+N", "i5W", LB_ERR, "", "", "N"},
-      {"LB_ADDFILE measures the line where it went", "+N +W", "fL", 0, "0L", "L+5", "LNW"},
-      {"a sorted list measures the line where it went", "S +N +W", "+L", 0, "0L", "L+5", "LNW"},
-      {"lines are measured in the list's current font", "", "F +N", 0, "0N", "N+5", "N"},
-      {"deleting a narrower line measures it once", "+N +W", "-0", 1, "0N", "", "W"},
-      {"deleting one of two widest lines reads the rest and resends", "+W +N +W", "-0", 2,
-       "0W 0N 1W", "W+5", "NW"},
+      {.name = "a new list has sent no extent"},
+      {.name = "rising then falling widths send the extent twice",
+       .when = {Add(Narrow), Add(Wide), Add(Middle)}, .result = 2,
+       .reads = {{0, Narrow}, {1, Wide}, {2, Middle}}, .extents = {{Narrow, 5}, {Wide, 5}},
+       .lines = {Narrow, Wide, Middle}},
+      {.name = "an insertion as wide as the widest sends nothing", .given = {Add(Wide)},
+       .when = {InsertAt(0, Wide)}, .result = 0, .reads = {{0, Wide}}, .lines = {Wide, Wide}},
+      {.name = "an empty line measures 0", .when = {Add(Empty)}, .result = 0,
+       .reads = {{0, Empty}}, .lines = {Empty}},
+      {.name = "a tab is measured as a character, not expanded", .when = {Add(Tabbed)},
+       .result = 0, .reads = {{0, Tabbed}}, .extents = {{Tabbed, 5}}, .lines = {Tabbed}},
+      {.name = "a Japanese line is read and measured whole", .when = {Add(Japanese)},
+       .result = 0, .reads = {{0, Japanese}}, .extents = {{Japanese, 5}}, .lines = {Japanese}},
+      {.name = "a failed insertion measures nothing", .given = {Add(Narrow)},
+       .when = {InsertAt(5, Wide)}, .result = LB_ERR, .lines = {Narrow}},
+      {.name = "LB_ADDFILE measures the line where it went", .given = {Add(Narrow), Add(Wide)},
+       .when = {AddFile(Widest)}, .result = 0, .reads = {{0, Widest}},
+       .extents = {{Widest, 5}}, .lines = {Widest, Narrow, Wide}},
+      {.name = "a sorted list measures the line where it went",
+       .given = {MakeSorted(), Add(Narrow), Add(Wide)}, .when = {Add(Widest)}, .result = 0,
+       .reads = {{0, Widest}}, .extents = {{Widest, 5}}, .lines = {Widest, Narrow, Wide}},
+      {.name = "lines are measured in the list's current font",
+       .when = {UseLargeFont(), Add(Narrow)}, .result = 0, .reads = {{0, Narrow}},
+       .extents = {{Narrow, 5}}, .lines = {Narrow}},
+      {.name = "deleting a narrower line measures it once", .given = {Add(Narrow), Add(Wide)},
+       .when = {DeleteAt(0)}, .result = 1, .reads = {{0, Narrow}}, .lines = {Wide}},
+      {.name = "deleting one of two widest lines reads the rest and resends",
+       .given = {Add(Wide), Add(Narrow), Add(Wide)}, .when = {DeleteAt(0)}, .result = 2,
+       .reads = {{0, Wide}, {0, Narrow}, {1, Wide}}, .extents = {{Wide, 5}},
+       .lines = {Narrow, Wide}},
       // Wine's list empties itself with an LB_RESETCONTENT of its own when the last line goes;
       // that reset passes through the control and sends Space before the rescan does.
-      {"deleting the only line leaves Space", "+W", "-0", 0, "0W", "E+5 E+5", ""},
-      {"deleting past the end measures 0 and reads no line", "+N +W", "-2", LB_ERR, "", "", "NW"},
-      {"a reset of an empty list sends Space", "", "R", {}, "", "E+5", ""},
-      {"a reset of a full list sends Space and forgets the widest", "+N +W", "R +N", 0, "0N",
-       "E+5 N+5", "N"},
-      {"SetSpace to the same value resends without measuring", "+W", "s5", {}, "", "W+5", "W"},
-      {"SetSpace to a new value moves the extent; later lines use it", "+W", "s12 +L", 1, "1L",
-       "W+12 L+12", "WL"},
-      {"a negative Space beyond the widest line sends 0", "+N", "s-1000 +W R", {}, "1W",
-       "E+0 E+0 E+0", ""},
-      {"Put over the widest line: deletion rules, then insertion rules", "+N +W +M", "p1N", {},
-       "1W 0N 1M 1N", "M+5", "NNM"},
-      {"Put of a wider line over a narrower one", "+N +M", "p0W", {}, "0N 0W", "W+5", "WM"},
+      {.name = "deleting the only line leaves Space", .given = {Add(Wide)},
+       .when = {DeleteAt(0)}, .result = 0, .reads = {{0, Wide}},
+       .extents = {{Empty, 5}, {Empty, 5}}},
+      {.name = "deleting past the end measures 0 and reads no line",
+       .given = {Add(Narrow), Add(Wide)}, .when = {DeleteAt(2)}, .result = LB_ERR,
+       .lines = {Narrow, Wide}},
+      {.name = "a reset of an empty list sends Space", .when = {ResetList()},
+       .extents = {{Empty, 5}}},
+      {.name = "a reset of a full list sends Space and forgets the widest",
+       .given = {Add(Narrow), Add(Wide)}, .when = {ResetList(), Add(Narrow)}, .result = 0,
+       .reads = {{0, Narrow}}, .extents = {{Empty, 5}, {Narrow, 5}}, .lines = {Narrow}},
+      {.name = "SetSpace to the same value resends without measuring", .given = {Add(Wide)},
+       .when = {SetSpaceTo(5)}, .extents = {{Wide, 5}}, .lines = {Wide}},
+      {.name = "SetSpace to a new value moves the extent; later lines use it",
+       .given = {Add(Wide)}, .when = {SetSpaceTo(12), Add(Widest)}, .result = 1,
+       .reads = {{1, Widest}}, .extents = {{Wide, 12}, {Widest, 12}}, .lines = {Wide, Widest}},
+      {.name = "a negative Space beyond the widest line sends 0", .given = {Add(Narrow)},
+       .when = {SetSpaceTo(-1000), Add(Wide), ResetList()}, .reads = {{1, Wide}},
+       .extents = {{Empty, 0}, {Empty, 0}, {Empty, 0}}},
+      {.name = "Put over the widest line: deletion rules, then insertion rules",
+       .given = {Add(Narrow), Add(Wide), Add(Middle)}, .when = {PutAt(1, Narrow)},
+       .reads = {{1, Wide}, {0, Narrow}, {1, Middle}, {1, Narrow}}, .extents = {{Middle, 5}},
+       .lines = {Narrow, Narrow, Middle}},
+      {.name = "Put of a wider line over a narrower one", .given = {Add(Narrow), Add(Middle)},
+       .when = {PutAt(0, Wide)}, .reads = {{0, Narrow}, {0, Wide}}, .extents = {{Wide, 5}},
+       .lines = {Wide, Middle}},
       // The first read is the collection's own, taking the text to move.
-      {"Move of the widest line", "+N +W +M", "m10", {}, "1W 1W 0N 1M 0W", "M+5 W+5", "WNM"},
-      {"Assign resets, then adds each line", "+N +W", "aMN", {}, "0M 1N", "E+5 M+5", "MN"},
+      {.name = "Move of the widest line", .given = {Add(Narrow), Add(Wide), Add(Middle)},
+       .when = {MoveLine(1, 0)}, .reads = {{1, Wide}, {1, Wide}, {0, Narrow}, {1, Middle}, {0, Wide}},
+       .extents = {{Middle, 5}, {Wide, 5}}, .lines = {Wide, Narrow, Middle}},
+      {.name = "Assign resets, then adds each line", .given = {Add(Narrow), Add(Wide)},
+       .when = {AssignLines({Middle, Narrow})}, .reads = {{0, Middle}, {1, Narrow}},
+       .extents = {{Empty, 5}, {Middle, 5}}, .lines = {Middle, Narrow}},
   };
 
   for (const Row& row : rows) {
@@ -252,19 +279,21 @@ TEST_F(ListBoxExTest, ExtentFollowsTheWidestLine) {
     b.spy.probe = widestLine;
     const LRESULT result = Run(b, row.when);
     b.spy.probe = nullptr;
-    const std::vector<MessageSpy::Event> events = AsSent(b.EventsSince(mark));
+    const std::vector<MessageSpy::Event> events = b.EventsSince(mark);
 
     if (row.result) {
       EXPECT_EQ(result, *row.result);
     }
-    Reads reads, expectedReads;
+    std::vector<std::pair<int, std::wstring>> reads, expectedReads;
     std::vector<int> sent, expectedSent;
-    Collect(events, reads, sent);
-    for (const std::string& w : Words(row.reads)) {
-      expectedReads.emplace_back(w[0] - '0', text_.at(w[1]));
+    for (const MessageSpy::Event& e : events) {
+      if (e.msg == LB_GETTEXT) reads.emplace_back(int(e.wParam), e.text);
+      if (e.msg == LB_SETHORIZONTALEXTENT) sent.push_back(int(e.wParam));
+      EXPECT_NE(e.msg, UINT{LB_GETHORIZONTALEXTENT}) << "the extent is read back";
     }
-    for (const std::string& w : Words(row.extents)) {
-      expectedSent.push_back(width(text_.at(w[0])) + std::atoi(w.c_str() + 1));
+    for (const Read& read : row.reads) expectedReads.emplace_back(read.first, text_[read.second]);
+    for (const Extent& extent : row.extents) {
+      expectedSent.push_back(width(text_[extent.line]) + extent.plus);
     }
     EXPECT_EQ(reads, expectedReads);
     EXPECT_EQ(sent, expectedSent);
@@ -276,9 +305,8 @@ TEST_F(ListBoxExTest, ExtentFollowsTheWidestLine) {
     }
 
     std::vector<std::wstring> expectedLines;
-    for (char c : std::string(row.lines)) expectedLines.push_back(text_.at(c));
-    const std::vector<std::wstring> lines = b.list.Items.Strings();
-    EXPECT_EQ(lines, expectedLines);
+    for (Line line : row.lines) expectedLines.push_back(text_[line]);
+    EXPECT_EQ(b.list.Items.Strings(), expectedLines);
 
     // The list ends with its widest line as drawn, plus Space; a list never asked to change
     // keeps the native extent of 0.
@@ -306,8 +334,8 @@ TEST_F(ListBoxExTest, DirectoryListingMeasuresOnlyTheLastNameAdded) {
   const std::wstring pattern = (folder.path / "*.txt").wstring();
 
   const LRESULT last = b.Send(LB_DIR, DDL_READWRITE, pattern.c_str());
+  const std::vector<MessageSpy::Event> events = b.spy.Events();
 
-  const std::vector<MessageSpy::Event> events = AsSent(b.spy.Events());
   const std::vector<std::wstring> lines = b.list.Items.Strings();
   ASSERT_EQ(lines.size(), 3u);
   ASSERT_TRUE(last >= 0 && last < 3) << last;
@@ -316,11 +344,14 @@ TEST_F(ListBoxExTest, DirectoryListingMeasuresOnlyTheLastNameAdded) {
   for (const std::wstring& line : lines) widest = std::max(widest, TextWidth(b.font, line));
   ASSERT_LT(TextWidth(b.font, added), widest) << "needs a wider name before the last one added";
 
-  Reads reads;
+  std::vector<std::pair<int, std::wstring>> reads;
   std::vector<int> sent;
-  Collect(events, reads, sent);
+  for (const MessageSpy::Event& e : events) {
+    if (e.msg == LB_GETTEXT) reads.emplace_back(int(e.wParam), e.text);
+    if (e.msg == LB_SETHORIZONTALEXTENT) sent.push_back(int(e.wParam));
+  }
   ExpectWholeLineReads(events);
-  EXPECT_EQ(reads, (Reads{{int(last), added}}));
+  EXPECT_EQ(reads, (std::vector<std::pair<int, std::wstring>>{{int(last), added}}));
   EXPECT_EQ(sent, std::vector<int>{TextWidth(b.font, added) + 5});
   EXPECT_EQ(b.list.MaxItemWidth(), TextWidth(b.font, added));
 }

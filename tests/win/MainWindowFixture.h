@@ -26,7 +26,7 @@ namespace kestrova::test {
 namespace fs = std::filesystem;
 
 inline std::wstring ExeDir() {
-  const std::wstring ini = TKSTV_MAIN::SettingsPath();
+  const std::wstring ini = SettingsPath();
   return ini.substr(0, ini.size() - std::wstring(L"Kestrova.ini").size());
 }
 
@@ -121,7 +121,8 @@ class MainWindowFixture : public ::testing::Test {
     Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
     // The expectations use the program's own texts: they must be there.
     ASSERT_EQ(LoadStr(IDS_RESULT_OK), L"[OK] ");
-    iniPath_ = TKSTV_MAIN::SettingsPath();
+    Application.ErrorText = &ErrorText;
+    iniPath_ = SettingsPath();
     std::error_code ignored;
     fs::remove_all(iniPath_, ignored);
     work_ = ExeDir() + workName_ + L"\\";
@@ -143,7 +144,7 @@ class MainWindowFixture : public ::testing::Test {
   // The main window with its settings loaded from the given file bytes.
   TKSTV_MAIN& OpenBytes(std::string_view ini) {
     WriteFile(iniPath_, ini);
-    main_ = std::make_unique<TKSTV_MAIN>();
+    main_ = std::make_unique<TKSTV_MAIN>(about_);
     main_->LoadSettings();
     return *main_;
   }
@@ -181,6 +182,7 @@ class MainWindowFixture : public ::testing::Test {
 
   const wchar_t* workName_;
   std::wstring iniPath_, work_, archiver_, log_;
+  TKSTV_ABOUT about_;
   std::unique_ptr<TKSTV_MAIN> main_;
 };
 

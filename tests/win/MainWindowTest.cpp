@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, LoadAppliesEveryKeyByItsValueRules) {
     EXPECT_EQ(r.right - r.left, row.bounds.right - row.bounds.left);
     EXPECT_EQ(r.bottom - r.top, row.bounds.bottom - row.bounds.top);
     EXPECT_EQ(main.E_Ext.Text(), row.ext);
-    EXPECT_EQ(WinRARPath, L"C:\\rar.exe");
+    EXPECT_EQ(main.WinRARPath, L"C:\\rar.exe");
     ASSERT_EQ(main.CB_Profile.Count(), 5);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(main.CB_Profile.Item(i), row.profiles[i]) << i;
     EXPECT_EQ(main.CB_Profile.ItemIndex(), 0);
@@ -92,7 +92,7 @@ TEST_F(MainWindowTest, SaveWritesAllElevenKeysInOrder) {
   TKSTV_MAIN& main = Open(L"[Main]\nWinRARPath=C:\\rar.exe\n");
   std::error_code ignored;
   fs::remove(iniPath_, ignored);
-  WinRARPath = L"C:\\Program Files\\WinRAR\\WinRAR.exe";
+  main.WinRARPath = L"C:\\Program Files\\WinRAR\\WinRAR.exe";
   main.CB_Profile.Clear();
   for (const wchar_t* p : {L"a -r", L"", L"b", L"", L""}) main.CB_Profile.Add(p);
   SetWindowPos(main.Handle(), nullptr, 10, 20, 300, 310, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -144,7 +144,7 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     TKSTV_MAIN& main = OpenBytes(row.file);
-    if (!row.archiver.empty()) WinRARPath = row.archiver;
+    if (!row.archiver.empty()) main.WinRARPath = row.archiver;
     if (!row.profiles.empty()) {
       main.CB_Profile.Clear();
       for (const std::wstring& p : row.profiles) main.CB_Profile.Add(p);
@@ -158,9 +158,9 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
       EXPECT_TRUE(text.starts_with(L"; kept\r\n")) << text;
     }
 
-    main_ = std::make_unique<TKSTV_MAIN>();
+    main_ = std::make_unique<TKSTV_MAIN>(about_);
     main_->LoadSettings();
-    EXPECT_EQ(WinRARPath, row.path);
+    EXPECT_EQ(main_->WinRARPath, row.path);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(main_->CB_Profile.Item(i), row.loaded[i]) << i;
     main_.reset();
   }
@@ -199,8 +199,8 @@ TEST_F(MainWindowTest, RefusedWriteNamesTheSettingsFile) {
   try {
     main.SaveSettings();
     FAIL() << "the save did not report the refused write";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), expected);
+  } catch (const Error& e) {
+    EXPECT_EQ(ErrorText(e), expected);
   }
 }
 

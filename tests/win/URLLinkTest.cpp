@@ -17,12 +17,10 @@ using namespace kestrova;
 namespace {
 
 constexpr FontSpec kLabelFont{L"Tahoma", 12, DEFAULT_CHARSET};
-constexpr ControlLayout kLinkLayout{.id = 1103, .name = "L_URL", .kind = ControlKind::LinkLabel,
-                                    .parent = 0, .left = 10, .top = 10, .width = 104,
-                                    .height = 12, .font = &kLabelFont, .fontColor = clWindowText,
-                                    .color = clBlack};
-constexpr ControlLayout kFixedLabelLayout{.id = 1101, .name = "Label1",
-                                          .kind = ControlKind::Label, .parent = 0, .left = 10,
+constexpr ControlLayout kLinkLayout{.id = 1103, .name = "L_URL", .parent = 0, .left = 10,
+                                    .top = 10, .width = 104, .height = 12, .font = &kLabelFont,
+                                    .fontColor = clWindowText, .color = clBlack};
+constexpr ControlLayout kFixedLabelLayout{.id = 1101, .name = "Label1", .parent = 0, .left = 10,
                                           .top = 40, .width = 59, .height = 12,
                                           .font = &kLabelFont, .fontColor = clWhite,
                                           .color = clBlack};
@@ -112,12 +110,12 @@ struct ShellCall {
   INT show;
 };
 
-// Puts a recorder in the label's opening seam for its lifetime.
+// Puts a recorder in a label's opening seam for its lifetime.
 class ShellRecorder {
  public:
-  ShellRecorder() : saved_(TURLLink::ShellOpen) {
-    TURLLink::ShellOpen = [this](HWND hwnd, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
-                                 LPCWSTR directory, INT show) {
+  explicit ShellRecorder(TURLLink& link) : link_(link), saved_(link.ShellOpen) {
+    link.ShellOpen = [this](HWND hwnd, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
+                            LPCWSTR directory, INT show) {
       calls.push_back({hwnd == nullptr, operation ? operation : L"(null)",
                        file ? file : L"(null)", parameters == nullptr,
                        parameters ? parameters : L"", directory == nullptr,
@@ -125,13 +123,14 @@ class ShellRecorder {
       return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
     };
   }
-  ~ShellRecorder() { TURLLink::ShellOpen = saved_; }
+  ~ShellRecorder() { link_.ShellOpen = saved_; }
   ShellRecorder(const ShellRecorder&) = delete;
   ShellRecorder& operator=(const ShellRecorder&) = delete;
 
   std::vector<ShellCall> calls;
 
  private:
+  TURLLink& link_;
   TURLLink::ShellOpenFunction saved_;
 };
 
@@ -276,7 +275,7 @@ TEST_F(URLLinkTest, StateTableOfEnterLeaveMovesAndPresses) {
     link.Handle();
     link.Font().SetColor(clWhite);
     link.SetEnableShowHint(scenario.enableShowHint);
-    ShellRecorder shell;
+    ShellRecorder shell(link);
     HWND label = link.Handle();
     auto send = [label](UINT msg, WPARAM keys) { SendMessageA(label, msg, keys, MAKELPARAM(4, 4)); };
     for (std::size_t i = 0; i < scenario.steps.size(); ++i) {
@@ -476,7 +475,7 @@ TEST_F(URLLinkTest, LeftPressOpensTheTargetWithTheExactShellArguments) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.link);
-    ShellRecorder shell;
+    ShellRecorder shell(*link_);
     link_->SetURLtype(c.type);
     link_->SetLink(c.link);
     Move();
@@ -500,7 +499,7 @@ TEST_F(URLLinkTest, LeftPressOpensTheTargetWithTheExactShellArguments) {
 TEST_F(URLLinkTest, DoubleClickSequenceOfTheSystemOpensTwice) {
   // With CS_DBLCLKS the system sends down, up, double click, up for a double click.
   EXPECT_TRUE(GetClassLongPtrA(Label(), GCL_STYLE) & CS_DBLCLKS);
-  ShellRecorder shell;
+  ShellRecorder shell(*link_);
   link_->SetLink(L"https://kestrova.example/");
   Move();
   Send(WM_LBUTTONDOWN, MK_LBUTTON);

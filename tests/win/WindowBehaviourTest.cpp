@@ -1,5 +1,5 @@
 // How the main window behaves as a window: its layout at other DPIs, a DPI change while it is
-// open, its smallest size, and the dialog keys.
+// open, and its smallest size.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +11,10 @@
 #include "app/Main.h"
 #include "resources/Layouts.h"
 #include "resources/resource.h"
+#include "tests/win/MainWindowFixture.h"
 #include "toolkit/Application.h"
+#include "toolkit/Text.h"
+#include "toolkit/Window.h"
 
 using namespace kestrova;
 
@@ -36,10 +39,10 @@ class WindowBehaviourTest : public ::testing::Test {
   void SetUp() override {
     Application.Initialize(GetModuleHandleW(nullptr));
     Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
-    ini_ = TKSTV_MAIN::SettingsPath();
+    ini_ = SettingsPath();
     std::ofstream(std::filesystem::path(ini_), std::ios::binary)
         << "[Main]\r\nWinRARPath=C:\\rar.exe\r\n";
-    main_ = std::make_unique<TKSTV_MAIN>();
+    main_ = std::make_unique<TKSTV_MAIN>(about_);
     main_->LoadSettings();
   }
   void TearDown() override {
@@ -56,6 +59,7 @@ class WindowBehaviourTest : public ::testing::Test {
   }
 
   std::wstring ini_;
+  TKSTV_ABOUT about_;
   std::unique_ptr<TKSTV_MAIN> main_;
 };
 
@@ -94,7 +98,9 @@ TEST_F(WindowBehaviourTest, DpiChangeRescalesTheLayoutFontsAndList) {
 
     // The widest line is measured again in the new font: the extent matches the drawn line.
     const int widthAfter = main_->LIST.MaxItemWidth();
-    if (dpi != start) EXPECT_NE(widthAfter, widthBefore);
+    if (dpi != start) {
+      EXPECT_NE(widthAfter, widthBefore);
+    }
     EXPECT_EQ(SendMessageW(main_->LIST.Handle(), LB_GETHORIZONTALEXTENT, 0, 0),
               widthAfter + main_->LIST.Space());
     EXPECT_EQ(widthAfter, main_->LIST.GetTextWidth(0));
@@ -115,28 +121,45 @@ TEST_F(WindowBehaviourTest, WindowCannotBeSizedBelowItsMinimum) {
   EXPECT_GT(list.bottom - list.top, 0);
 }
 
-TEST_F(WindowBehaviourTest, EnterOnTheFocusedAboutButtonClicksIt) {
-  // The about dialog is not there: a click would need it, so watch the button instead.
-  int clicks = 0;
-  struct Watch {
-    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
-      if (m == BM_CLICK) ++*reinterpret_cast<int*>(data);
-      return m == BM_CLICK ? 0 : DefSubclassProc(h, m, w, l);
-    }
-  };
-  HWND button = main_->B_About.Handle();
-  SetWindowSubclass(button, Watch::Proc, 7, reinterpret_cast<DWORD_PTR>(&clicks));
-  ShowWindow(main_->Handle(), SW_SHOW);
-  SetForegroundWindow(main_->Handle());
-  SetFocus(button);
-  MSG enter{button, WM_KEYDOWN, VK_RETURN, 0};
-  Application.Deliver(enter);
-  EXPECT_EQ(clicks, 1);
-  // Tab moves on from the button to the profile selector, in the order of creation.
-  MSG tab{button, WM_KEYDOWN, VK_TAB, 0};
-  Application.Deliver(tab);
-  EXPECT_EQ(GetFocus(), main_->CB_Profile.Handle());
-  RemoveWindowSubclass(button, Watch::Proc, 7);
+// A window whose painting fails.
+class FailingPaint : public Window {
+ public:
+  FailingPaint() {
+    static const WindowClass kClass{L"KestrovaTestFailingPaint"};
+    Create(kClass, 0, WS_POPUP | WS_VISIBLE, L"", RECT{0, 0, 50, 50}, nullptr, 0);
+  }
+
+ protected:
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override {
+    if (msg == WM_PAINT) throw Error(Error::Kind::Message, L"cannot paint");
+    return false;
+  }
+};
+
+TEST(ErrorBoxTest, AFailedPaintShowsItsBoxOnceAfterThePainting) {
+  Application.Initialize(GetModuleHandleW(nullptr));
+  std::vector<std::wstring> boxes;
+  bool painting = false;
+  int boxesWhilePainting = 0;
+  test::ThreadTicker ticker([&] {
+    HWND box = FindWindowW(L"#32770", nullptr);
+    if (box == nullptr || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) return;
+    if (painting) ++boxesWhilePainting;
+    boxes.push_back(WindowText(GetDlgItem(box, 0xFFFF)));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  FailingPaint window;
+  for (int paint = 0; paint < 2; ++paint) {
+    painting = true;
+    InvalidateRect(window.Handle(), nullptr, TRUE);
+    UpdateWindow(window.Handle());
+    painting = false;
+    // The failed paint left nothing to paint: it is not asked again and again.
+    EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
+  }
+  Application.ProcessMessages();
+  EXPECT_EQ(boxesWhilePainting, 0);
+  EXPECT_EQ(boxes, std::vector<std::wstring>{L"cannot paint."});
 }
 
 }  // namespace
