@@ -4,10 +4,12 @@
 
 #include "app/ItemKind.h"
 #include "app/JobText.h"
+#include "app/Placement.h"
 #include "resources/Layouts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handles.h"
 #include "toolkit/System.h"
+#include "toolkit/TextRules.h"
 
 namespace kestrova {
 
@@ -31,6 +33,28 @@ RECT RestoredBounds(HWND hwnd) {
                monitor.rcWork.top - monitor.rcMonitor.top);
   }
   return bounds;
+}
+
+// The work areas of every monitor.
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{sizeof(info)};
+  if (GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<Box>*>(areas)->push_back(
+        Box{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+  }
+  return TRUE;
+}
+
+// Lets drops (and what they need) through to a window that runs elevated: otherwise the
+// system's integrity separation refuses messages from Explorer, which runs at a lower level.
+void AllowDropsFromLowerIntegrity(HWND hwnd) {
+  using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  static const auto changeFilter =
+      SystemFunction<Filter>(L"user32.dll", "ChangeWindowMessageFilterEx");
+  if (changeFilter == nullptr) return;
+  for (UINT msg : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049} /* WM_COPYGLOBALDATA */}) {
+    changeFilter(hwnd, msg, 1 /* MSGFLT_ALLOW */, nullptr);
+  }
 }
 
 // A string of the string table with "%s" replaced.
@@ -71,17 +95,33 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
   OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
   OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
-  // The window takes drops from the start: its class gives it WS_EX_ACCEPTFILES.
+  // The window takes drops from the start: its layout gives it WS_EX_ACCEPTFILES.
+  AllowDropsFromLowerIntegrity(Handle());
   SetCaption(Application.Title());
 }
 
 bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_DROPFILES) {
-    WMDropFiles(reinterpret_cast<HDROP>(wParam));
-    result = 0;
-    return true;
+  switch (msg) {
+    case WM_DROPFILES:
+      WMDropFiles(reinterpret_cast<HDROP>(wParam));
+      result = 0;
+      return true;
+    case WM_QUERYENDSESSION:
+      result = SessionMayEnd() ? TRUE : FALSE;
+      return true;
+    case WM_ENDSESSION:
+      // The session ends now: the settings are saved, and nothing can be shown any more.
+      if (wParam) {
+        try {
+          SaveSettings();
+        } catch (...) {
+        }
+      }
+      result = 0;
+      return true;
+    default:
+      return TForm::OnMessage(msg, wParam, lParam, result);
   }
-  return TForm::OnMessage(msg, wParam, lParam, result);
 }
 
 void TKSTV_MAIN::ControlCommand(int id, int code) {
@@ -103,6 +143,7 @@ void TKSTV_MAIN::B_AboutClick() {
 void TKSTV_MAIN::ApplySettings(const TSettings& settings) {
   SetWindowPos(Handle(), nullptr, settings.left, settings.top, settings.width, settings.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  KeepOnScreen();
   E_Ext.SetText(settings.fileExt);
   WinRARPath = settings.winRARPath;
   CB_Profile.Clear();
@@ -124,6 +165,24 @@ TSettings TKSTV_MAIN::CurrentSettings() const {
   return settings;
 }
 
+void TKSTV_MAIN::KeepOnScreen() {
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  POINT client{0, 0};
+  ClientToScreen(Handle(), &client);
+  std::vector<Box> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  MONITORINFO nearest{sizeof(nearest)};
+  if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &nearest)) return;
+  const Box saved{window.left, window.top, window.right, window.bottom};
+  const Box placed = PlaceOnScreen(
+      saved, client.y - window.top, areas,
+      Box{nearest.rcWork.left, nearest.rcWork.top, nearest.rcWork.right, nearest.rcWork.bottom});
+  if (placed == saved) return;
+  SetWindowPos(Handle(), nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool TKSTV_MAIN::LocateArchiver() {
   std::wstring programFiles(MAX_PATH, L'\0');
   const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", programFiles.data(), MAX_PATH);
@@ -143,29 +202,51 @@ bool TKSTV_MAIN::LocateArchiver() {
 }
 
 void TKSTV_MAIN::LoadSettings() {
-  ApplySettings(TSettings::Read(SettingsPath(), Dpi()));
+  ApplySettings(SettingsFile.Load(Dpi()));
   if (WinRARPath.empty() && !LocateArchiver()) {
-    // Cancelled: close (the save runs) and queue the end; the load still finishes, and the
-    // window is still shown and activated.
+    // Cancelled: the settings are saved where they can be, and the end is queued whatever
+    // happens to the save; the load still finishes, and the window is still shown and
+    // activated.
     try {
-      CloseRequested();
+      FormClose();
     } catch (...) {
-      Application.HandleException(Handle(), 0);
     }
+    TForm::CloseRequested();
   }
   CB_Profile.SetItemIndex(0);
 }
 
-void TKSTV_MAIN::SaveSettings() { CurrentSettings().Save(SettingsPath()); }
+void TKSTV_MAIN::SaveSettings() { SettingsFile.Save(CurrentSettings()); }
 
 void TKSTV_MAIN::FormShow() { LoadSettings(); }
 
 void TKSTV_MAIN::FormClose() { SaveSettings(); }
 
 void TKSTV_MAIN::CloseRequested() {
-  // A save that fails leaves before the end is asked for: the window stays.
-  FormClose();
+  if (!SaveOrAskToQuit()) return;
   TForm::CloseRequested();
+}
+
+bool TKSTV_MAIN::SaveOrAskToQuit() {
+  try {
+    FormClose();
+    return true;
+  } catch (const Error& e) {
+    if (e.GetKind() != Error::Kind::CannotWrite) throw;
+    const std::wstring text = ErrorBoxText(ErrorText(e)) + L"\n" + LoadStr(IDS_QUIT_UNSAVED);
+    return MessageBoxW(Handle(), text.c_str(), Application.Title().c_str(),
+                       MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2) == IDYES;
+  }
+}
+
+bool TKSTV_MAIN::SessionMayEnd() {
+  if (!batchRunning_) {
+    ShutdownBlockReasonDestroy(Handle());
+    return true;
+  }
+  // Windows shows the reason beside the program while it waits.
+  ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
+  return false;
 }
 
 // Batches
@@ -202,6 +283,7 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
   const ScopeExit endBatch([this] {
     batchRunning_ = false;
     batchQueue_.clear();
+    ShutdownBlockReasonDestroy(Handle());
   });
 
   while (!batchQueue_.empty()) {

@@ -45,6 +45,8 @@ class TKSTV_MAIN : public TForm {
   // Asks for the archiver, starting in ProgramFiles\WinRAR when there is one; false when the
   // user cancelled.
   bool LocateArchiver();
+  // Where the settings are read from and saved to.
+  TSettingsFile SettingsFile;
 
   // One archive job: runs the archiver on the folder and adds its result line.
   void ArchiveFolder(std::wstring_view folder);
@@ -57,6 +59,7 @@ class TKSTV_MAIN : public TForm {
   void FormShow() override;
   void FormActivate() override;
   void FormClose();
+  // Closes: saves (asking whether to end unsaved when the file refuses) and ends.
   void CloseRequested() override;
   void ControlCommand(int id, int code) override;
   void DpiChanged() override;
@@ -65,6 +68,12 @@ class TKSTV_MAIN : public TForm {
  private:
   // Starts the archiver and waits for it; true when it ran and exited with code 0.
   bool RunArchiver(std::wstring commandLine);
+  // Saves; when the file refuses, asks whether to end without the settings. False: stay.
+  bool SaveOrAskToQuit();
+  // The session asks whether it may end (WM_QUERYENDSESSION): not while a batch runs.
+  bool SessionMayEnd();
+  // Moves a window that no monitor shows any more back onto the nearest one.
+  void KeepOnScreen();
 
   TKSTV_ABOUT& about_;
   std::deque<std::wstring> batchQueue_;

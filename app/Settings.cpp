@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 
 #include "app/JobText.h"
+#include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/Layout.h"
 
@@ -9,6 +10,16 @@ namespace kestrova {
 namespace {
 
 constexpr const wchar_t* kSection = L"Main";
+// Whether the profile services can reach the path at all: they take no path of MAX_PATH
+// characters or more, not even in the \\?\ form.
+bool Reachable(const std::wstring& path) { return !path.empty() && path.size() < MAX_PATH; }
+
+bool Exists(const std::wstring& path) {
+  if (!Reachable(path)) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 constexpr const wchar_t* kProfileKeys[] = {L"WinRARCommandLine", L"WinRARCommandLine2",
                                            L"WinRARCommandLine3", L"WinRARCommandLine4",
                                            L"WinRARCommandLine5"};
@@ -58,6 +69,56 @@ std::wstring SettingsPath() {
   // Up to and including the last separator.
   path.resize(path.size() - FolderName(path).size());
   return path + L"Kestrova.ini";
+}
+
+std::wstring UserSettingsPath() {
+  std::wstring folder(MAX_PATH, L'\0');
+  const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  folder.resize(length);
+  return folder + L"\\Kestrova\\Kestrova.ini";
+}
+
+TSettingsFile::TSettingsFile() : TSettingsFile(SettingsPath(), UserSettingsPath()) {}
+
+TSettingsFile::TSettingsFile(std::wstring portable, std::wstring perUser)
+    : portable_(std::move(portable)), perUser_(std::move(perUser)) {}
+
+TSettings TSettingsFile::Load(UINT dpi) {
+  current_.clear();
+  if (Exists(portable_)) {
+    current_ = portable_;
+  } else if (Exists(perUser_)) {
+    current_ = perUser_;
+  }
+  // A missing file reads as all defaults.
+  return TSettings::Read(current_.empty() ? portable_ : current_, dpi);
+}
+
+void TSettingsFile::Save(const TSettings& settings) {
+  if (!current_.empty()) {
+    settings.Save(current_);
+    return;
+  }
+  if (Reachable(portable_)) {
+    try {
+      settings.Save(portable_);
+      current_ = portable_;
+      return;
+    } catch (const Error& e) {
+      if (e.GetKind() != Error::Kind::CannotWrite || !Reachable(perUser_)) throw;
+    }
+  }
+  if (!Reachable(perUser_)) throw Error(Error::Kind::CannotWrite, portable_);
+  // The folder beside the executable refused a new file: the user's own folder takes it.
+  const std::wstring folder = perUser_.substr(0, perUser_.size() - FolderName(perUser_).size() - 1);
+  CreateDirectoryW(folder.c_str(), nullptr);
+  try {
+    settings.Save(perUser_);
+  } catch (const Error&) {
+    throw Error(Error::Kind::CannotWrite, portable_);
+  }
+  current_ = perUser_;
 }
 
 }  // namespace kestrova

@@ -1,5 +1,5 @@
-// The program's settings as the file "Kestrova.ini" holds them: section "Main", eleven keys,
-// read as one value and saved as one value.
+// The program's settings as the file "Kestrova.ini" holds them (section "Main", eleven keys,
+// read as one value and saved as one value), and where that file is.
 #pragma once
 
 #include <array>
@@ -29,5 +29,31 @@ struct TSettings {
 
 // "Kestrova.ini" beside the running executable.
 std::wstring SettingsPath();
+// "Kestrova.ini" in the user's roaming folder: %APPDATA%\Kestrova\Kestrova.ini; empty when
+// there is no such folder.
+std::wstring UserSettingsPath();
+
+// Where the settings are kept. The file beside the executable comes first (the portable way);
+// where there is none, the per-user file; where neither exists, the defaults. A save goes to
+// the file that was read; with none, beside the executable, and to the per-user file (its folder
+// made) when that folder refuses a new file. A place the profile services cannot reach (a path
+// of MAX_PATH characters or more) is passed over.
+class TSettingsFile {
+ public:
+  TSettingsFile();
+  TSettingsFile(std::wstring portable, std::wstring perUser);
+
+  TSettings Load(UINT dpi);
+  // A refused write raises Error::Kind::CannotWrite naming the file that refused (the one beside
+  // the executable when both places did).
+  void Save(const TSettings& settings);
+  // The file read or written last; empty while there is none.
+  const std::wstring& Path() const { return current_; }
+
+ private:
+  std::wstring portable_;
+  std::wstring perUser_;
+  std::wstring current_;
+};
 
 }  // namespace kestrova

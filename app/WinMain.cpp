@@ -3,11 +3,17 @@
 #include "app/Main.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
+#include "toolkit/System.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-  // DLLs come from the system directory only, never from beside the exe or the current folder.
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   using namespace kestrova;
+  // DLLs come from the system directory only, never from beside the exe or the current folder
+  // (Windows 8 on, and Windows 7 with KB2533623; System.h loads its DLLs by full path anyway).
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  if (const auto setDirectories =
+          SystemFunction<SetDirectories>(L"kernel32.dll", "SetDefaultDllDirectories")) {
+    setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  }
   try {
     Application.Initialize(instance);
     Application.SetTitle(L"" KESTROVA_TITLE_TEXT);

@@ -1,5 +1,7 @@
 # Checks the PE header of EXE (cmake -DEXE=... -DOBJDUMP=... -P): the hardening flags are set.
-execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+# The dump is parsed by its English headings, whatever the locale.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${EXE}
+                OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")
 endif()

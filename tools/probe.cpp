@@ -16,6 +16,7 @@
 //                                the screen rectangle of that window as a 24-bit BMP
 //   latency N                    N round trips of WM_NULL; p50=, p99=, max= in ms
 //   watch-list                   the list's last lines before the main window went; gone=, states=
+//   session query|end            WM_QUERYENDSESSION (answer=) or WM_ENDSESSION, as at log-off
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
 //                                esc, space, alt+f4, down, up
 //
@@ -417,6 +418,22 @@ void PutAbout(HWND about) {
   }
 }
 
+// The session's questions to the main window, as Windows asks them at log-off: "query" sends
+// WM_QUERYENDSESSION (answer=1: it may end), "end" sends WM_ENDSESSION that it ends now.
+void CmdSession(const std::vector<std::wstring>& args) {
+  HWND h = FindMain();
+  const std::wstring what = args.empty() ? L"" : args[0];
+  if (what == L"query") {
+    Put("answer", static_cast<long long>(Send(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                              "WM_QUERYENDSESSION")));
+  } else if (what == L"end") {
+    Send(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, "WM_ENDSESSION");
+    Put("sent", 1);
+  } else {
+    Fail("usage: probe session query|end", 2);
+  }
+}
+
 void CmdAboutState() {
   // The about dialog exists while it is shown; one that goes while it is looked at is gone.
   HWND about = FindAbout(FindMain(), false);
@@ -735,6 +752,7 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"screenshot") CmdScreenshot(params);
   else if (cmd == L"latency") CmdLatency(params);
   else if (cmd == L"watch-list") CmdWatchList();
+  else if (cmd == L"session") CmdSession(params);
   else if (cmd == L"keys") CmdKeys(params);
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;

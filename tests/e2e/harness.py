@@ -22,6 +22,7 @@ from collections import namedtuple
 
 __all__ = [
     "CODE_PAGE", "Control", "DragSource", "Kestrova", "ProbeError", "archiver_runs",
+    "forget_user_settings", "immutable", "user_settings_path",
     "artifacts_dir", "client_origin", "control", "decode_ini", "dpi", "env_path",
     "fake_archiver", "list_items", "parse_rect", "probe", "read_ini", "screenshot",
     "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_until", "winpath",
@@ -86,6 +87,34 @@ def _prepare_wine():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
                    check=False, timeout=120)
     _wine_ready = True
+
+
+def user_settings_path():
+    """Linux path of the per-user settings file of the prefix the tests run in
+    (%APPDATA%\\Kestrova\\Kestrova.ini)."""
+    import glob
+    users = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
+                                   "AppData", "Roaming"))
+    users = [u for u in users if os.sep + "Public" + os.sep not in u] or [
+        os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", os.environ.get("USER", "root"),
+                     "AppData", "Roaming")]
+    return os.path.join(users[0], "Kestrova", "Kestrova.ini")
+
+
+def forget_user_settings():
+    """Removes the per-user settings of the prefix, so that no run reads another's."""
+    shutil.rmtree(os.path.dirname(user_settings_path()), ignore_errors=True)
+
+
+@contextlib.contextmanager
+def immutable(path):
+    """The file or folder refuses every change, even from root (chattr +i), until the block
+    ends."""
+    subprocess.run(["chattr", "+i", path], check=True)
+    try:
+        yield path
+    finally:
+        subprocess.run(["chattr", "-i", path], check=False)
 
 
 def winpath(linux_path):
@@ -238,7 +267,8 @@ def dpi(value):
 class Kestrova:
     """Kestrova.exe copied into a fresh directory (named dir_name inside a fresh one, when
     given; its settings file Kestrova.ini lives beside it), optionally with a settings text
-    written there first, started with `wine`.
+    written there first, started with `wine`. The per-user settings file of the prefix is
+    removed before and after, unless keep_user_settings.
 
     Arguments that are absolute Linux paths are passed as Windows paths. With wait=True the
     context waits for the main window and its list. Leaving the context closes the program
@@ -248,7 +278,7 @@ class Kestrova:
     """
 
     def __init__(self, *args, ini=None, env=None, wait=True, start_timeout=30.0,
-                 close_timeout=15.0, keep_dir=False, dir_name=None):
+                 close_timeout=15.0, keep_dir=False, dir_name=None, keep_user_settings=False):
         self.args = list(args)
         self.ini = ini
         self.env = env
@@ -257,6 +287,7 @@ class Kestrova:
         self.close_timeout = close_timeout
         self.keep_dir = keep_dir
         self.dir_name = dir_name
+        self.keep_user_settings = keep_user_settings
         self.base = None
         self.dir = None
         self.exe = None
@@ -271,6 +302,8 @@ class Kestrova:
 
     def __enter__(self):
         _prepare_wine()
+        if not self.keep_user_settings:
+            forget_user_settings()
         self.base = self.dir = tempfile.mkdtemp(prefix="kestrova-e2e-")
         if self.dir_name:
             self.dir = os.path.join(self.base, self.dir_name)
@@ -388,6 +421,8 @@ class Kestrova:
 
     def __exit__(self, exc_type, exc, tb):
         self._shutdown()
+        if not self.keep_user_settings:
+            forget_user_settings()
         if self.base and not self.keep_dir:
             shutil.rmtree(self.base, ignore_errors=True)
         return False

@@ -330,30 +330,6 @@ class SettingsTest(Workspace):
                 self.assertEqual(list_items(state), [OK + "Trip"])
                 self.assertEqual(again.close(), 0)
 
-    def test_a_refused_write_keeps_the_window_open(self):
-        ini = self.fake_settings("a", ext=".zip")
-        with Kestrova(ini=ini) as app:
-            wait_until(lambda: (lambda s: s and s.get("ext") == ".zip")(shown_and_loaded()),
-                       message="the settings to be loaded")
-            os.remove(app.ini_path)
-            os.mkdir(app.ini_path)
-            probe("post-close")
-            box = probe("dialog")
-            self.assertEqual(box["text"], f"{winpath(app.ini_path)} に書き込めません.")
-            self.assertEqual(probe("dialog", "--press", "ok")["closed"], "1")
-            time.sleep(0.5)
-            self.assertTrue(app.running(), "the program ended after the refused write")
-            state = probe("state")
-            self.assertEqual((state["visible"], state["enabled"]), ("1", "1"))
-            self.assertEqual(state["active"], "TKSTV_MAIN")
-
-            os.rmdir(app.ini_path)
-            self.assertEqual(app.close(), 0)
-            values = dict(settings_of(app.read_ini()))
-            self.assertEqual(values["FileExt"], ".zip")
-            self.assertEqual(values["WinRARPath"], winpath(harness.fake_archiver()))
-            self.assertEqual(values["WinRARCommandLine"], "a")
-
 
 class DropTest(Workspace):
     """Real drops: a GTK drag source on the X display, dragged with the pointer onto the list."""

@@ -131,6 +131,10 @@ class MainWindowFixture : public ::testing::Test {
     archiver_ = ExeDir() + L"..\\..\\tools\\fakerar.exe";
     log_ = work_ + L"archiver.log";
     SetEnvironmentVariableW(L"FAKE_ARCHIVER_LOG", log_.c_str());
+    // The user's roaming folder, of the test's own.
+    appData_ = work_ + L"AppData";
+    fs::create_directories(appData_);
+    SetEnvironmentVariableW(L"APPDATA", appData_.c_str());
   }
 
   void TearDown() override {
@@ -139,6 +143,7 @@ class MainWindowFixture : public ::testing::Test {
     fs::remove_all(iniPath_, ignored);
     fs::remove_all(work_, ignored);
     SetEnvironmentVariableW(L"FAKE_ARCHIVER_LOG", nullptr);
+    SetEnvironmentVariableW(L"APPDATA", nullptr);
   }
 
   // The main window with its settings loaded from the given file bytes.
@@ -181,7 +186,7 @@ class MainWindowFixture : public ::testing::Test {
   }
 
   const wchar_t* workName_;
-  std::wstring iniPath_, work_, archiver_, log_;
+  std::wstring iniPath_, work_, archiver_, log_, appData_;
   TKSTV_ABOUT about_;
   std::unique_ptr<TKSTV_MAIN> main_;
 };

@@ -189,19 +189,71 @@ TEST_F(MainWindowTest, SaveKeepsTheRestoredBoundsOfAMinimizedWindow) {
   }
 }
 
-TEST_F(MainWindowTest, RefusedWriteNamesTheSettingsFile) {
-  TKSTV_MAIN& main = Open(L"[Main]\nWinRARPath=C:\\rar.exe\n");
-  std::error_code ignored;
-  fs::remove(iniPath_, ignored);
-  fs::create_directory(iniPath_);  // a folder where the file should be: every write fails
-  std::wstring expected = LoadStr(IDS_CANNOT_WRITE);
-  expected.replace(expected.find(L"%s"), 2, iniPath_);
-  try {
-    main.SaveSettings();
-    FAIL() << "the save did not report the refused write";
-  } catch (const Error& e) {
-    EXPECT_EQ(ErrorText(e), expected);
+TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
+  const std::wstring perUser = appData_ + L"\\Kestrova\\Kestrova.ini";
+  struct Row {
+    const char* what;
+    std::wstring beside, user;  // the files before the start ("-": a folder in the way)
+    bool appData;               // whether the user has a roaming folder
+    std::wstring loadedExt;
+    std::wstring savedTo;       // empty: the save is refused
+  } rows[] = {
+      {"no file: the defaults, saved beside the program", L"", L"", true, L".rar", iniPath_},
+      {"the file beside the program is read and written", L".cab", L"", true, L".cab", iniPath_},
+      {"it wins over the user's own", L".cab", L".lzh", true, L".cab", iniPath_},
+      {"the user's own when there is none beside the program", L"", L".lzh", true, L".lzh",
+       perUser},
+      {"the program folder refuses a new file: the user's own, its folder made", L"-", L"",
+       true, L".rar", perUser},
+      {"both refuse", L"-", L"", false, L".rar", L""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::error_code ignored;
+    fs::remove_all(iniPath_, ignored);
+    fs::remove_all(appData_ + L"\\Kestrova", ignored);
+    auto make = [](const std::wstring& path, const std::wstring& ext) {
+      if (ext == L"-") {
+        fs::create_directories(path);  // every write there fails
+      } else if (!ext.empty()) {
+        fs::create_directories(fs::path(path).parent_path());
+        WriteFile(path, CodePageIni(L"[Main]\nWinRARPath=C:\\rar.exe\nFileExt=" + ext + L"\n"));
+      }
+    };
+    make(iniPath_, row.beside);
+    make(perUser, row.user);
+    SetEnvironmentVariableW(L"APPDATA", row.appData ? appData_.c_str() : nullptr);
+    main_ = std::make_unique<TKSTV_MAIN>(about_);
+    main_->WinRARPath = L"C:\\rar.exe";  // no question for the archiver
+    main_->ApplySettings(main_->SettingsFile.Load(96));
+    EXPECT_EQ(main_->E_Ext.Text(), row.loadedExt);
+    main_->E_Ext.SetText(L".saved");
+    if (row.savedTo.empty()) {
+      std::wstring expected = LoadStr(IDS_CANNOT_WRITE);
+      expected.replace(expected.find(L"%s"), 2, iniPath_);
+      try {
+        main_->SaveSettings();
+        ADD_FAILURE() << "the save did not report the refused write";
+      } catch (const Error& e) {
+        EXPECT_EQ(ErrorText(e), expected);
+      }
+    } else {
+      main_->SaveSettings();
+      EXPECT_EQ(main_->SettingsFile.Path(), row.savedTo);
+      const std::vector<std::wstring> lines = Lines(FromCodePage(ReadFile(row.savedTo)));
+      EXPECT_NE(std::find(lines.begin(), lines.end(), L"FileExt=.saved"), lines.end());
+      // Nothing was written anywhere else.
+      const std::wstring other = row.savedTo == iniPath_ ? perUser : iniPath_;
+      if (fs::is_regular_file(other)) {
+        const std::vector<std::wstring> kept = Lines(FromCodePage(ReadFile(other)));
+        EXPECT_EQ(std::find(kept.begin(), kept.end(), L"FileExt=.saved"), kept.end());
+      }
+    }
+    main_.reset();
+    std::error_code again;
+    fs::remove_all(iniPath_, again);
   }
+  SetEnvironmentVariableW(L"APPDATA", appData_.c_str());
 }
 
 // Classification

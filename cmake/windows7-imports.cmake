@@ -1,0 +1,52 @@
+# What Kestrova.exe may import: the system DLLs, each with the functions of it that Windows 7
+# SP1 has, as documented (minimum supported client Windows 2000, XP, Vista or 7). A function
+# newer than that is looked up at run time (toolkit/System.h), never imported: an import
+# missing from the running Windows stops the program at load with "entry point not found".
+# A new import that is not listed here fails the test until its minimum version is checked
+# and it is added.
+set(windows7_comctl32
+  InitCommonControlsEx)
+set(windows7_gdi32
+  CreateCompatibleDC CreateFontIndirectW CreateSolidBrush DeleteDC DeleteObject
+  GetDeviceCaps GetObjectW GetStockObject GetTextExtentPoint32W SelectObject SetBkMode
+  SetBrushOrgEx SetStretchBltMode SetTextColor SetViewportOrgEx StretchBlt TextOutW)
+set(windows7_kernel32
+  AddVectoredExceptionHandler CloseHandle CreateDirectoryW CreateEventA CreateFileW
+  CreateProcessW CreateSemaphoreA DeleteCriticalSection DeleteFileW DuplicateHandle
+  EnterCriticalSection FormatMessageW FreeLibrary GetACP GetCommandLineW GetCurrentProcess
+  GetCurrentProcessId GetCurrentThread GetCurrentThreadId GetEnvironmentVariableW
+  GetExitCodeProcess GetFileAttributesExW GetFileAttributesW GetFileSize GetFullPathNameW
+  GetHandleInformation GetLastError GetModuleFileNameW GetModuleHandleW GetPrivateProfileStringW
+  GetProcAddress GetProcessAffinityMask GetProcessHeap GetStartupInfoW GetSystemDirectoryW
+  GetSystemTimeAsFileTime GetTempFileNameW GetTempPathW GetThreadContext GetThreadPriority
+  GetTickCount64 GlobalAlloc GlobalFree GlobalLock GlobalUnlock HeapAlloc HeapFree
+  InitializeCriticalSection IsDebuggerPresent LeaveCriticalSection LoadLibraryExW LoadLibraryW
+  LocalFree MulDiv MultiByteToWideChar OpenProcess OutputDebugStringA RaiseException ReadFile
+  ReleaseSemaphore RemoveVectoredExceptionHandler ResetEvent ResumeThread RtlCaptureContext
+  RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind SetEvent SetFilePointer SetLastError
+  SetProcessAffinityMask SetThreadContext SetThreadPriority SetUnhandledExceptionFilter Sleep
+  SuspendThread TlsAlloc TlsGetValue TlsSetValue TryEnterCriticalSection VirtualProtect
+  VirtualQuery WaitForMultipleObjects WaitForSingleObject WideCharToMultiByte WriteFile
+  WritePrivateProfileStringW __C_specific_handler lstrcatW lstrcpynW lstrlenW)
+set(windows7_msvcrt
+  __iob_func __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit _beginthreadex
+  _cexit _close _commode _endthreadex _errno _fmode _initterm _onexit _read _setjmp _strdup _ultoa
+  _wcmdln abort calloc exit fprintf free fwrite longjmp malloc memchr memcmp memcpy memmove memset
+  printf realloc signal strcmp strlen strncmp vfprintf wcslen)
+set(windows7_user32
+  AdjustWindowRectEx AppendMenuW BeginPaint CallWindowProcW ClientToScreen CloseClipboard
+  CreateDialogIndirectParamW CreatePopupMenu CreateWindowExW DefDlgProcW DefWindowProcW DestroyMenu
+  DestroyWindow DialogBoxIndirectParamW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
+  EmptyClipboard EnableWindow EndDialog EndPaint EnumDisplayMonitors FillRect GetActiveWindow
+  GetAncestor GetClassInfoExW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
+  GetMessagePos GetMessageW GetMonitorInfoW GetNextDlgTabItem GetParent GetSysColor
+  GetSystemMetrics GetWindowLongPtrW GetWindowPlacement GetWindowRect GetWindowTextLengthW
+  GetWindowTextW GetWindowThreadProcessId InvalidateRect IsChild IsDialogMessageW IsIconic IsWindow
+  IsWindowEnabled IsWindowVisible IsZoomed KillTimer LoadCursorW LoadIconW LoadImageW LoadStringW
+  MapWindowPoints MessageBeep MessageBoxW MonitorFromRect MsgWaitForMultipleObjects NotifyWinEvent
+  OffsetRect OpenClipboard PeekMessageW PostMessageW PostQuitMessage PostThreadMessageW
+  RegisterClassExW RegisterWindowMessageW ReleaseDC ScreenToClient SendMessageTimeoutW SendMessageW
+  SetActiveWindow SetClipboardData SetCursor SetFocus SetForegroundWindow SetTimer
+  SetWindowLongPtrW SetWindowPos SetWindowTextW ShowWindow ShutdownBlockReasonCreate
+  ShutdownBlockReasonDestroy TrackMouseEvent TrackPopupMenu TranslateMessage UpdateWindow
+  ValidateRect)

@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""Where the settings go and how Kestrova ends, when Windows makes that hard: a program folder
+that takes no new file, a settings file that refuses writes (chattr +i: refused even to root,
+as a read-only file or a file held by another program is on Windows), the session ending while
+a batch runs, and a window saved on a monitor that is gone.
+"""
+
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness  # noqa: E402
+from harness import (Kestrova, immutable, list_items, parse_rect, probe, wait_batch,  # noqa: E402
+                     wait_until, winpath)
+
+TITLE = "Kestrova 080525"
+LOCATE_TITLE = "WinRAR.exeを指定して下さい"
+OK = "[OK] "
+QUESTION = "{} に書き込めません.\n設定を保存せずに終了しますか？"
+
+
+def ini_values(text):
+    return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+
+
+class SettingsPlaceTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="kestrova-settings-")
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
+        self.addCleanup(harness.forget_user_settings)
+        self.folder = os.path.join(self.root, "Trip")
+        os.makedirs(self.folder)
+        self.log = os.path.join(self.root, "runs.log")
+        self.env = {"FAKE_ARCHIVER_LOG": self.log}
+
+    def settings(self, extra=""):
+        return f"[Main]\nWinRARPath={winpath(harness.fake_archiver())}\nWinRARCommandLine=a\n{extra}"
+
+    def test_a_read_only_program_folder_keeps_the_settings_per_user(self):
+        fake = winpath(harness.fake_archiver())
+        with Kestrova(self.folder, wait=False, env=self.env, keep_user_settings=True) as app:
+            with immutable(app.dir):
+                self.assertEqual(probe("dialog", timeout_ms=30000)["caption"], LOCATE_TITLE)
+                self.assertEqual(probe("dialog", "--file", fake)["closed"], "1")
+                app.wait_ready()
+                self.assertEqual(list_items(wait_batch(1)), [OK + "Trip"])
+                # No box: the close saves elsewhere and ends.
+                self.assertEqual(app.close(), 0)
+                self.assertFalse(app.killed)
+            self.assertFalse(os.path.exists(app.ini_path))
+        with open(harness.user_settings_path(), "rb") as f:
+            self.assertEqual(ini_values(harness.decode_ini(f.read()))["WinRARPath"], fake)
+
+        # The next start reads it and asks nothing.
+        with Kestrova(self.folder, env=self.env, keep_user_settings=True) as app:
+            self.assertEqual(list_items(wait_batch(1)), [OK + "Trip"])
+            self.assertEqual(app.close(), 0)
+
+    def test_a_settings_file_that_refuses_writes_asks_before_ending(self):
+        with Kestrova(ini=self.settings("FileExt=.cab\n")) as app:
+            wait_until(lambda: probe("state").get("ext") == ".cab", message="the settings loaded")
+            with open(app.ini_path, "rb") as f:
+                before = f.read()
+            with immutable(app.ini_path):
+                probe("move", 140, 150)
+                probe("post-close", "main")
+                box = probe("dialog")
+                self.assertEqual(box["caption"], TITLE)
+                self.assertEqual(box["text"], QUESTION.format(winpath(app.ini_path)))
+                # No: the window stays, and a later close asks again.
+                self.assertEqual(probe("dialog", "--press", "no")["closed"], "1")
+                state = probe("state")
+                self.assertTrue(app.running())
+                self.assertEqual((state["visible"], state["enabled"]), ("1", "1"))
+                probe("post-close", "main")
+                self.assertEqual(probe("dialog")["text"], QUESTION.format(winpath(app.ini_path)))
+                # Yes: it ends, the file as it was.
+                self.assertEqual(probe("dialog", "--press", "yes")["closed"], "1")
+                self.assertEqual(app.wait_exit(15), 0)
+            with open(app.ini_path, "rb") as f:
+                self.assertEqual(f.read(), before)
+
+    def test_cancelling_the_question_for_the_archiver_ends_even_when_nothing_can_be_saved(self):
+        with Kestrova(ini="[Main]\nWinRARPath=\n", wait=False) as app:
+            with immutable(app.ini_path):
+                self.assertEqual(probe("dialog", timeout_ms=30000)["caption"], LOCATE_TITLE)
+                probe("dialog", "--press", "cancel")
+                self.assertEqual(app.wait_exit(20), 0, "the program did not end by itself")
+
+
+class SessionTest(unittest.TestCase):
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="kestrova-session-")
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
+        self.env = {"FAKE_ARCHIVER_LOG": os.path.join(self.root, "runs.log")}
+
+    def settings(self, profile="a", extra=""):
+        return (f"[Main]\nWinRARPath={winpath(harness.fake_archiver())}\n"
+                f"WinRARCommandLine={profile}\n{extra}")
+
+    def test_log_off_waits_while_a_batch_runs(self):
+        trip = os.path.join(self.root, "Trip")
+        os.makedirs(trip)
+        with Kestrova(trip, ini=self.settings("a --delay=3000"), env=self.env) as app:
+            wait_until(lambda: probe("state")["caption"] == "[圧縮中] Trip", timeout=10,
+                       interval=0.05, message="the batch")
+            self.assertEqual(probe("session", "query")["answer"], "0", "asked during the batch")
+            self.assertEqual(list_items(wait_batch(1, timeout=20)), [OK + "Trip"])
+            self.assertEqual(probe("session", "query")["answer"], "1", "asked after it")
+            self.assertEqual(app.close(), 0)
+
+    def test_the_end_of_the_session_saves_the_settings(self):
+        with Kestrova(ini=self.settings()) as app:
+            probe("move", 130, 160)
+            probe("session", "end")
+            # Saved before any close.
+            values = ini_values(app.read_ini())
+            self.assertEqual((values["MainX"], values["MainY"]), ("130", "160"))
+            self.assertEqual(app.close(), 0)
+
+    def test_a_window_saved_off_the_screen_opens_on_it(self):
+        with Kestrova(ini=self.settings(extra="MainX=5000\nMainY=300\nMainW=288\nMainH=300\n")) as app:
+            x, y, w, h = parse_rect(probe("state")["window"])
+            self.assertEqual((w, h, y), (288, 300, 300), "size and height kept")
+            self.assertTrue(0 <= x and x + w <= 1280, f"left {x} on the 1280-pixel screen")
+            self.assertEqual(app.close(), 0)
+        # A visible place stays exactly as saved.
+        with Kestrova(ini=self.settings(extra="MainX=1100\nMainY=-5\nMainW=288\nMainH=300\n")):
+            self.assertEqual(probe("state")["window"], "1100,-5,288,300")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
