@@ -1,5 +1,6 @@
 #include "app/ItemKind.h"
 
+#include "app/ExeImage.h"
 #include "app/JobText.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Win.h"
@@ -43,6 +44,17 @@ TItemKind GetItemKind(const std::wstring& path) {
   if (signature[0] == 'P' && signature[1] == 'K') return ikZip;
   if (signature[0] == '7' && signature[1] == 'z') return ik7z;
   return ikOther;
+}
+
+bool IsConsoleProgram(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(ServicePath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  unsigned char head[kExeHeadBytes];
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr)) return false;
+  return PeSubsystem(std::span<const unsigned char>(head, got)) == kConsoleSubsystem;
 }
 
 }  // namespace kestrova

@@ -223,6 +223,21 @@ void TKSTV_MAIN::FormShow() { LoadSettings(); }
 void TKSTV_MAIN::FormClose() { SaveSettings(); }
 
 void TKSTV_MAIN::CloseRequested() {
+  if (batchRunning_) {
+    if (askingToStop_ || closeAfterBatch_) return;
+    askingToStop_ = true;
+    const ScopeExit asked([this] { askingToStop_ = false; });
+    const std::wstring text = LoadStr(IDS_STOP_BATCH);
+    if (MessageBoxW(Handle(), text.c_str(), Application.Title().c_str(),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+      return;
+    }
+    // The running archiver is left to finish: a half-written archive is worse than a late
+    // close. The batch ends after it and closes the window.
+    closeAfterBatch_ = true;
+    batchQueue_.clear();
+    return;
+  }
   if (!SaveOrAskToQuit()) return;
   TForm::CloseRequested();
 }
@@ -240,10 +255,7 @@ bool TKSTV_MAIN::SaveOrAskToQuit() {
 }
 
 bool TKSTV_MAIN::SessionMayEnd() {
-  if (!batchRunning_) {
-    ShutdownBlockReasonDestroy(Handle());
-    return true;
-  }
+  if (!batchRunning_) return true;
   // Windows shows the reason beside the program while it waits.
   ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
   return false;
@@ -264,6 +276,7 @@ void TKSTV_MAIN::WMDropFiles(HDROP drop) {
 }
 
 void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
+  if (closeAfterBatch_) return;  // stopping: nothing new starts
   if (batchRunning_) {
     // A drop delivered while a batch pumps its messages joins that batch, behind its items.
     batchQueue_.insert(batchQueue_.end(), std::make_move_iterator(items.begin()),
@@ -280,17 +293,57 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
 
   batchQueue_.assign(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
   batchRunning_ = true;
-  const ScopeExit endBatch([this] {
-    batchRunning_ = false;
-    batchQueue_.clear();
-    ShutdownBlockReasonDestroy(Handle());
-  });
+  // Registered as the batch begins, as Windows asks of work that must not be cut: a log-off
+  // meanwhile waits and shows why.
+  ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
+  BeginBusy();
+  {
+    const ScopeExit endBatch([this] {
+      batchRunning_ = false;
+      batchQueue_.clear();
+      ShutdownBlockReasonDestroy(Handle());
+      EndBusy();
+    });
 
-  while (!batchQueue_.empty()) {
-    const std::wstring item = std::move(batchQueue_.front());
-    batchQueue_.pop_front();
-    Application.ProcessMessages();
-    if (GetItemKind(item) == ikFolder) ArchiveFolder(item);
+    while (!batchQueue_.empty()) {
+      const std::wstring item = std::move(batchQueue_.front());
+      batchQueue_.pop_front();
+      Application.ProcessMessages();
+      if (GetItemKind(item) == ikFolder) ArchiveFolder(item);
+    }
+  }
+  if (closeAfterBatch_) {
+    closeAfterBatch_ = false;
+    CloseRequested();
+  }
+}
+
+void TKSTV_MAIN::BeginBusy() {
+  if (busyDepth_++ > 0) return;
+  // Where the focus is now, to give it back: disabling a control takes it away on Windows.
+  HWND focus = GetFocus();
+  focusBeforeBusy_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
+  for (TWinControl* control : {static_cast<TWinControl*>(&E_Ext),
+                               static_cast<TWinControl*>(&CB_Profile),
+                               static_cast<TWinControl*>(&B_About)}) {
+    control->SetEnabled(false);
+  }
+}
+
+void TKSTV_MAIN::EndBusy() {
+  if (--busyDepth_ > 0) return;
+  for (TWinControl* control : {static_cast<TWinControl*>(&E_Ext),
+                               static_cast<TWinControl*>(&CB_Profile),
+                               static_cast<TWinControl*>(&B_About)}) {
+    control->SetEnabled(true);
+  }
+  // Back where it was, through the dialog manager (so that a button becomes the default one
+  // again); only while the window is the active one, which it then stays.
+  HWND focus = focusBeforeBusy_;
+  focusBeforeBusy_ = nullptr;
+  if (focus != nullptr && IsWindow(focus) && GetActiveWindow() == Handle() &&
+      GetFocus() != focus) {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
   }
 }
 
@@ -303,9 +356,9 @@ void TKSTV_MAIN::ArchiveFolder(std::wstring_view given) {
   const std::wstring archive = folder + E_Ext.Text();
   const std::wstring name = FolderName(folder);
   SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
-  EnableWindow(Handle(), FALSE);
+  BeginBusy();
   {
-    const ScopeExit enable([this] { EnableWindow(Handle(), TRUE); });
+    const ScopeExit idle([this] { EndBusy(); });
     const bool ok =
         RunArchiver(ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source));
     LIST.Items.Add(LoadStr(ok ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
@@ -318,8 +371,11 @@ bool TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                      nullptr, nullptr, &startup, &info)) {
+  // A console archiver (the 7-Zip console, a console RAR) gets no console window of its own:
+  // one per folder would flash up and take the foreground. WinRAR starts as it always did.
+  const DWORD flags = NORMAL_PRIORITY_CLASS | (IsConsoleProgram(WinRARPath) ? CREATE_NO_WINDOW : 0);
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                      nullptr, &startup, &info)) {
     return false;
   }
   CloseHandle(info.hThread);

@@ -48,7 +48,9 @@ class TKSTV_MAIN : public TForm {
   // Where the settings are read from and saved to.
   TSettingsFile SettingsFile;
 
-  // One archive job: runs the archiver on the folder and adds its result line.
+  // One archive job: runs the archiver on the folder and adds its result line. While it runs
+  // the controls that would change a job (extension, profile, About) take no input; the window
+  // itself stays enabled, so that it takes drops, scrolls its list and can be closed.
   void ArchiveFolder(std::wstring_view folder);
   // A batch: checks the profile, clears the list, archives the folders among the items in
   // order. Items arriving while a batch runs join its queue instead.
@@ -59,7 +61,9 @@ class TKSTV_MAIN : public TForm {
   void FormShow() override;
   void FormActivate() override;
   void FormClose();
-  // Closes: saves (asking whether to end unsaved when the file refuses) and ends.
+  // Closes: saves (asking whether to end unsaved when the file refuses) and ends. During a
+  // batch it first asks whether to stop it: no further folder starts, the running one ends,
+  // then the window closes.
   void CloseRequested() override;
   void ControlCommand(int id, int code) override;
   void DpiChanged() override;
@@ -74,10 +78,17 @@ class TKSTV_MAIN : public TForm {
   bool SessionMayEnd();
   // Moves a window that no monitor shows any more back onto the nearest one.
   void KeepOnScreen();
+  // Busy: the controls that change a job take no input; the focus they had comes back after.
+  void BeginBusy();
+  void EndBusy();
 
   TKSTV_ABOUT& about_;
   std::deque<std::wstring> batchQueue_;
   bool batchRunning_ = false;
+  bool closeAfterBatch_ = false;
+  bool askingToStop_ = false;
+  int busyDepth_ = 0;
+  HWND focusBeforeBusy_ = nullptr;
 };
 
 // The program's texts for the toolkit's errors.

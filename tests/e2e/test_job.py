@@ -397,5 +397,58 @@ class DropTest(Workspace):
             self.assertEqual(app.close(), 0)
 
 
+class BatchWindowTest(Workspace):
+    """The window during a batch: it can be closed (after a question), and console archivers
+    run without a console window."""
+
+    def three_folders(self):
+        return [make_tree(self.root, name, {"t.txt": b"t"}) for name in ("One", "Two", "Three")]
+
+    def test_closing_during_a_batch_asks_first(self):
+        folders = self.three_folders()
+        profile = "a --delay=1500"
+        for answer in ("no", "yes"):
+            with self.subTest(answer=answer):
+                if os.path.exists(self.log):
+                    os.remove(self.log)
+                with Kestrova(*folders, ini=self.fake_settings(profile), env=self.env) as app:
+                    wait_until(lambda: probe("state")["caption"] == BUSY + "One", timeout=10,
+                               interval=0.05, message="the first folder")
+                    probe("move", 150, 170)
+                    probe("post-close", "main")
+                    box = probe("dialog")
+                    self.assertEqual(box["caption"], TITLE)
+                    self.assertEqual(box["text"], "圧縮中です。残りのフォルダーを中止して終了しますか？")
+                    self.assertEqual(probe("dialog", "--press", answer)["closed"], "1")
+                    if answer == "no":
+                        # The batch goes on to its end.
+                        state = wait_batch(3, timeout=30)
+                        self.assertEqual(list_items(state), [OK + "One", OK + "Two", OK + "Three"])
+                        self.assertEqual(app.close(), 0)
+                        self.assertEqual(len(log_lines(self.log)), 3)
+                    else:
+                        # The running folder ends, nothing more starts, the window closes.
+                        self.assertEqual(app.wait_exit(20), 0, "did not end after the folder")
+                        self.assertEqual(log_lines(self.log), [command_line(
+                            harness.fake_archiver(), profile, folders[0], ".rar")])
+                        values = dict(settings_of(app.read_ini()))
+                        self.assertEqual((values["MainX"], values["MainY"]), ("150", "170"))
+
+    def test_a_console_archiver_gets_no_console_window(self):
+        folder = make_tree(self.root, "Trip", {"t.txt": b"t"})
+        for archiver, kind in ((harness.env_path("FAKE_ARCHIVER_CONSOLE"), "console"),
+                               (harness.fake_archiver(), "window")):
+            with self.subTest(kind):
+                if os.path.exists(self.log):
+                    os.remove(self.log)
+                with Kestrova(folder, ini=self.fake_settings("a --console", archiver=archiver),
+                              env=self.env) as app:
+                    self.assertEqual(list_items(wait_batch(1)), [OK + "Trip"])
+                    self.assertEqual(app.close(), 0)
+                self.assertEqual(log_lines(self.log),
+                                 [command_line(archiver, "a --console", folder, ".rar"),
+                                  "console window: no"])
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)
