@@ -1,5 +1,8 @@
 #include "app/Main.h"
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include <utility>
 
 #include "app/ItemKind.h"
@@ -57,6 +60,62 @@ void AllowDropsFromLowerIntegrity(HWND hwnd) {
   }
 }
 
+// Explorer at the path's folder, the path selected in it.
+void ShowInExplorer(const std::wstring& path) {
+  using CreateFromPath = PIDLIST_ABSOLUTE(WINAPI*)(PCWSTR);
+  using OpenAndSelect = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, UINT, PCUITEMID_CHILD_ARRAY, DWORD);
+  using Free = void(WINAPI*)(PIDLIST_RELATIVE);
+  static const auto create = SystemFunction<CreateFromPath>(L"shell32.dll", "ILCreateFromPathW");
+  static const auto open = SystemFunction<OpenAndSelect>(L"shell32.dll", "SHOpenFolderAndSelectItems");
+  static const auto free = SystemFunction<Free>(L"shell32.dll", "ILFree");
+  if (create == nullptr || open == nullptr || free == nullptr || !UseCom()) return;
+  PIDLIST_ABSOLUTE item = create(path.c_str());
+  if (item == nullptr) return;
+  // With no children given, the item itself is selected in its parent folder.
+  open(item, 0, nullptr, 0);
+  free(item);
+}
+
+// The taskbar button's progress, through ITaskbarList3 (Windows 7 on; the program may show
+// none elsewhere).
+class TaskbarButton {
+ public:
+  void Show(HWND window, int done, int total, bool failed) {
+    ITaskbarList3* taskbar = List();
+    if (taskbar == nullptr) return;
+    if (total <= 0) {
+      taskbar->SetProgressState(window, TBPF_NOPROGRESS);
+      return;
+    }
+    taskbar->SetProgressState(window, failed ? TBPF_ERROR : TBPF_NORMAL);
+    taskbar->SetProgressValue(window, static_cast<ULONGLONG>(done), static_cast<ULONGLONG>(total));
+  }
+  ~TaskbarButton() {
+    if (list_ != nullptr) list_->Release();
+  }
+
+ private:
+  ITaskbarList3* List() {
+    if (tried_) return list_;
+    tried_ = true;
+    using Create = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+    static const auto create = SystemFunction<Create>(L"ole32.dll", "CoCreateInstance");
+    if (create == nullptr || !UseCom()) return nullptr;
+    ITaskbarList3* list = nullptr;
+    if (SUCCEEDED(create(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                         reinterpret_cast<void**>(&list))) &&
+        SUCCEEDED(list->HrInit())) {
+      list_ = list;
+    } else if (list != nullptr) {
+      list->Release();
+    }
+    return list_;
+  }
+
+  ITaskbarList3* list_ = nullptr;
+  bool tried_ = false;
+};
+
 // A string of the string table with "%s" replaced.
 std::wstring Format(UINT id, std::wstring_view argument) {
   std::wstring text = LoadStr(id);
@@ -66,6 +125,18 @@ std::wstring Format(UINT id, std::wstring_view argument) {
 }
 
 }  // namespace
+
+// Why an archiver's exit code means failure: its number and what the archivers document it to
+// mean (WinRAR's table; the 7-Zip console uses the same numbers for the codes it has), or the
+// crash it stands for.
+std::wstring ReasonOfExit(DWORD code) {
+  if (code >= 0xC0000000u) return Format(IDS_CRASHED, HexText(code));
+  std::wstring text = Format(IDS_EXIT_CODE, DecimalText(code));
+  if ((code >= 1 && code <= 12) || code == 255) {
+    text += L": " + LoadStr(code == 255 ? IDS_EXIT_255 : IDS_EXIT_MEANING_BASE + code);
+  }
+  return text;
+}
 
 std::wstring ErrorText(const Error& error) {
   switch (error.GetKind()) {
@@ -91,6 +162,16 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
       CB_Profile(*this, layouts::kMain.Control(IDC_PROFILE)),
       LIST(*this, layouts::kMain.Control(IDC_LIST)),
       about_(about) {
+  ShowInFolder = &ShowInExplorer;
+  TaskbarProgress = [this, button = std::make_shared<TaskbarButton>()](int done, int total,
+                                                                        bool failed) {
+    button->Show(Handle(), done, total, failed);
+  };
+  taskbarButtonCreated_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  LIST.SetItemTips([this](int line) {
+    const TResult* result = ResultOf(line);
+    return result != nullptr ? result->reason : std::wstring();
+  });
   OpenDialog.Title = LoadStr(IDS_LOCATE_TITLE);
   OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
@@ -119,13 +200,85 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       }
       result = 0;
       return true;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != LIST.Handle()) return false;
+      ShowListMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+      return true;
+    case WM_COMMAND:
+      // Enter on a line of the list opens its place (the dialog manager hands Enter to the
+      // form as IDOK).
+      if (LOWORD(wParam) == IDOK && GetFocus() == LIST.Handle()) {
+        OpenPlaceOf(static_cast<int>(SendMessageW(LIST.Handle(), LB_GETCURSEL, 0, 0)));
+        return true;
+      }
+      return TForm::OnMessage(msg, wParam, lParam, result);
     default:
+      if (msg == taskbarButtonCreated_ && taskbarButtonCreated_ != 0) {
+        // Explorer made (or made again) the button: it shows the batch from now on.
+        if (progressTotal_ > 0) TaskbarProgress(progressDone_, progressTotal_, progressFailed_);
+        return true;
+      }
       return TForm::OnMessage(msg, wParam, lParam, result);
   }
 }
 
 void TKSTV_MAIN::ControlCommand(int id, int code) {
   if (id == IDC_ABOUT && code == BN_CLICKED) B_AboutClick();
+  if (id == IDC_LIST && code == LBN_DBLCLK) {
+    OpenPlaceOf(static_cast<int>(SendMessageW(LIST.Handle(), LB_GETCURSEL, 0, 0)));
+  }
+}
+
+const TKSTV_MAIN::TResult* TKSTV_MAIN::ResultOf(int line) const {
+  if (line < 0) return nullptr;
+  const LRESULT data = SendMessageW(LIST.Handle(), LB_GETITEMDATA, static_cast<WPARAM>(line), 0);
+  if (data <= 0 || static_cast<std::size_t>(data) > results_.size()) return nullptr;
+  return &results_[static_cast<std::size_t>(data) - 1];
+}
+
+void TKSTV_MAIN::OpenPlaceOf(int line) {
+  const TResult* result = ResultOf(line);
+  if (result == nullptr || !ShowInFolder) return;
+  const DWORD attributes = GetFileAttributesW(result->archive.c_str());
+  const bool archiveThere =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  ShowInFolder(archiveThere ? result->archive : result->folder);
+}
+
+void TKSTV_MAIN::ShowListMenu(POINT at) {
+  const HWND list = LIST.Handle();
+  int line = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: at the selected line, or the list's corner.
+    RECT place{};
+    if (line < 0 || SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(line),
+                                 reinterpret_cast<LPARAM>(&place)) == LB_ERR) {
+      place = RECT{};
+    }
+    at = POINT{place.left, place.bottom};
+    ClientToScreen(list, &at);
+  } else {
+    // A right click selects the line under the pointer first.
+    POINT client = at;
+    ScreenToClient(list, &client);
+    const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+    if (HIWORD(hit) == 0) {
+      line = LOWORD(hit);
+      SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    }
+  }
+  enum : UINT { kCopy = 1, kOpenPlace = 2 };
+  const HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  const ScopeExit destroy([menu] { DestroyMenu(menu); });
+  const bool hasLines = LIST.Items.Count() > 0;
+  AppendMenuW(menu, MF_STRING | (hasLines ? 0 : MF_GRAYED), kCopy, LoadStr(IDS_MENU_COPY).c_str());
+  AppendMenuW(menu, MF_STRING | (ResultOf(line) != nullptr ? 0 : MF_GRAYED), kOpenPlace,
+              LoadStr(IDS_MENU_OPEN_PLACE).c_str());
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Handle(), nullptr));
+  if (chosen == kCopy) SendMessageW(list, WM_COPY, 0, 0);
+  if (chosen == kOpenPlace) OpenPlaceOf(line);
 }
 
 void TKSTV_MAIN::DpiChanged() {
@@ -290,6 +443,7 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
     return;
   }
   LIST.Items.Clear();
+  results_.clear();
 
   batchQueue_.assign(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
   batchRunning_ = true;
@@ -303,13 +457,23 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
       batchQueue_.clear();
       ShutdownBlockReasonDestroy(Handle());
       EndBusy();
+      progressDone_ = progressTotal_ = 0;
+      progressFailed_ = false;
+      TaskbarProgress(0, 0, false);
     });
 
     while (!batchQueue_.empty()) {
+      // The taskbar button: items done of those queued so far.
+      progressTotal_ = progressDone_ + static_cast<int>(batchQueue_.size());
+      TaskbarProgress(progressDone_, progressTotal_, progressFailed_);
       const std::wstring item = std::move(batchQueue_.front());
       batchQueue_.pop_front();
       Application.ProcessMessages();
-      if (GetItemKind(item) == ikFolder) ArchiveFolder(item);
+      if (GetItemKind(item) == ikFolder) {
+        ArchiveFolder(item);
+        if (!results_.empty() && !results_.back().reason.empty()) progressFailed_ = true;
+      }
+      ++progressDone_;
     }
   }
   if (closeAfterBatch_) {
@@ -359,15 +523,18 @@ void TKSTV_MAIN::ArchiveFolder(std::wstring_view given) {
   BeginBusy();
   {
     const ScopeExit idle([this] { EndBusy(); });
-    const bool ok =
+    std::wstring reason =
         RunArchiver(ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source));
-    LIST.Items.Add(LoadStr(ok ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
+    const int line = LIST.Items.Add(LoadStr(reason.empty() ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
+    results_.push_back(TResult{folder, archive, std::move(reason)});
+    SendMessageW(LIST.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line),
+                 static_cast<LPARAM>(results_.size()));
   }
   SetCaption(LoadStr(IDS_CAPTION_DONE));
 }
 
-bool TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
-  if (!CommandLineFits(commandLine)) return false;
+std::wstring TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
+  if (!CommandLineFits(commandLine)) return LoadStr(IDS_TOO_LONG);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
@@ -376,14 +543,16 @@ bool TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
   const DWORD flags = NORMAL_PRIORITY_CLASS | (IsConsoleProgram(WinRARPath) ? CREATE_NO_WINDOW : 0);
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                       nullptr, &startup, &info)) {
-    return false;
+    return LoadStr(IDS_CANNOT_START) + SystemMessage(GetLastError());
   }
   CloseHandle(info.hThread);
   const UniqueHandle process(info.hProcess);
   // Messages are handled as they arrive; the wait ends with the process.
-  if (!Application.WaitPumping(process.Get())) return false;
-  DWORD exitCode = 1;
-  return GetExitCodeProcess(process.Get(), &exitCode) && exitCode == 0;
+  DWORD exitCode = 0;
+  if (!Application.WaitPumping(process.Get()) || !GetExitCodeProcess(process.Get(), &exitCode)) {
+    return SystemMessage(GetLastError());
+  }
+  return exitCode == 0 ? std::wstring() : ReasonOfExit(exitCode);
 }
 
 }  // namespace kestrova

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,25 @@ class TKSTV_MAIN : public TForm {
 
   void WMDropFiles(HDROP drop);
   void B_AboutClick();
+
+  // What became of a folder of the batch: its archive's path, and why it failed (empty when
+  // it did not). Kept with its line of the list (the line's item data is its place here + 1).
+  struct TResult {
+    std::wstring folder;
+    std::wstring archive;
+    std::wstring reason;
+  };
+  // The result of the line at that position; null for a line that has none.
+  const TResult* ResultOf(int line) const;
+  // Opens Explorer on the line's archive, selected in its folder (on the folder itself when
+  // there is no archive).
+  void OpenPlaceOf(int line);
+
+  // How a place is shown in Explorer: SHOpenFolderAndSelectItems unless replaced (tests).
+  std::function<void(const std::wstring& path)> ShowInFolder;
+  // How the taskbar button shows a batch: done of total, in the error state once a folder
+  // failed; total 0 clears it. ITaskbarList3 unless replaced (tests).
+  std::function<void(int done, int total, bool failed)> TaskbarProgress;
 
   // The settings load and save that FormShow and FormClose run: read the file, apply it to
   // the window, locate the archiver when none is known (a cancel closes the window), select
@@ -70,8 +90,11 @@ class TKSTV_MAIN : public TForm {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  // Starts the archiver and waits for it; true when it ran and exited with code 0.
-  bool RunArchiver(std::wstring commandLine);
+  // Starts the archiver and waits for it; empty when it ran and exited with code 0, otherwise
+  // why it failed.
+  std::wstring RunArchiver(std::wstring commandLine);
+  // The result list's context menu, at a screen point (-1, -1: at the selected line).
+  void ShowListMenu(POINT at);
   // Saves; when the file refuses, asks whether to end without the settings. False: stay.
   bool SaveOrAskToQuit();
   // The session asks whether it may end (WM_QUERYENDSESSION): not while a batch runs.
@@ -89,6 +112,11 @@ class TKSTV_MAIN : public TForm {
   bool askingToStop_ = false;
   int busyDepth_ = 0;
   HWND focusBeforeBusy_ = nullptr;
+  std::vector<TResult> results_;
+  // The taskbar's button was (re)created: the progress is shown again.
+  UINT taskbarButtonCreated_ = 0;
+  int progressDone_ = 0, progressTotal_ = 0;
+  bool progressFailed_ = false;
 };
 
 // The program's texts for the toolkit's errors.

@@ -38,6 +38,7 @@ add_library(kestrova_toolkit STATIC
 target_link_libraries(kestrova_toolkit PUBLIC kestrova_core ${KESTROVA_SYSTEM_LIBS})
 
 add_library(kestrova_controls STATIC
+  controls/LinkAccessible.cpp
   controls/ListBoxEx.cpp
   controls/URLLink.cpp
 )

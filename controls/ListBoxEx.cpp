@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "toolkit/Handles.h"
+#include "toolkit/System.h"
 
 namespace kestrova {
 
@@ -33,6 +34,41 @@ bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       CallDefault(message);
       SelectMeasuringFont(reinterpret_cast<HFONT>(wParam));
       break;
+    case WM_COPY:
+      SetClipboardText(Handle(), CopyText());
+      break;
+    case WM_KEYDOWN:
+      if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        SendMessageW(Handle(), WM_COPY, 0, 0);
+        break;
+      }
+      return TCustomListBox::OnMessage(msg, wParam, lParam, result);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSELEAVE:
+      TrackTip(msg, wParam, lParam);
+      return TCustomListBox::OnMessage(msg, wParam, lParam, result);
+    case WM_NOTIFY: {
+      auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+      if (info->hdr.hwndFrom != tooltip_.Handle() || info->hdr.code != TTN_GETDISPINFOW) {
+        return TCustomListBox::OnMessage(msg, wParam, lParam, result);
+      }
+      tipText_ = tip_ && tipLine_ >= 0 ? tip_(tipLine_) : std::wstring();
+      info->lpszText = tipText_.data();
+      info->szText[0] = L'\0';
+      info->hinst = nullptr;
+      break;
+    }
+    case WM_SIZE:
+      if (tooltip_.Handle() != nullptr) {
+        TOOLINFOW tool{sizeof(tool), 0, Handle(), 1};
+        GetClientRect(Handle(), &tool.rect);
+        SendMessageW(tooltip_.Handle(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
+      return TCustomListBox::OnMessage(msg, wParam, lParam, result);
     default:
       return TCustomListBox::OnMessage(msg, wParam, lParam, result);
   }
@@ -104,6 +140,49 @@ void TListBoxEx::LBResetContent(TMessage& message) {
   CallDefault(message);
   SetExtent(FSpace);
   FMaxItemWidth = 0;
+}
+
+void TListBoxEx::SetItemTips(std::function<std::wstring(int)> tip) {
+  tip_ = std::move(tip);
+  if (tooltip_.Handle() != nullptr) return;
+  tooltip_.CreateNative(TOOLTIPS_CLASSW, WS_EX_TOPMOST, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                        L"", RECT{}, GetAncestor(Handle(), GA_ROOT), 0);
+  // One tool over the whole list; its text is asked for (TTN_GETDISPINFOW, to the list) each
+  // time it shows, for the line under the pointer.
+  TOOLINFOW tool{sizeof(tool), 0, Handle(), 1};
+  GetClientRect(Handle(), &tool.rect);
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tooltip_.Handle(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // Long reasons wrap instead of running off the screen.
+  SendMessageW(tooltip_.Handle(), TTM_SETMAXTIPWIDTH, 0, 600);
+}
+
+void TListBoxEx::TrackTip(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (tooltip_.Handle() == nullptr) return;
+  MSG relayed{Handle(), msg, wParam, lParam, 0, {}};
+  SendMessageW(tooltip_.Handle(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  if (msg != WM_MOUSEMOVE) return;
+  const LRESULT hit = SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, lParam);
+  // The high word says the point is past the last line.
+  const int line = HIWORD(hit) != 0 ? -1 : static_cast<int>(LOWORD(hit));
+  if (line == tipLine_) return;
+  tipLine_ = line;
+  // Another line: the tip goes and comes back with that line's text (or not at all).
+  SendMessageW(tooltip_.Handle(), TTM_POP, 0, 0);
+  const bool hasTip = tip_ && line >= 0 && !tip_(line).empty();
+  SendMessageW(tooltip_.Handle(), TTM_ACTIVATE, hasTip ? TRUE : FALSE, 0);
+}
+
+std::wstring TListBoxEx::CopyText() const {
+  std::wstring text;
+  const int count = static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    text += ReadItemText(Handle(), LB_GETTEXTLEN, LB_GETTEXT, i).value_or(L"");
+    const std::wstring tip = tip_ ? tip_(i) : std::wstring();
+    if (!tip.empty()) text += L"\t" + tip;
+    text += L"\r\n";
+  }
+  return text;
 }
 
 void TListBoxEx::SetSpace(int space) {

@@ -4,11 +4,16 @@
 // about widths, never per-item widths: an insertion costs one measurement, deleting a narrower
 // line one, deleting a widest line one plus one per remaining line, a reset none. Lines are
 // measured through one memory DC that holds the list's font.
+//
+// Lines may have tips (ItemTips): the tip of the line under the pointer shows as a tooltip, and
+// copying the lines (WM_COPY, Ctrl+C) puts each on the clipboard with its tip after a tab.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "toolkit/Handles.h"
+#include "toolkit/Window.h"
 #include "toolkit/ListBox.h"
 
 namespace kestrova {
@@ -30,6 +35,12 @@ class TListBoxEx : public TCustomListBox {
   // Measures every line again, as after a change of the list's font, and sets the extent.
   void Remeasure();
 
+  // Gives the lines tips: tip(index) for the line at that position, empty for none. The
+  // tooltip window is made here.
+  void SetItemTips(std::function<std::wstring(int index)> tip);
+  // Every line, with its tip after a tab where it has one, each ended by CR LF.
+  std::wstring CopyText() const;
+
  protected:
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -48,6 +59,8 @@ class TListBoxEx : public TCustomListBox {
   };
 
   void SetExtent(long long extent);
+  // The pointer moved over the list: the tooltip follows the line under it.
+  void TrackTip(UINT msg, WPARAM wParam, LPARAM lParam);
   // Puts the list's font (null: the system font) into the measuring DC, once it exists.
   void SelectMeasuringFont(HFONT font) const;
 
@@ -56,6 +69,11 @@ class TListBoxEx : public TCustomListBox {
   // The measuring DC, made at the first measurement, and the text buffer of the measurements.
   mutable Owned<MeasuringDcTraits> measuring_;
   mutable std::wstring text_;
+
+  std::function<std::wstring(int)> tip_;
+  Window tooltip_;
+  int tipLine_ = -1;
+  std::wstring tipText_;
 };
 
 }  // namespace kestrova

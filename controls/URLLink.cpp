@@ -1,5 +1,6 @@
 #include "controls/URLLink.h"
 
+#include "controls/LinkAccessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/System.h"
 
@@ -93,6 +94,8 @@ void TURLLink::Initialize() {
   HintForm = std::make_unique<HintWindow>(hint_);
   HintFormFont = std::make_unique<TFont>();
   HintFormFont->SetColor(clWindowText);
+  // Tab reaches it.
+  SetWindowLongPtrW(Handle(), GWL_STYLE, GetWindowLongPtrW(Handle(), GWL_STYLE) | WS_TABSTOP);
 }
 
 void TURLLink::ApplySpec(const ControlLayout& layout, const LinkSpec& spec) {
@@ -108,8 +111,43 @@ void TURLLink::ApplySpec(const ControlLayout& layout, const LinkSpec& spec) {
 }
 
 TURLLink::~TURLLink() {
+  if (accessible_ != nullptr) accessible_->Disconnect();
   HintForm.reset();
   HintFormFont.reset();
+}
+
+bool TURLLink::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case WM_GETDLGCODE: {
+      // Enter comes to the link (the dialog would take it for its default button).
+      const auto* key = reinterpret_cast<const MSG*>(lParam);
+      result = key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN
+                   ? DLGC_WANTMESSAGE
+                   : 0;
+      return true;
+    }
+    case WM_KEYDOWN:
+      if (wParam != VK_RETURN && wParam != VK_SPACE) break;
+      // As a left press does.
+      Repaint();
+      Open();
+      result = 0;
+      return true;
+    case WM_SETFOCUS:
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, CHILDID_SELF);
+      break;
+    case WM_GETOBJECT: {
+      const LinkAccessible::Link link{[this] { return Caption(); },
+                                      [this] { return URLType == tpMAIL ? L"mailto:" + Link : Link; },
+                                      [this] { Open(); }};
+      result = LinkAccessible::Answer(Handle(), wParam, lParam, accessible_, link);
+      if (result != 0) return true;
+      break;
+    }
+    default:
+      break;
+  }
+  return TCustomLabel::OnMessage(msg, wParam, lParam, result);
 }
 
 HWND TURLLink::GetHintForm() const { return HintForm->Handle(); }
@@ -187,6 +225,10 @@ void TURLLink::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   Repaint();
   TCustomLabel::MouseDown(button, shift, x, y);
   if (button != TMouseButton::mbLeft) return;
+  Open();
+}
+
+void TURLLink::Open() {
   // Opened as given: nothing added but the mail scheme, nothing checked.
   const std::wstring target = URLType == tpMAIL ? L"mailto:" + Link : Link;
   if (ShellOpen) ShellOpen(nullptr, L"OPEN", target.c_str(), L"", L"", SW_SHOW);

@@ -3,6 +3,10 @@
 // small topmost popup beside the pointer with the link text (unless EnableShowHint is off); a
 // press of the left button opens Link (tpURL) or "mailto:" + Link (tpMAIL) through the shell at
 // once, on the press, and hides the popup. Link is independent of the caption.
+//
+// It is a link for the keyboard and for screen readers too: Tab reaches it (with a focus cue),
+// Enter or Space opens it as a left press does, and it answers WM_GETOBJECT with an accessible
+// object of the link role named by its caption.
 #pragma once
 
 #include <functional>
@@ -11,6 +15,10 @@
 #include <string_view>
 
 #include "toolkit/Label.h"
+
+namespace kestrova {
+class LinkAccessible;
+}
 
 namespace kestrova {
 
@@ -55,6 +63,9 @@ class TURLLink : public TCustomLabel {
   HWND GetHintForm() const;
   bool GetHintShown() const { return HintShown; }
 
+  // Opens the target: the shell gets it (ShellOpen) and the popup goes.
+  void Open();
+
   // How this label opens a target: the shell (ShellExecuteW) unless replaced.
   using ShellOpenFunction =
       std::function<HINSTANCE(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)>;
@@ -65,6 +76,7 @@ class TURLLink : public TCustomLabel {
   void CMMouseLeave() override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   // What the popup shows: taken at each showing, so later changes wait for the next one.
@@ -95,6 +107,7 @@ class TURLLink : public TCustomLabel {
   std::unique_ptr<TFont> HintFormFont;
 
   HintContent hint_;
+  LinkAccessible* accessible_ = nullptr;
 };
 
 }  // namespace kestrova

@@ -40,6 +40,16 @@
 #define IDS_QUIT_UNSAVED 19
 #define IDS_BUSY_REASON 24
 #define IDS_STOP_BATCH 25
+
+// Why a folder failed, and the result list's menu.
+#define IDS_EXIT_CODE 40
+#define IDS_EXIT_MEANING_BASE 40  // + the exit code, for the codes 1 to 12
+#define IDS_EXIT_255 60
+#define IDS_CRASHED 61
+#define IDS_CANNOT_START 62
+#define IDS_TOO_LONG 63
+#define IDS_MENU_COPY 64
+#define IDS_MENU_OPEN_PLACE 65
 #define IDS_LOCATE_TITLE 20
 #define IDS_LOCATE_FILTER_NAME 21
 #define IDS_LOCATE_FILTER_PATTERN 22

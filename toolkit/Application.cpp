@@ -1,5 +1,6 @@
 #include "toolkit/Application.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "toolkit/Form.h"
@@ -45,9 +46,17 @@ void TApplication::Deliver(MSG& msg) {
     ShowPendingErrors();
     return;
   }
-  if (mainForm_ != nullptr && IsDialogMessageW(mainForm_->Handle(), &msg)) return;
+  for (TForm* form : modeless_) {
+    if (IsDialogMessageW(form->Handle(), &msg)) return;
+  }
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
+}
+
+void TApplication::AddModeless(TForm* form) { modeless_.push_back(form); }
+
+void TApplication::RemoveModeless(TForm* form) {
+  modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), form), modeless_.end());
 }
 
 void TApplication::ProcessMessages() {

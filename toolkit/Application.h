@@ -49,8 +49,11 @@ class TApplication {
   void ShowErrorBox(std::wstring_view message) noexcept;
 
   // Hands one retrieved message to its window, with dialog keys (Tab, arrows, Enter) for the
-  // main form.
+  // modeless forms.
   void Deliver(MSG& msg);
+  // Modeless forms register here for their dialog keys while they exist.
+  void AddModeless(TForm* form);
+  void RemoveModeless(TForm* form);
 
   // Posted to the main form (a window's message outlives any modal loop) when error boxes wait
   // to be shown; the form calls ShowPendingErrors.
@@ -64,6 +67,7 @@ class TApplication {
   HINSTANCE instance_ = nullptr;
   std::wstring title_;
   TForm* mainForm_ = nullptr;
+  std::vector<TForm*> modeless_;
   std::vector<std::wstring> pending_;
   bool terminated_ = false;
 };

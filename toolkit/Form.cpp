@@ -60,10 +60,12 @@ TForm::TForm(const FormLayout& layout, Showing showing) : layout_(layout), showi
                                    EntryProc, reinterpret_cast<LPARAM>(this)) == nullptr) {
       ThrowLastError(L"CreateDialogIndirectParamW");
     }
+    Application.AddModeless(this);
   }
 }
 
 TForm::~TForm() {
+  if (showing_ == Showing::Modeless) Application.RemoveModeless(this);
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 

@@ -163,6 +163,11 @@ void TCustomLabel::Paint(HDC dc) {
   SetTextColor(dc, ColorToRGB(font_.Color()));
   SelectedObject font(dc, font_.Handle(Dpi()));
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DrawFlags());
+  // A label that takes the focus (a link) shows it, unless the keyboard cues are hidden.
+  if (GetFocus() == Handle() &&
+      (SendMessageW(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+    DrawFocusRect(dc, &client);
+  }
 }
 
 bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -218,6 +223,11 @@ bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_MBUTTONDBLCLK:
       MouseDown(TMouseButton::mbMiddle, ShiftFromKeys(wParam) | (msg == WM_MBUTTONDBLCLK ? ssDouble : 0), x, y);
       return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      Invalidate();
+      return false;
     case WM_NCDESTROY:
       mouseInside_ = false;
       return false;

@@ -1,5 +1,7 @@
 #include "toolkit/System.h"
 
+#include <algorithm>
+
 #include <objbase.h>
 #include <shellapi.h>
 
@@ -32,6 +34,26 @@ std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
   }
   finish(drop);
   return paths;
+}
+
+bool SetClipboardText(HWND owner, std::wstring_view text) {
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return false;
+  auto* copy = static_cast<wchar_t*>(GlobalLock(memory));
+  std::copy(text.begin(), text.end(), copy);
+  copy[text.size()] = L'\0';
+  GlobalUnlock(memory);
+  if (!OpenClipboard(owner)) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  // The clipboard owns the memory once it has taken it.
+  const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!taken) GlobalFree(memory);
+  return taken;
 }
 
 bool UseCom() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/Win.h"
@@ -25,6 +26,10 @@ F SystemFunction(const wchar_t* dll, const char* name) {
 
 // The paths of a shell drop, whole and in the order the shell gives them; the drop is released.
 std::vector<std::wstring> TakeDroppedPaths(HDROP drop);
+
+// Puts the text on the clipboard as Unicode text, for the window; false when the clipboard
+// could not be had.
+bool SetClipboardText(HWND owner, std::wstring_view text);
 
 // The apartment-threaded COM of the user-interface thread, for the shell's calls; started once,
 // when first needed. False where it cannot be had.

@@ -93,6 +93,14 @@ std::wstring DecimalText(long long value) {
   return std::wstring(at, end);
 }
 
+std::wstring HexText(std::uint32_t value) {
+  std::wstring text = L"0x00000000";
+  for (std::size_t at = text.size(); value != 0; value >>= 4) {
+    text[--at] = L"0123456789ABCDEF"[value & 0xF];
+  }
+  return text;
+}
+
 std::wstring IniValueToWrite(std::wstring_view value) {
   if (value.empty()) return {};
   const bool spaced = IsSpaceLike(value.front()) || IsSpaceLike(value.back());

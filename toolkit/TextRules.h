@@ -30,6 +30,8 @@ std::wstring IniValueToWrite(std::wstring_view value);
 
 // An integer in decimal digits, with a "-" when negative.
 std::wstring DecimalText(long long value);
+// A 32-bit value as "0x" and eight upper-case hexadecimal digits.
+std::wstring HexText(std::uint32_t value);
 
 // Size of one character, given as its UTF-16 units, in some encoding (bytes of a code page,
 // UTF-16 units...).

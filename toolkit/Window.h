@@ -34,13 +34,14 @@ class Window {
 
   HWND Handle() const { return hwnd_; }
 
+  // Creates a native window (a control, a tooltip...), which keeps its own procedure.
+  void CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text,
+                    RECT bounds, HWND parent, int id);
+
  protected:
   // Creates a window of a class of ours; it sends its first messages to OnMessage already.
   void Create(const WindowClass& windowClass, DWORD exStyle, DWORD style, const wchar_t* text,
               RECT bounds, HWND parent, int id);
-  // Creates a native control (EDIT, BUTTON...), which keeps its own procedure.
-  void CreateNative(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* text,
-                    RECT bounds, HWND parent, int id);
   void Destroy();
 
   // A message for the window; false leaves it to the platform.

@@ -15,6 +15,8 @@
 //                 argument is quoted, the first plain argument after the command word) holding a
 //                 few bytes. If it cannot be created, the exit code is 9.
 // 5. --exit=N     exit code (default 0; decimal or 0x hex).
+//    --exit-by-name  the archive's file name decides instead: "exit-N.ext" exits with N,
+//                 "crash.ext" crashes, any other name exits with 0.
 //    --crash      ends with an access violation instead (exit code 0xC0000005), without any
 //                 error dialog.
 //
@@ -144,6 +146,7 @@ int Run() {
   unsigned long delay = 0;
   bool write = false;
   bool crash = false;
+  bool byName = false;
   std::wstring archive;
   std::wstring firstPlain;
   bool sawCommand = false;
@@ -157,6 +160,8 @@ int Run() {
       write = true;
     } else if (!w.quoted && w.text == L"--crash") {
       crash = true;
+    } else if (!w.quoted && w.text == L"--exit-by-name") {
+      byName = true;
     } else if (!w.quoted && w.text == L"--console") {
       AppendLine(log, GetConsoleWindow() != nullptr ? "console window: yes\r\n"
                                                     : "console window: no\r\n");
@@ -170,6 +175,11 @@ int Run() {
     }
   }
   if (archive.empty()) archive = firstPlain;
+  if (byName) {
+    const std::wstring name = archive.substr(archive.find_last_of(L'\\') + 1);
+    if (StartsWith(name, L"exit-")) exitCode = std::wcstoul(name.c_str() + 5, nullptr, 10);
+    if (StartsWith(name, L"crash.")) crash = true;
+  }
 
   if (delay > 0) Sleep(delay);
 

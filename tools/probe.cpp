@@ -17,6 +17,9 @@
 //   latency N                    N round trips of WM_NULL; p50=, p99=, max= in ms
 //   watch-list                   the list's last lines before the main window went; gone=, states=
 //   session query|end            WM_QUERYENDSESSION (answer=) or WM_ENDSESSION, as at log-off
+//   copy                         WM_COPY to the result list; the clipboard's text (text=)
+//   tooltip                      the program's tooltip now: shown=, text=
+//   system-message CODE          the system's message for an error code (text=)
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
 //                                esc, space, alt+f4, down, up
 //
@@ -434,6 +437,50 @@ void CmdSession(const std::vector<std::wstring>& args) {
   }
 }
 
+// WM_COPY to the result list, then what the clipboard holds as Unicode text (text=).
+void CmdCopy() {
+  HWND list = GetDlgItem(FindMain(), IDC_LIST);
+  Send(list, WM_COPY, 0, 0, "WM_COPY");
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) Fail("the clipboard cannot be opened");
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  Put("text", text);
+}
+
+// The text of the program's tooltip on the screen now (shown=0 when there is none).
+void CmdTooltip() {
+  const DWORD pid = ProcessOf(FindMain());
+  for (HWND h : TopLevels()) {
+    if (ProcessOf(h) != pid || !IsWindowVisible(h) || !IsClass(h, L"tooltips_class32")) continue;
+    Put("shown", 1);
+    Put("text", TextOf(h));
+    return;
+  }
+  Put("shown", 0);
+}
+
+// The system's own message for an error code (text=), as the program shows it.
+void CmdSystemMessage(const std::vector<std::wstring>& args) {
+  if (args.empty()) Fail("usage: probe system-message CODE", 2);
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, std::wcstoul(args[0].c_str(), nullptr, 0), 0, reinterpret_cast<LPWSTR>(&buffer), 0,
+      nullptr);
+  std::wstring text(buffer != nullptr ? buffer : L"", length);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  Put("text", text);
+}
+
 void CmdAboutState() {
   // The about dialog exists while it is shown; one that goes while it is looked at is gone.
   HWND about = FindAbout(FindMain(), false);
@@ -753,6 +800,9 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"latency") CmdLatency(params);
   else if (cmd == L"watch-list") CmdWatchList();
   else if (cmd == L"session") CmdSession(params);
+  else if (cmd == L"copy") CmdCopy();
+  else if (cmd == L"tooltip") CmdTooltip();
+  else if (cmd == L"system-message") CmdSystemMessage(params);
   else if (cmd == L"keys") CmdKeys(params);
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;

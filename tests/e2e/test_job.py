@@ -20,8 +20,8 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-from harness import (DragSource, Kestrova, client_origin, control, list_items, probe,  # noqa: E402
-                     screenshot, wait_batch, wait_until, winpath)
+from harness import (DragSource, Kestrova, client_origin, control, list_items, parse_rect,  # noqa: E402
+                     probe, screenshot, wait_batch, wait_until, winpath)
 
 IDC_LIST = 1005
 
@@ -448,6 +448,63 @@ class BatchWindowTest(Workspace):
                 self.assertEqual(log_lines(self.log),
                                  [command_line(archiver, "a --console", folder, ".rar"),
                                   "console window: no"])
+
+
+class ReasonsTest(Workspace):
+    """Every [NG] says why: in a tooltip over its line and in the lines copied from the list."""
+
+    # Folder name (the stand-in archiver exits by it) and the reason expected; None: [OK].
+    REASONS = [
+        ("fine", None),
+        ("exit-1", "終了コード 1: 警告 (処理できなかったファイルがあります)"),
+        ("exit-2", "終了コード 2: 致命的なエラー"),
+        ("exit-7", "終了コード 7: コマンドラインのエラー (プロファイルを確認してください)"),
+        ("exit-255", "終了コード 255: 中止されました"),
+        ("exit-300", "終了コード 300"),
+        ("crash", "異常終了 (0xC0000005)"),
+    ]
+
+    def line_point(self, state, line):
+        """Screen point in the middle of the text of a line of the result list."""
+        x, y = client_origin(state)
+        lst = control(state, IDC_LIST)
+        return x + lst.x + 40, y + lst.y + 2 + line * 12 + 6
+
+    def test_every_failure_says_why(self):
+        folders = [make_tree(self.root, name, {"t.txt": b"t"}) for name, _ in self.REASONS]
+        with Kestrova(*folders, ini=self.fake_settings("a --exit-by-name"), env=self.env) as app:
+            state = wait_batch(len(folders))
+            # The lines themselves stay exactly "[OK] " or "[NG] " and the name.
+            self.assertEqual(list_items(state),
+                             [(OK if why is None else NG) + name for name, why in self.REASONS])
+            self.assertEqual(probe("copy")["text"], "".join(
+                (OK if why is None else NG) + name + ("" if why is None else "\t" + why) + "\r\n"
+                for name, why in self.REASONS))
+
+            # The pointer resting on an [NG] line shows its reason.
+            line = 3
+            x, y = self.line_point(state, line)
+            subprocess.run(["xdotool", "mousemove", str(x - 3), str(y), "sleep", "0.05",
+                            "mousemove", str(x), str(y)], check=True, timeout=30)
+            tip = wait_until(lambda: (lambda t: t if t.get("shown") == "1" else None)(
+                probe("tooltip")), timeout=10, message="the tooltip")
+            self.assertEqual(tip["text"], self.REASONS[line][1])
+            time.sleep(0.3)
+            shot = screenshot("reason_tooltip", "root")
+            wx, wy, ww, wh = parse_rect(state["window"])
+            if shot.endswith(".png"):
+                subprocess.run(["convert", shot, "-crop", f"{ww + 260}x{wh + 20}+{wx}+{wy}",
+                                "+repage", shot], check=True, timeout=60)
+            self.assertEqual(app.close(), 0)
+
+        # An archiver that cannot be started: the system's own words for why.
+        missing = os.path.join(self.root, "no such folder", "WinRAR.exe")
+        with Kestrova(folders[0], ini=self.fake_settings("a", archiver=missing)) as app:
+            self.assertEqual(list_items(wait_batch(1)), [NG + "fine"])
+            copied = probe("copy")["text"]
+            systems = [probe("system-message", code)["text"] for code in (2, 3)]
+            self.assertIn(copied, [f"{NG}fine\t起動できません: {text}\r\n" for text in systems])
+            self.assertEqual(app.close(), 0)
 
 
 if __name__ == "__main__":

@@ -83,6 +83,12 @@ TEST(DecimalText, TheExtremesOfItsRange) {
   EXPECT_EQ(DecimalText(9223372036854775807LL), L"9223372036854775807");
 }
 
+TEST(HexText, EightDigitsUpperCase) {
+  EXPECT_EQ(HexText(0xC0000005u), L"0xC0000005");
+  EXPECT_EQ(HexText(0), L"0x00000000");
+  EXPECT_EQ(HexText(0xFFu), L"0x000000FF");
+}
+
 // Shift_JIS-like sizes: ASCII and half-width katakana take a byte, everything else two.
 std::size_t DoubleByteSize(std::wstring_view c) {
   return c.size() == 1 && (c[0] < 0x80 || (c[0] >= 0xFF61 && c[0] <= 0xFF9F)) ? 1 : 2;
