@@ -124,8 +124,6 @@ std::wstring Format(UINT id, std::wstring_view argument) {
   return text.replace(at, 2, argument);
 }
 
-}  // namespace
-
 // Why an archiver's exit code means failure: its number and what the archivers document it to
 // mean (WinRAR's table; the 7-Zip console uses the same numbers for the codes it has), or the
 // crash it stands for.
@@ -137,6 +135,8 @@ std::wstring ReasonOfExit(DWORD code) {
   }
   return text;
 }
+
+}  // namespace
 
 std::wstring ErrorText(const Error& error) {
   switch (error.GetKind()) {
@@ -389,6 +389,7 @@ void TKSTV_MAIN::CloseRequested() {
     // close. The batch ends after it and closes the window.
     closeAfterBatch_ = true;
     batchQueue_.clear();
+    batchNext_ = 0;
     return;
   }
   if (!SaveOrAskToQuit()) return;
@@ -432,8 +433,7 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
   if (closeAfterBatch_) return;  // stopping: nothing new starts
   if (batchRunning_) {
     // A drop delivered while a batch pumps its messages joins that batch, behind its items.
-    batchQueue_.insert(batchQueue_.end(), std::make_move_iterator(items.begin()),
-                       std::make_move_iterator(items.end()));
+    for (std::wstring& item : items) batchQueue_.push_back(std::move(item));
     return;
   }
   if (CB_Profile.SelectedText().empty()) {
@@ -444,8 +444,10 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
   }
   LIST.Items.Clear();
   results_.clear();
+  consoleCheckedFor_.clear();  // looked at again once per batch
 
-  batchQueue_.assign(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+  batchQueue_ = std::move(items);
+  batchNext_ = 0;
   batchRunning_ = true;
   // Registered as the batch begins, as Windows asks of work that must not be cut: a log-off
   // meanwhile waits and shows why.
@@ -455,6 +457,7 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
     const ScopeExit endBatch([this] {
       batchRunning_ = false;
       batchQueue_.clear();
+      batchNext_ = 0;
       ShutdownBlockReasonDestroy(Handle());
       EndBusy();
       progressDone_ = progressTotal_ = 0;
@@ -462,12 +465,12 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
       TaskbarProgress(0, 0, false);
     });
 
-    while (!batchQueue_.empty()) {
+    while (batchNext_ < batchQueue_.size()) {
       // The taskbar button: items done of those queued so far.
-      progressTotal_ = progressDone_ + static_cast<int>(batchQueue_.size());
+      progressTotal_ = progressDone_ + static_cast<int>(batchQueue_.size() - batchNext_);
       TaskbarProgress(progressDone_, progressTotal_, progressFailed_);
-      const std::wstring item = std::move(batchQueue_.front());
-      batchQueue_.pop_front();
+      // Taken out first: a drop handled below may grow the queue.
+      const std::wstring item = std::move(batchQueue_[batchNext_++]);
       Application.ProcessMessages();
       if (GetItemKind(item) == ikFolder) {
         ArchiveFolder(item);
@@ -540,7 +543,11 @@ std::wstring TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
   PROCESS_INFORMATION info{};
   // A console archiver (the 7-Zip console, a console RAR) gets no console window of its own:
   // one per folder would flash up and take the foreground. WinRAR starts as it always did.
-  const DWORD flags = NORMAL_PRIORITY_CLASS | (IsConsoleProgram(WinRARPath) ? CREATE_NO_WINDOW : 0);
+  if (consoleCheckedFor_ != WinRARPath || consoleCheckedFor_.empty()) {
+    consoleArchiver_ = IsConsoleProgram(WinRARPath);
+    consoleCheckedFor_ = WinRARPath;
+  }
+  const DWORD flags = NORMAL_PRIORITY_CLASS | (consoleArchiver_ ? CREATE_NO_WINDOW : 0);
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                       nullptr, &startup, &info)) {
     return LoadStr(IDS_CANNOT_START) + SystemMessage(GetLastError());

@@ -3,7 +3,6 @@
 // dropped on it or named on the command line, and archives each with one archiver run.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -106,13 +105,18 @@ class TKSTV_MAIN : public TForm {
   void EndBusy();
 
   TKSTV_ABOUT& about_;
-  std::deque<std::wstring> batchQueue_;
+  // The batch's items; the next one to take. Items dropped during the batch join its end.
+  std::vector<std::wstring> batchQueue_;
+  std::size_t batchNext_ = 0;
   bool batchRunning_ = false;
   bool closeAfterBatch_ = false;
   bool askingToStop_ = false;
   int busyDepth_ = 0;
   HWND focusBeforeBusy_ = nullptr;
   std::vector<TResult> results_;
+  // Whether the archiver is a console program, for the path last looked at in this batch.
+  std::wstring consoleCheckedFor_;
+  bool consoleArchiver_ = false;
   // The taskbar's button was (re)created: the progress is shown again.
   UINT taskbarButtonCreated_ = 0;
   int progressDone_ = 0, progressTotal_ = 0;

@@ -142,9 +142,9 @@ void TListBoxEx::LBResetContent(TMessage& message) {
   FMaxItemWidth = 0;
 }
 
-void TListBoxEx::SetItemTips(std::function<std::wstring(int)> tip) {
-  tip_ = std::move(tip);
-  if (tooltip_.Handle() != nullptr) return;
+void TListBoxEx::SetItemTips(std::function<std::wstring(int)> tip) { tip_ = std::move(tip); }
+
+void TListBoxEx::CreateTooltip() {
   tooltip_.CreateNative(TOOLTIPS_CLASSW, WS_EX_TOPMOST, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                         L"", RECT{}, GetAncestor(Handle(), GA_ROOT), 0);
   // One tool over the whole list; its text is asked for (TTN_GETDISPINFOW, to the list) each
@@ -158,7 +158,9 @@ void TListBoxEx::SetItemTips(std::function<std::wstring(int)> tip) {
 }
 
 void TListBoxEx::TrackTip(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (tooltip_.Handle() == nullptr) return;
+  if (!tip_) return;
+  // Made when first needed: a tooltip is a window of its own, which the start can do without.
+  if (tooltip_.Handle() == nullptr) CreateTooltip();
   MSG relayed{Handle(), msg, wParam, lParam, 0, {}};
   SendMessageW(tooltip_.Handle(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   if (msg != WM_MOUSEMOVE) return;

@@ -36,7 +36,7 @@ class TListBoxEx : public TCustomListBox {
   void Remeasure();
 
   // Gives the lines tips: tip(index) for the line at that position, empty for none. The
-  // tooltip window is made here.
+  // tooltip window is made when the pointer first comes over the list.
   void SetItemTips(std::function<std::wstring(int index)> tip);
   // Every line, with its tip after a tab where it has one, each ended by CR LF.
   std::wstring CopyText() const;
@@ -61,6 +61,7 @@ class TListBoxEx : public TCustomListBox {
   void SetExtent(long long extent);
   // The pointer moved over the list: the tooltip follows the line under it.
   void TrackTip(UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateTooltip();
   // Puts the list's font (null: the system font) into the measuring DC, once it exists.
   void SelectMeasuringFont(HFONT font) const;
 
