@@ -382,7 +382,7 @@ void Latency(const std::vector<std::wstring>& a) {
 }
 
 void Startup(const std::vector<std::wstring>& a) {
-  if (a.size() < 4) Fail("startup RUNS KESTROVA MINWIN MINWIN_V6");
+  if (a.size() < 5) Fail("startup RUNS KESTROVA MINWIN MINWIN_V6 MINWIN_CONTROLS");
   const int runs = ToInt(a[0]);
   struct Program {
     const char* name;
@@ -394,8 +394,9 @@ void Startup(const std::vector<std::wstring>& a) {
       {"kestrova", a[1], L"" KESTROVA_MAIN_CLASS, true},
       {"minwin", a[2], L"KestrovaBenchMinimal", false},
       {"minwin_v6", a[3], L"KestrovaBenchMinimal", false},
+      {"minwin_controls", a[4], L"KestrovaBenchMinimal", false},
   };
-  constexpr int kPrograms = 3;
+  constexpr int kPrograms = 4;
   WarmUp(a[1]);
   for (int run = 1; run <= runs; ++run) {
     for (int k = 0; k < kPrograms; ++k) {

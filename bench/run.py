@@ -112,7 +112,8 @@ def prepare(work, build):
 def startup(driver, apps, bench_dir, runs):
     lines = wine([driver, "startup", str(runs), winpath(apps["fast"]),
                   winpath(os.path.join(bench_dir, "bench_minwin.exe")),
-                  winpath(os.path.join(bench_dir, "bench_minwin_v6.exe"))])
+                  winpath(os.path.join(bench_dir, "bench_minwin_v6.exe")),
+                  winpath(os.path.join(bench_dir, "bench_minwin_controls.exe"))])
     by_run = {}
     for r in records(lines, "startup"):
         by_run.setdefault(int(r["run"]), {})[r["program"]] = r
@@ -122,10 +123,13 @@ def startup(driver, apps, bench_dir, runs):
     return {
         "kestrova_ms": summary(ms("kestrova")), "minwin_ms": summary(ms("minwin")),
         "minwin_v6_ms": summary(ms("minwin_v6")),
+        "minwin_controls_ms": summary(ms("minwin_controls")),
         "ratio": summary(float(v["kestrova"]["ms"]) / float(v["minwin"]["ms"])
                          for v in by_run.values()),
         "ratio_v6": summary(float(v["kestrova"]["ms"]) / float(v["minwin_v6"]["ms"])
                             for v in by_run.values()),
+        "ratio_controls": summary(float(v["kestrova"]["ms"]) / float(v["minwin_controls"]["ms"])
+                                  for v in by_run.values()),
         "private_kb": summary(kb("kestrova")), "minwin_private_kb": summary(kb("minwin")),
         "minwin_v6_private_kb": summary(kb("minwin_v6")),
         "working_set_kb": summary(ws("kestrova")), "minwin_working_set_kb": summary(ws("minwin")),
@@ -443,16 +447,20 @@ def render(r):
     add("### 3. Start-up")
     add("")
     add("From just before `CreateProcess` to: the main window visible, its result list present "
-        "and visible, and one `WM_NULL` answered. Kestrova, like both floors, ends its show with "
+        "and visible, and one `WM_NULL` answered. Kestrova, like the floors, ends its show with "
         "`UpdateWindow`, so a window that answers has been painted. Floors: `bench_minwin` "
         "(an empty window of the main window's size, style and background, no manifest) and "
-        "`bench_minwin_v6` (the same with Kestrova's manifest and `InitCommonControlsEx`).")
+        "`bench_minwin_v6` (the same with Kestrova's manifest and `InitCommonControlsEx`); "
+        "`bench_minwin_controls` (that window with the main window's native controls, of the "
+        "same sizes, styles and font, made directly with `CreateWindowExW`).")
     add("")
     add("| | Ready, ms | Kestrova ÷ this |")
     add("|---|---|---|")
     add(f"| Kestrova | {fmt(s['kestrova_ms'])} | |")
     add(f"| bench_minwin | {fmt(s['minwin_ms'])} | {fmt(s['ratio'], 2)} |")
     add(f"| bench_minwin_v6 | {fmt(s['minwin_v6_ms'])} | {fmt(s['ratio_v6'], 2)} |")
+    add(f"| bench_minwin_controls | {fmt(s['minwin_controls_ms'])} | "
+        f"{fmt(s['ratio_controls'], 2)} |")
     add("")
 
     add("### 4. The result list")

@@ -19,7 +19,7 @@ build=${BENCH_BUILD_DIR:-$root/build/bench}
 cmake -S . -B "$build" -G "Unix Makefiles" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" --target Kestrova fakerar bench_driver bench_floor \
-      bench_minwin bench_minwin_v6 bench_listbox
+      bench_minwin bench_minwin_v6 bench_minwin_controls bench_listbox
 
 export KESTROVA_WINEPREFIX=${BENCH_WINEPREFIX:-$build/wineprefix}
 source scripts/wine-env.sh
