@@ -46,6 +46,11 @@ TItemKind GetItemKind(const std::wstring& path) {
   return ikOther;
 }
 
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool IsConsoleProgram(const std::wstring& path) {
   UniqueHandle file(CreateFileW(ServicePath(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

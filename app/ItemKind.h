@@ -16,6 +16,9 @@ enum TItemKind : int {
 // Looks at the path: a folder is never opened; a file only for a moment, to read two bytes.
 TItemKind GetItemKind(const std::wstring& path);
 
+// Whether the path names an existing file (not a folder), at any length.
+bool IsFile(const std::wstring& path);
+
 // Whether the file is a console program (its header says so); false for anything else.
 bool IsConsoleProgram(const std::wstring& path);
 

@@ -66,7 +66,8 @@ void ShowInExplorer(const std::wstring& path) {
   using OpenAndSelect = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, UINT, PCUITEMID_CHILD_ARRAY, DWORD);
   using Free = void(WINAPI*)(PIDLIST_RELATIVE);
   static const auto create = SystemFunction<CreateFromPath>(L"shell32.dll", "ILCreateFromPathW");
-  static const auto open = SystemFunction<OpenAndSelect>(L"shell32.dll", "SHOpenFolderAndSelectItems");
+  static const auto open =
+      SystemFunction<OpenAndSelect>(L"shell32.dll", "SHOpenFolderAndSelectItems");
   static const auto free = SystemFunction<Free>(L"shell32.dll", "ILFree");
   if (create == nullptr || open == nullptr || free == nullptr || !UseCom()) return;
   PIDLIST_ABSOLUTE item = create(path.c_str());
@@ -188,7 +189,8 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       result = 0;
       return true;
     case WM_QUERYENDSESSION:
-      result = SessionMayEnd() ? TRUE : FALSE;
+      // Not while a batch runs: its block reason, registered as it began, tells the user why.
+      result = batchRunning_ ? FALSE : TRUE;
       return true;
     case WM_ENDSESSION:
       // The session ends now: the settings are saved, and nothing can be shown any more.
@@ -239,10 +241,7 @@ const TKSTV_MAIN::TResult* TKSTV_MAIN::ResultOf(int line) const {
 void TKSTV_MAIN::OpenPlaceOf(int line) {
   const TResult* result = ResultOf(line);
   if (result == nullptr || !ShowInFolder) return;
-  const DWORD attributes = GetFileAttributesW(result->archive.c_str());
-  const bool archiveThere =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  ShowInFolder(archiveThere ? result->archive : result->folder);
+  ShowInFolder(IsFile(result->archive) ? result->archive : result->folder);
 }
 
 void TKSTV_MAIN::ShowListMenu(POINT at) {
@@ -408,13 +407,6 @@ bool TKSTV_MAIN::SaveOrAskToQuit() {
   }
 }
 
-bool TKSTV_MAIN::SessionMayEnd() {
-  if (!batchRunning_) return true;
-  // Windows shows the reason beside the program while it waits.
-  ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
-  return false;
-}
-
 // Batches
 
 void TKSTV_MAIN::FormActivate() {
@@ -490,20 +482,18 @@ void TKSTV_MAIN::BeginBusy() {
   // Where the focus is now, to give it back: disabling a control takes it away on Windows.
   HWND focus = GetFocus();
   focusBeforeBusy_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
-  for (TWinControl* control : {static_cast<TWinControl*>(&E_Ext),
-                               static_cast<TWinControl*>(&CB_Profile),
-                               static_cast<TWinControl*>(&B_About)}) {
-    control->SetEnabled(false);
-  }
+  EnableJobControls(false);
+}
+
+void TKSTV_MAIN::EnableJobControls(bool enable) {
+  E_Ext.SetEnabled(enable);
+  CB_Profile.SetEnabled(enable);
+  B_About.SetEnabled(enable);
 }
 
 void TKSTV_MAIN::EndBusy() {
   if (--busyDepth_ > 0) return;
-  for (TWinControl* control : {static_cast<TWinControl*>(&E_Ext),
-                               static_cast<TWinControl*>(&CB_Profile),
-                               static_cast<TWinControl*>(&B_About)}) {
-    control->SetEnabled(true);
-  }
+  EnableJobControls(true);
   // Back where it was, through the dialog manager (so that a button becomes the default one
   // again); only while the window is the active one, which it then stays.
   HWND focus = focusBeforeBusy_;

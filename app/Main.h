@@ -96,13 +96,12 @@ class TKSTV_MAIN : public TForm {
   void ShowListMenu(POINT at);
   // Saves; when the file refuses, asks whether to end without the settings. False: stay.
   bool SaveOrAskToQuit();
-  // The session asks whether it may end (WM_QUERYENDSESSION): not while a batch runs.
-  bool SessionMayEnd();
   // Moves a window that no monitor shows any more back onto the nearest one.
   void KeepOnScreen();
   // Busy: the controls that change a job take no input; the focus they had comes back after.
   void BeginBusy();
   void EndBusy();
+  void EnableJobControls(bool enable);
 
   TKSTV_ABOUT& about_;
   // The batch's items; the next one to take. Items dropped during the batch join its end.

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/ItemKind.h"
 #include "app/JobText.h"
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
@@ -14,11 +15,7 @@ constexpr const wchar_t* kSection = L"Main";
 // characters or more, not even in the \\?\ form.
 bool Reachable(const std::wstring& path) { return !path.empty() && path.size() < MAX_PATH; }
 
-bool Exists(const std::wstring& path) {
-  if (!Reachable(path)) return false;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+bool Exists(const std::wstring& path) { return Reachable(path) && IsFile(path); }
 
 constexpr const wchar_t* kProfileKeys[] = {L"WinRARCommandLine", L"WinRARCommandLine2",
                                            L"WinRARCommandLine3", L"WinRARCommandLine4",

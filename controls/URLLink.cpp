@@ -41,10 +41,9 @@ class TURLLink::HintWindow : public Window {
         result = 1;  // WM_PAINT fills it
         return true;
       case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        RECT client{};
-        GetClientRect(Handle(), &client);
+        const PaintScope paint(Handle());
+        const HDC dc = paint.Dc();
+        const RECT client = paint.Client();
         BrushHandle background(CreateSolidBrush(ColorToRGB(content_.background)));
         FillRect(dc, &client, background.Get());
         SetBkMode(dc, TRANSPARENT);
@@ -52,7 +51,6 @@ class TURLLink::HintWindow : public Window {
         SelectedObject font(dc, content_.font.Get());
         TextOutW(dc, kHintTextLeft, kHintTextTop, content_.text.c_str(),
                  static_cast<int>(content_.text.size()));
-        EndPaint(Handle(), &ps);
         result = 0;
         return true;
       }
@@ -138,7 +136,7 @@ bool TURLLink::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
       break;
     case WM_GETOBJECT: {
       const LinkAccessible::Link link{[this] { return Caption(); },
-                                      [this] { return URLType == tpMAIL ? L"mailto:" + Link : Link; },
+                                      [this] { return Target(); },
                                       [this] { Open(); }};
       result = LinkAccessible::Answer(Handle(), wParam, lParam, accessible_, link);
       if (result != 0) return true;
@@ -228,9 +226,13 @@ void TURLLink::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   Open();
 }
 
+std::wstring TURLLink::Target() const {
+  // As given: nothing added but the mail scheme, nothing checked.
+  return URLType == tpMAIL ? L"mailto:" + Link : Link;
+}
+
 void TURLLink::Open() {
-  // Opened as given: nothing added but the mail scheme, nothing checked.
-  const std::wstring target = URLType == tpMAIL ? L"mailto:" + Link : Link;
+  const std::wstring target = Target();
   if (ShellOpen) ShellOpen(nullptr, L"OPEN", target.c_str(), L"", L"", SW_SHOW);
   if (HintShown) HideHint();
 }

@@ -65,6 +65,8 @@ class TURLLink : public TCustomLabel {
 
   // Opens the target: the shell gets it (ShellOpen) and the popup goes.
   void Open();
+  // What opening goes to: Link, or "mailto:" + Link for tpMAIL.
+  std::wstring Target() const;
 
   // How this label opens a target: the shell (ShellExecuteW) unless replaced.
   using ShellOpenFunction =

@@ -45,6 +45,19 @@ class TApplication {
   // edge where a window's message was handled. Messages that paint get their box later, from
   // the message loop: a box shown while painting would be painted over and shown again.
   void HandleException(HWND window, UINT msg) noexcept;
+  // The guarded call of the entry procedures: runs a window's handler, which says whether it
+  // handled the message; an exception stops here (HandleException) and the message counts as
+  // handled with the result 0.
+  template <typename Handler>
+  bool Guarded(HWND window, UINT msg, LRESULT& result, Handler&& handler) noexcept {
+    try {
+      return handler();
+    } catch (...) {
+      HandleException(window, msg);
+      result = 0;
+      return true;
+    }
+  }
   // The standard error box: the title as caption, the error icon, one OK button.
   void ShowErrorBox(std::wstring_view message) noexcept;
 

@@ -99,12 +99,9 @@ TPanel::TPanel(TForm& owner, const ControlLayout& layout) : TWinControl(owner, l
 bool TPanel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      RECT client;
-      GetClientRect(Handle(), &client);
-      DrawEdge(dc, &client, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
-      EndPaint(Handle(), &ps);
+      const PaintScope paint(Handle());
+      RECT client = paint.Client();
+      DrawEdge(paint.Dc(), &client, BDR_SUNKENOUTER | BDR_RAISEDINNER, BF_RECT);
       result = 0;
       return true;
     }
@@ -207,10 +204,9 @@ bool TImage::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
       result = 1;  // WM_PAINT covers every pixel
       return true;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      RECT client{};
-      GetClientRect(Handle(), &client);
+      const PaintScope paint(Handle());
+      const HDC dc = paint.Dc();
+      const RECT client = paint.Client();
       BITMAP info{};
       GetObjectW(bitmap_.Get(), sizeof(info), &info);
       HDC source = CreateCompatibleDC(dc);
@@ -222,7 +218,6 @@ bool TImage::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
                    info.bmHeight, SRCCOPY);
       }
       DeleteDC(source);
-      EndPaint(Handle(), &ps);
       result = 0;
       return true;
     }

@@ -79,7 +79,8 @@ std::vector<WORD> TForm::Template() const {
   words.push_back(0);  // no menu
   for (const wchar_t* c = layout_.className; *c != L'\0'; ++c) words.push_back(*c);
   words.push_back(0);
-  const std::wstring caption = layout_.captionId != 0 ? LoadString(Application.Instance(), layout_.captionId) : L"";
+  const std::wstring caption =
+      layout_.captionId != 0 ? LoadString(Application.Instance(), layout_.captionId) : L"";
   for (wchar_t c : caption) words.push_back(c);
   words.push_back(0);
   return words;
@@ -87,9 +88,9 @@ std::vector<WORD> TForm::Template() const {
 
 INT_PTR TForm::ShowModal(HWND owner) {
   const std::vector<WORD> dialog = Template();
-  const INT_PTR result =
-      DialogBoxIndirectParamW(Application.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()),
-                              owner, EntryProc, reinterpret_cast<LPARAM>(this));
+  const INT_PTR result = DialogBoxIndirectParamW(
+      Application.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner, EntryProc,
+      reinterpret_cast<LPARAM>(this));
   if (result == -1) ThrowLastError(L"DialogBoxIndirectParamW");
   return result;
 }
@@ -257,14 +258,8 @@ INT_PTR CALLBACK TForm::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return TRUE;
   }
   LRESULT result = 0;
-  bool handled = false;
-  try {
-    handled = form->OnMessage(msg, wParam, lParam, result);
-  } catch (...) {
-    Application.HandleException(hwnd, msg);
-    handled = true;
-    result = 0;
-  }
+  const bool handled = Application.Guarded(
+      hwnd, msg, result, [&] { return form->OnMessage(msg, wParam, lParam, result); });
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     form->hwnd_ = nullptr;

@@ -1,5 +1,5 @@
 // Owning holders for platform handles, one template for every kind: each releases what it
-// holds when it goes. Plus the two scope helpers of GDI work and a general scope guard.
+// holds when it goes. Plus the scope helpers of GDI work and a general scope guard.
 #pragma once
 
 #include <utility>
@@ -82,6 +82,27 @@ class WindowDC {
 
  private:
   HWND hwnd_;
+  HDC dc_;
+};
+
+// One WM_PAINT: BeginPaint on construction, EndPaint on destruction, however the painting ends.
+// Objects selected into its DC are held after it, so they go back before EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  ~PaintScope() { EndPaint(hwnd_, &ps_); }
+  HDC Dc() const { return dc_; }
+  RECT Client() const {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    return client;
+  }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
   HDC dc_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
+#include "toolkit/Handles.h"
 #include "toolkit/Text.h"
 
 namespace kestrova {
@@ -176,10 +177,8 @@ bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
   result = 0;
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      Paint(dc);
-      EndPaint(Handle(), &ps);
+      const PaintScope paint(Handle());
+      Paint(paint.Dc());
       return true;
     }
     case WM_ERASEBKGND:

@@ -62,14 +62,8 @@ LRESULT CALLBACK Window::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
   auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (window == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   LRESULT result = 0;
-  bool handled = false;
-  try {
-    handled = window->OnMessage(msg, wParam, lParam, result);
-  } catch (...) {
-    Application.HandleException(hwnd, msg);
-    handled = true;
-    result = 0;
-  }
+  const bool handled = Application.Guarded(
+      hwnd, msg, result, [&] { return window->OnMessage(msg, wParam, lParam, result); });
   if (!handled) result = DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -107,14 +101,9 @@ LRESULT CALLBACK Subclass::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     return CallWindowProcW(original, hwnd, msg, wParam, lParam);
   }
   LRESULT result = 0;
-  try {
-    if (!subclass->OnMessage(msg, wParam, lParam, result)) {
-      result = subclass->CallOriginal(msg, wParam, lParam);
-    }
-  } catch (...) {
-    Application.HandleException(hwnd, msg);
-    result = 0;
-  }
+  const bool handled = Application.Guarded(
+      hwnd, msg, result, [&] { return subclass->OnMessage(msg, wParam, lParam, result); });
+  if (!handled) result = subclass->CallOriginal(msg, wParam, lParam);
   return result;
 }
 
