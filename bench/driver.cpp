@@ -20,6 +20,10 @@
 //       UpdateWindow in all three, so a window that answers has been painted. Then, 300 ms
 //       later, the process's memory counters; then the process is ended.
 //
+// A program that fails to start (under load Wine's CreateProcess now and then fails with error
+// 1359) is started again, as a run whose archiver failed is: the sample is measured again and
+// a "start_retry" line says so; only kStartAttempts failures in a row end the driver.
+//
 // Every command first starts Kestrova once, untimed (see WarmUp). The driver stays alive until
 // every program it started has ended (a Wine child can die with its parent). Watching costs the
 // watched program nothing: the caption of another process's window is read from the window
@@ -75,6 +79,35 @@ class Clock {
 
 const Clock kClock;
 
+// A program that could not be started: the sample is measured again.
+struct StartFailure {
+  std::wstring commandLine;
+  DWORD error;
+};
+
+constexpr int kStartAttempts = 5;
+
+// Runs measure() until it gets through without a failed start; each failure is reported as a
+// "start_retry" line (what = the figure and sample it belongs to).
+template <typename Measure>
+void Measured(const std::string& what, Measure measure) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      measure();
+      return;
+    } catch (const StartFailure& failure) {
+      const std::string program = Utf8(failure.commandLine.substr(0, 200));
+      if (attempt >= kStartAttempts) {
+        Fail("cannot start " + program + " (error " + std::to_string(failure.error) + "), " +
+             std::to_string(attempt) + " times in a row");
+      }
+      std::printf("start_retry %s attempt=%d error=%lu\n", what.c_str(), attempt,
+                  static_cast<unsigned long>(failure.error));
+      std::fflush(stdout);
+    }
+  }
+}
+
 // A started program: its process handle, closed at scope end after the process was ended.
 class Child {
  public:
@@ -86,8 +119,7 @@ class Child {
     startMs = kClock.NowMs();
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                         nullptr, nullptr, &startup, &info)) {
-      Fail("cannot start " + Utf8(commandLine) + " (error " + std::to_string(GetLastError()) +
-           ")");
+      throw StartFailure{commandLine, GetLastError()};
     }
     CloseHandle(info.hThread);
     process_ = info.hProcess;
@@ -205,15 +237,17 @@ std::vector<std::string> Arguments(std::vector<std::string> lines) {
 // The first window on Wine's desktop after a while without one can take seconds (Wine's
 // desktop process starting); one untimed start of the program comes before any timing.
 void WarmUp(const std::wstring& program) {
-  double t0;
-  Child child(Quoted(program), t0);
-  WaitFor(child, 60000, 5, "the warm-up window", [&] {
-    HWND h = WindowOf(child.Pid(), L"" KESTROVA_MAIN_CLASS);
-    double ms;
-    return h && IsWindowVisible(h) && RoundTrip(h, ms);
+  Measured("warmup", [&] {
+    double t0;
+    Child child(Quoted(program), t0);
+    WaitFor(child, 60000, 5, "the warm-up window", [&] {
+      HWND h = WindowOf(child.Pid(), L"" KESTROVA_MAIN_CLASS);
+      double ms;
+      return h && IsWindowVisible(h) && RoundTrip(h, ms);
+    });
+    std::printf("warmup ms=%s\n", Ms(kClock.NowMs() - t0).c_str());
+    std::fflush(stdout);
   });
-  std::printf("warmup ms=%s\n", Ms(kClock.NowMs() - t0).c_str());
-  std::fflush(stdout);
 }
 
 // ---- figures ---------------------------------------------------------------------------------
@@ -286,15 +320,30 @@ void Overhead(const std::vector<std::wstring>& a) {
       CloseAndWait(child, main, &closeMs);
     };
     // A different one goes first in each run, so a drift of the machine favours none of them.
+    // A program that fails to start is measured again: its log is started afresh.
     for (int k = 0; k < 3; ++k) {
+      const std::string what = "figure=overhead run=" + std::to_string(run);
       switch ((k + run) % 3) {
-        case 0: runFloor(floorLine, floorLog, floorMs, floorExit); break;
+        case 0:
+          Measured(what + " program=floor", [&] {
+            DeleteFileW(floorLog.c_str());
+            runFloor(floorLine, floorLog, floorMs, floorExit);
+          });
+          break;
         case 1:
           if (withWindowFloor) {
-            runFloor(windowFloorLine, windowFloorLog, windowFloorMs, windowFloorExit);
+            Measured(what + " program=floor_window", [&] {
+              DeleteFileW(windowFloorLog.c_str());
+              runFloor(windowFloorLine, windowFloorLog, windowFloorMs, windowFloorExit);
+            });
           }
           break;
-        case 2: runKestrova(); break;
+        case 2:
+          Measured(what + " program=kestrova", [&] {
+            DeleteFileW(kestrovaLog.c_str());
+            runKestrova();
+          });
+          break;
       }
     }
     const std::vector<std::string> floorArgs = Arguments(ReadLines(floorLog));
@@ -327,6 +376,41 @@ void Overhead(const std::vector<std::wstring>& a) {
   }
 }
 
+template <typename Print>
+void LatencyRun(int run, const std::wstring& line, int samples, DWORD spacing, Print print) {
+  double t0;
+  Child child(line, t0);
+  HWND main = nullptr;
+  WaitFor(child, 60000, 2, "the main window", [&] {
+    main = WindowOf(child.Pid(), L"" KESTROVA_MAIN_CLASS);
+    return main != nullptr;
+  });
+  WaitFor(child, 60000, 1, "the busy caption", [&] { return IsBusy(main); });
+
+  std::vector<double> job;
+  int jobTimeouts = 0;
+  while (static_cast<int>(job.size()) < samples) {
+    if (!IsBusy(main)) break;
+    double ms;
+    bool answered = RoundTrip(main, ms);
+    if (!IsBusy(main)) break;
+    if (answered) job.push_back(ms); else ++jobTimeouts;
+    Sleep(spacing);
+  }
+  WaitFor(child, 60000, 5, "the end of the batch", [&] { return Caption(main) == kDoneCaption; });
+  Sleep(200);
+  std::vector<double> idle;
+  int idleTimeouts = 0;
+  while (static_cast<int>(idle.size()) < samples) {
+    double ms;
+    if (RoundTrip(main, ms)) idle.push_back(ms); else ++idleTimeouts;
+    Sleep(spacing);
+  }
+  print(run, "job", job, jobTimeouts);
+  print(run, "idle", idle, idleTimeouts);
+  CloseAndWait(child, main);
+}
+
 void Latency(const std::vector<std::wstring>& a) {
   if (a.size() < 5) Fail("latency RUNS SAMPLES SPACING_MS KESTROVA FOLDER");
   const int runs = ToInt(a[0]);
@@ -347,38 +431,43 @@ void Latency(const std::vector<std::wstring>& a) {
 
   WarmUp(a[3]);
   for (int run = 1; run <= runs; ++run) {
-    double t0;
-    Child child(line, t0);
-    HWND main = nullptr;
-    WaitFor(child, 60000, 2, "the main window", [&] {
-      main = WindowOf(child.Pid(), L"" KESTROVA_MAIN_CLASS);
-      return main != nullptr;
-    });
-    WaitFor(child, 60000, 1, "the busy caption", [&] { return IsBusy(main); });
-
-    std::vector<double> job;
-    int jobTimeouts = 0;
-    while (static_cast<int>(job.size()) < samples) {
-      if (!IsBusy(main)) break;
-      double ms;
-      bool answered = RoundTrip(main, ms);
-      if (!IsBusy(main)) break;
-      if (answered) job.push_back(ms); else ++jobTimeouts;
-      Sleep(spacing);
-    }
-    WaitFor(child, 60000, 5, "the end of the batch", [&] { return Caption(main) == kDoneCaption; });
-    Sleep(200);
-    std::vector<double> idle;
-    int idleTimeouts = 0;
-    while (static_cast<int>(idle.size()) < samples) {
-      double ms;
-      if (RoundTrip(main, ms)) idle.push_back(ms); else ++idleTimeouts;
-      Sleep(spacing);
-    }
-    print(run, "job", job, jobTimeouts);
-    print(run, "idle", idle, idleTimeouts);
-    CloseAndWait(child, main);
+    Measured("figure=latency run=" + std::to_string(run),
+             [&] { LatencyRun(run, line, samples, spacing, print); });
   }
+}
+
+// One start of a program to its painted window, then its memory; the process is ended.
+void StartupRun(int run, const char* name, const std::wstring& path, const wchar_t* className,
+                bool hasList) {
+  double t0;
+  Child child(Quoted(path), t0);
+  HWND main = nullptr;
+  WaitFor(child, 60000, 1, "the window", [&] {
+    main = WindowOf(child.Pid(), className);
+    if (!main || !IsWindowVisible(main)) return false;
+    if (hasList) {
+      HWND list = GetDlgItem(main, IDC_LIST);
+      if (!list || !IsWindowVisible(list)) return false;
+    }
+    return true;
+  });
+  double ms;
+  if (!RoundTrip(main, ms)) Fail("no answer from the window");
+  const double readyMs = kClock.NowMs() - t0;
+  Sleep(300);
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof(memory);
+  GetProcessMemoryInfo(child.Process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                       sizeof(memory));
+  // Ended without closing: a close costs every window 2 s under Wine without a window
+  // manager, and nothing here depends on the settings being saved.
+  std::printf("startup run=%d program=%s ms=%s private_kb=%llu working_set_kb=%llu "
+              "pagefile_kb=%llu\n",
+              run, name, Ms(readyMs).c_str(),
+              static_cast<unsigned long long>(memory.PrivateUsage / 1024),
+              static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
+              static_cast<unsigned long long>(memory.PagefileUsage / 1024));
+  std::fflush(stdout);
 }
 
 void Startup(const std::vector<std::wstring>& a) {
@@ -402,35 +491,8 @@ void Startup(const std::vector<std::wstring>& a) {
     for (int k = 0; k < kPrograms; ++k) {
       // A different program goes first in each run.
       const Program& p = programs[(k + run) % kPrograms];
-      double t0;
-      Child child(Quoted(p.path), t0);
-      HWND main = nullptr;
-      WaitFor(child, 60000, 1, "the window", [&] {
-        main = WindowOf(child.Pid(), p.className);
-        if (!main || !IsWindowVisible(main)) return false;
-        if (p.hasList) {
-          HWND list = GetDlgItem(main, IDC_LIST);
-          if (!list || !IsWindowVisible(list)) return false;
-        }
-        return true;
-      });
-      double ms;
-      if (!RoundTrip(main, ms)) Fail("no answer from the window");
-      const double readyMs = kClock.NowMs() - t0;
-      Sleep(300);
-      PROCESS_MEMORY_COUNTERS_EX memory{};
-      memory.cb = sizeof(memory);
-      GetProcessMemoryInfo(child.Process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                           sizeof(memory));
-      // Ended without closing: a close costs every window 2 s under Wine without a window
-      // manager, and nothing here depends on the settings being saved.
-      std::printf("startup run=%d program=%s ms=%s private_kb=%llu working_set_kb=%llu "
-                  "pagefile_kb=%llu\n",
-                  run, p.name, Ms(readyMs).c_str(),
-                  static_cast<unsigned long long>(memory.PrivateUsage / 1024),
-                  static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
-                  static_cast<unsigned long long>(memory.PagefileUsage / 1024));
-      std::fflush(stdout);
+      Measured("figure=startup run=" + std::to_string(run) + " program=" + p.name,
+               [&] { StartupRun(run, p.name, p.path, p.className, p.hasList); });
     }
   }
 }

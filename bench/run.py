@@ -134,6 +134,7 @@ def startup(driver, apps, bench_dir, runs):
         "minwin_v6_private_kb": summary(kb("minwin_v6")),
         "working_set_kb": summary(ws("kestrova")), "minwin_working_set_kb": summary(ws("minwin")),
         "private_usage_reported": any(int(v["kestrova"]["private_kb"]) for v in by_run.values()),
+        "start_retries": len(records(lines, "start_retry")),
     }
 
 
@@ -157,6 +158,7 @@ def overhead(driver, apps, bench_dir, fakerar, folders, logs, runs, bare=False):
         "floor_per_folder_ms": summary(b / FOLDERS for b in f),
         "close_ms": summary(float(r["kestrova_close_ms"]) for r in rows),
         "retries": len(retries),
+        "start_retries": len(records(lines, "start_retry")),
     }
     if not bare:
         w = [float(r["floor_window_ms"]) for r in rows]
@@ -186,7 +188,7 @@ def latency(driver, apps, folders, runs):
         per[r["phase"]].append({"p50": pct(samples, 0.50), "p99": pct(samples, 0.99),
                                 "max": samples[-1], "n": len(samples)})
         pooled[r["phase"]].extend(samples)
-    out = {"timeouts": timeouts}
+    out = {"timeouts": timeouts, "start_retries": len(records(lines, "start_retry"))}
     for phase in ("job", "idle"):
         out[phase] = {key: summary(p[key] for p in per[phase]) for key in ("p50", "p99", "max")}
         out[phase]["samples"] = summary(p["n"] for p in per[phase])
@@ -419,6 +421,11 @@ def render(r):
     add(f"Runs measured again because an archiver did not start or end cleanly (the driver "
         f"checks every run's logs and exit codes): {o['retries']} with the theme, "
         f"{u['retries']} without.")
+    add("")
+    add(f"Programs started again because Wine's `CreateProcess` failed to start them (error "
+        f"1359 under load; the sample is measured again): {o['start_retries']} and "
+        f"{u['start_retries']} in figure 1, {lat['start_retries']} in figure 2, "
+        f"{s['start_retries']} in figure 3.")
     add("")
     add(f"Closing Kestrova afterwards (`WM_CLOSE` to process end, settings saved) took "
         f"{fmt(o['close_ms'], 0)} ms; not included in the figure (see below).")

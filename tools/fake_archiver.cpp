@@ -11,6 +11,10 @@
 // 2. --console    appends a second line, "console window: yes" or "console window: no",
 //                 saying whether the process has a console window.
 // 3. --delay=MS   sleeps that long first (default 0).
+//    --hold       then waits while the file "<log>.hold" exists (at most two minutes): a test
+//                 creates it before the run and removes it to let the run end, so that it
+//                 knows the run is going on for as long as it needs (the log line, written
+//                 first, says that the run has started).
 // 4. --write      creates the archive file (the first quoted argument after the program; if no
 //                 argument is quoted, the first plain argument after the command word) holding a
 //                 few bytes. If it cannot be created, the exit code is 9.
@@ -117,6 +121,15 @@ void AppendLine(const std::wstring& path, const std::string& line) {
   }
 }
 
+// Waits while the file exists, for at most two minutes: a forgotten hold must not leave a
+// stand-in behind for ever.
+void Hold(const std::wstring& path) {
+  const ULONGLONG end = GetTickCount64() + 120000;
+  while (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount64() < end) {
+    Sleep(5);
+  }
+}
+
 bool WriteArchive(const std::wstring& path) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -146,6 +159,7 @@ int Run() {
   unsigned long delay = 0;
   bool write = false;
   bool crash = false;
+  bool hold = false;
   bool byName = false;
   std::wstring archive;
   std::wstring firstPlain;
@@ -158,6 +172,8 @@ int Run() {
       delay = std::wcstoul(w.text.c_str() + 8, nullptr, 0);
     } else if (!w.quoted && w.text == L"--write") {
       write = true;
+    } else if (!w.quoted && w.text == L"--hold") {
+      hold = true;
     } else if (!w.quoted && w.text == L"--crash") {
       crash = true;
     } else if (!w.quoted && w.text == L"--exit-by-name") {
@@ -182,6 +198,7 @@ int Run() {
   }
 
   if (delay > 0) Sleep(delay);
+  if (hold) Hold(log + L".hold");
 
   if (write && (archive.empty() || !WriteArchive(archive))) exitCode = 9;
 

@@ -22,6 +22,8 @@
 //   system-message CODE          the system's message for an error code (text=)
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
 //                                esc, space, alt+f4, down, up
+//   barrier                      posts a marker to the program's message queue and waits until
+//                                it has been handled: so has everything posted before it (a drop)
 //
 // The main window is found by its class; --timeout (default 10000 ms) bounds every wait.
 // Output: one key=value line each, UTF-8. In values a backslash, CR, LF and tab are written as
@@ -48,7 +50,7 @@
 
 namespace {
 
-constexpr UINT kSendTimeoutMs = 5000;
+constexpr UINT kSendTimeoutMs = 15000;
 
 struct Failure {
   std::string message;
@@ -723,6 +725,15 @@ void CmdScreenshot(const std::vector<std::wstring>& args) {
       GetWindowRect(h, &r);
     }
   }
+  // Whatever waits to be painted is painted first (sent, so the call returns once it is).
+  if (HWND h = FindWindowW(L"" KESTROVA_MAIN_CLASS, nullptr)) {
+    for (HWND w : {h, FindAbout(h, false)}) {
+      if (w != nullptr) {
+        RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Send(w, WM_NULL, 0, 0, "WM_NULL");
+      }
+    }
+  }
   WriteBmp(args[0], r);
   Put("file", args[0]);
   Put("rect", Rect4(r));
@@ -759,6 +770,26 @@ void CmdLatency(const std::vector<std::wstring>& args) {
   Put("p50", fmt(at(0.50)));
   Put("p99", fmt(at(0.99)));
   Put("max", fmt(ms.back()));
+}
+
+// Posted messages of a thread are handled in the order they were posted: once the extension
+// box has taken a limit posted after a drop, the drop has been handled as well. The limit is
+// one no one else sets, and the box's own comes back right after.
+void CmdBarrier() {
+  HWND edit = Descendant(FindMain(), IDC_EXT);
+  if (edit == nullptr) Fail("barrier: no extension box");
+  const LRESULT before = Send(edit, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT");
+  const LRESULT marker = 0x10000 + static_cast<LRESULT>(GetTickCount64() % 0x10000);
+  if (!PostMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(marker), 0)) {
+    Fail("barrier: PostMessage failed (error " + std::to_string(GetLastError()) + ")");
+  }
+  Deadline deadline(g_timeoutMs);
+  while (Send(edit, EM_GETLIMITTEXT, 0, 0, "EM_GETLIMITTEXT") != marker) {
+    if (deadline.Passed()) Fail("barrier: the marker was not handled in time");
+    Sleep(5);
+  }
+  PostMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(before), 0);
+  Put("passed", 1);
 }
 
 void BecomeDpiAware() {
@@ -804,6 +835,7 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"tooltip") CmdTooltip();
   else if (cmd == L"system-message") CmdSystemMessage(params);
   else if (cmd == L"keys") CmdKeys(params);
+  else if (cmd == L"barrier") CmdBarrier();
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;
 }

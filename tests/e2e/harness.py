@@ -21,14 +21,14 @@ import time
 from collections import namedtuple
 
 __all__ = [
-    "CODE_PAGE", "Control", "DragSource", "Kestrova", "ProbeError", "archiver_runs",
+    "CODE_PAGE", "Control", "DragSource", "Hold", "Kestrova", "ProbeError", "archiver_runs",
     "forget_user_settings", "immutable", "user_settings_path",
     "artifacts_dir", "client_origin", "control", "decode_ini", "dpi", "env_path",
     "fake_archiver", "list_items", "parse_rect", "probe", "read_ini", "screenshot",
-    "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_until", "winpath",
+    "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_runs", "wait_until", "winpath",
 ]
 
-DEFAULT_PROBE_TIMEOUT_MS = 10000
+DEFAULT_PROBE_TIMEOUT_MS = 30000
 
 
 # ---- environment ----------------------------------------------------------------------------
@@ -163,11 +163,10 @@ def probe(*args, timeout_ms=None, check=True):
     Raises ProbeError (with the probe's stderr) when it fails, unless check is False."""
     _prepare_wine()
     args = [str(a) for a in args]
-    cmd = ["wine", env_path("PROBE_EXE")]
-    if timeout_ms is not None:
-        cmd.append(f"--timeout={int(timeout_ms)}")
-    cmd += args
-    limit = (timeout_ms if timeout_ms is not None else DEFAULT_PROBE_TIMEOUT_MS) / 1000 + 60
+    if timeout_ms is None:
+        timeout_ms = DEFAULT_PROBE_TIMEOUT_MS
+    cmd = ["wine", env_path("PROBE_EXE"), f"--timeout={int(timeout_ms)}", *args]
+    limit = timeout_ms / 1000 + 60
     result = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, env=_wine_env(), timeout=limit)
     values = _parse(result.stdout.decode("utf-8", "replace"))
@@ -193,8 +192,9 @@ def parse_rect(value):
     return tuple(int(v) for v in value.split(","))
 
 
-def wait_until(predicate, timeout=10.0, interval=0.1, message="condition"):
-    """Polls predicate until it returns something true; returns that, or fails on timeout."""
+def wait_until(predicate, timeout=30.0, interval=0.1, message="condition"):
+    """Polls predicate until it returns something true; returns that. The timeout only turns a
+    hang into a failure: it is generous, and no test's outcome depends on it."""
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
@@ -277,8 +277,8 @@ class Kestrova:
     The directory is removed on leaving the context: read the settings after close() inside it.
     """
 
-    def __init__(self, *args, ini=None, env=None, wait=True, start_timeout=30.0,
-                 close_timeout=15.0, keep_dir=False, dir_name=None, keep_user_settings=False):
+    def __init__(self, *args, ini=None, env=None, wait=True, start_timeout=60.0,
+                 close_timeout=60.0, keep_dir=False, dir_name=None, keep_user_settings=False):
         self.args = list(args)
         self.ini = ini
         self.env = env
@@ -438,7 +438,7 @@ def list_items(state):
     return [state[f"list.item.{i}"] for i in range(int(state.get("list.count", "0")))]
 
 
-def wait_batch(count, timeout=30.0, interval=0.1):
+def wait_batch(count, timeout=60.0, interval=0.1):
     """Waits until the list holds count lines and the caption says the batch is done; returns
     that state. A batch ends with the caption "完了." after its last line."""
     last = {}
@@ -463,6 +463,41 @@ def archiver_runs(path):
         return []
     with open(path, "rb") as f:
         return f.read().decode("utf-8").splitlines()
+
+
+def wait_runs(log, count, timeout=60.0):
+    """Waits until the stand-in archiver has logged count starts (it logs first thing, so a
+    run held by Hold is known to be going on); returns the log's lines."""
+    return wait_until(lambda: (lambda runs: runs if len(runs) >= count else None)(
+        archiver_runs(log)), timeout=timeout, interval=0.05, message=f"{count} archiver runs")
+
+
+class Hold:
+    """Keeps every run of the stand-in archiver with "--hold" in its profile going (after it
+    has logged its start) until release(), or the end of the block: a test knows a job is
+    running for as long as it needs, whatever the machine's load.
+
+        with Hold(log) as hold:   # before the program starts
+            wait_runs(log, 1)
+            ...                   # the job is running
+            hold.release()
+    """
+
+    def __init__(self, log):
+        self.path = log + ".hold"
+        with open(self.path, "wb") as f:
+            f.write(b"hold")
+
+    def release(self):
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(self.path)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        self.release()
+        return False
 
 
 def client_origin(state):

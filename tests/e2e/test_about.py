@@ -60,14 +60,14 @@ def about_open():
 class AboutTest(unittest.TestCase):
     def open_about(self):
         probe("click", IDC_ABOUT)
-        return wait_until(about_open, timeout=10, message="the about dialog to show")
+        return wait_until(about_open, timeout=30, message="the about dialog to show")
 
     def close_about(self):
         probe("post-close", "about")
-        wait_until(lambda: probe("about-state").get("visible") == "0", timeout=10,
+        wait_until(lambda: probe("about-state").get("visible") == "0", timeout=30,
                    message="the about dialog to close")
         main = wait_until(lambda: (lambda s: s if s.get("enabled") == "1" else None)(probe("state")),
-                          timeout=10, message="the main window to be enabled again")
+                          timeout=30, message="the main window to be enabled again")
         self.assertEqual(main["active"], "TKSTV_MAIN", "the main window is active again")
 
     def check_contents(self, about, dpi):
@@ -135,7 +135,7 @@ class AboutTest(unittest.TestCase):
 
     def check_pixels(self, about):
         # Painting follows the showing at its own pace: look again for a few seconds.
-        deadline = time.monotonic() + 5
+        deadline = time.monotonic() + 30
         while True:
             faults = self.pixel_faults(about)
             if not faults or time.monotonic() >= deadline:

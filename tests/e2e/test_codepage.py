@@ -13,7 +13,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -72,7 +71,6 @@ class CodePage1252Test(unittest.TestCase):
             state = wait_batch(len(NAMES), timeout=60)
             self.assertEqual(state["caption"], "完了.")
             self.assertEqual(list_items(state), [OK + name for name in NAMES])
-            time.sleep(0.3)
             screenshot("main_after_batch_cp1252", "main")
 
             probe("click", IDC_ABOUT)
@@ -99,7 +97,7 @@ class CodePage1252Test(unittest.TestCase):
         os.makedirs(folder)
         ini = f"[Main]\nWinRARPath={winpath(harness.fake_archiver())}\nWinRARCommandLine=\n"
         with Kestrova(folder, ini=ini) as app:
-            box = probe("dialog", timeout_ms=20000)
+            box = probe("dialog", timeout_ms=60000)
             self.assertEqual(box["caption"], "エラー")
             self.assertEqual(box["text"], "選択されているプロファイルは空です")
             probe("dialog", "--press", "ok")

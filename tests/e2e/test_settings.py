@@ -14,8 +14,8 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-from harness import (Kestrova, immutable, list_items, parse_rect, probe, wait_batch,  # noqa: E402
-                     wait_until, winpath)
+from harness import (Hold, Kestrova, immutable, list_items, parse_rect, probe,  # noqa: E402
+                     wait_batch, wait_runs, wait_until, winpath)
 
 TITLE = "Kestrova 080525"
 LOCATE_TITLE = "WinRAR.exeを指定して下さい"
@@ -80,7 +80,7 @@ class SettingsPlaceTest(unittest.TestCase):
                 self.assertEqual(probe("dialog")["text"], QUESTION.format(winpath(app.ini_path)))
                 # Yes: it ends, the file as it was.
                 self.assertEqual(probe("dialog", "--press", "yes")["closed"], "1")
-                self.assertEqual(app.wait_exit(15), 0)
+                self.assertEqual(app.wait_exit(60), 0)
             with open(app.ini_path, "rb") as f:
                 self.assertEqual(f.read(), before)
 
@@ -89,7 +89,7 @@ class SettingsPlaceTest(unittest.TestCase):
             with immutable(app.ini_path):
                 self.assertEqual(probe("dialog", timeout_ms=30000)["caption"], LOCATE_TITLE)
                 probe("dialog", "--press", "cancel")
-                self.assertEqual(app.wait_exit(20), 0, "the program did not end by itself")
+                self.assertEqual(app.wait_exit(60), 0, "the program did not end by itself")
 
 
 class SessionTest(unittest.TestCase):
@@ -105,11 +105,12 @@ class SessionTest(unittest.TestCase):
     def test_log_off_waits_while_a_batch_runs(self):
         trip = os.path.join(self.root, "Trip")
         os.makedirs(trip)
-        with Kestrova(trip, ini=self.settings("a --delay=3000"), env=self.env) as app:
-            wait_until(lambda: probe("state")["caption"] == "[圧縮中] Trip", timeout=10,
-                       interval=0.05, message="the batch")
+        log = self.env["FAKE_ARCHIVER_LOG"]
+        with Hold(log) as hold, Kestrova(trip, ini=self.settings("a --hold"), env=self.env) as app:
+            wait_runs(log, 1)
             self.assertEqual(probe("session", "query")["answer"], "0", "asked during the batch")
-            self.assertEqual(list_items(wait_batch(1, timeout=20)), [OK + "Trip"])
+            hold.release()
+            self.assertEqual(list_items(wait_batch(1)), [OK + "Trip"])
             self.assertEqual(probe("session", "query")["answer"], "1", "asked after it")
             self.assertEqual(app.close(), 0)
 

@@ -4,7 +4,6 @@ with exit code 0 when closed."""
 
 import os
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -75,7 +74,6 @@ class StartupTest(unittest.TestCase):
             self.assertEqual(listbox.x + listbox.w, client_w)
             self.assertEqual(listbox.y + listbox.h, client_h)
 
-            time.sleep(0.3)  # let it paint
             screenshot(f"main_{dpi}dpi", "main")
             code = app.close()
         self.assertFalse(app.killed, "Kestrova did not end on WM_CLOSE")

@@ -57,7 +57,7 @@ class WindowTest(unittest.TestCase):
 
             # Alt+F4 on the main window closes it through its close handling: the save runs.
             probe("keys", "alt+f4")
-            self.assertEqual(app.wait_exit(15), 0)
+            self.assertEqual(app.wait_exit(60), 0)
             self.assertIn("MainX", app.read_ini())
 
     def test_closing_while_minimized_saves_the_restored_bounds(self):

@@ -16,14 +16,14 @@ class AboutTest : public MainWindowFixture {
   AboutTest() : MainWindowFixture(L"about-test") {}
 
   // Shows the dialog and calls step on every tick inside its modal loop until step says it
-  // is done (then the dialog is closed), or 5 s pass.
+  // is done (then the dialog is closed), or 1500 ticks pass (only a hang takes that many).
   void WhileShown(const std::function<bool(TKSTV_ABOUT::Controls&)>& step) {
     TKSTV_MAIN& main = Open(L"[Main]\nWinRARPath=C:\\rar.exe\n");
     int ticks = 0;
     bool done = false;
     ThreadTicker ticker([&] {
       if (done || !about_.Shown || !IsWindowVisible(about_.Handle())) return;
-      if (++ticks > 250 || step(*about_.Shown)) {
+      if (++ticks > 1500 || step(*about_.Shown)) {
         done = true;
         PostMessageW(about_.Handle(), WM_CLOSE, 0, 0);
       }

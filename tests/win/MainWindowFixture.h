@@ -91,6 +91,29 @@ class ThreadTicker {
   UINT_PTR id_;
 };
 
+// Keeps every run of the stand-in archiver with "--hold" going, from construction until
+// Release (or the end of the holder): the runs log their start first, then wait.
+class HoldArchiver {
+ public:
+  explicit HoldArchiver(const std::wstring& log) : path_(log + L".hold") {
+    std::ofstream(fs::path(path_)) << "hold";
+  }
+  ~HoldArchiver() { Release(); }
+  HoldArchiver(const HoldArchiver&) = delete;
+  HoldArchiver& operator=(const HoldArchiver&) = delete;
+  bool Held() const { return held_; }
+  void Release() {
+    if (!held_) return;
+    held_ = false;
+    std::error_code ignored;
+    fs::remove(fs::path(path_), ignored);
+  }
+
+ private:
+  std::wstring path_;
+  bool held_ = true;
+};
+
 // A real drop handle, as the shell hands it to WM_DROPFILES (released by the receiver).
 inline HDROP MakeDrop(const std::vector<std::wstring>& paths) {
   std::wstring list;
