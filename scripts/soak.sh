@@ -33,17 +33,18 @@ failures=()
 for run in $(seq 1 "$runs"); do
   echo "== soak run $run of $runs (with ${#hogs[@]} CPU hogs)"
   started=$SECONDS
-  ctest --preset win >"build/win/soak-$run.log" 2>&1 || true
+  status=0
+  ctest --preset win >"build/win/soak-$run.log" 2>&1 || status=$?
   summary=$(grep -E '^[0-9]+% tests passed' "build/win/soak-$run.log" || echo "no summary")
   echo "   $summary, $((SECONDS - started)) s (log: build/win/soak-$run.log)"
-  failed="build/win/Testing/Temporary/LastTestsFailed.log"
-  if grep -q 'tests failed out of' "build/win/soak-$run.log" && [ -f "$failed" ]; then
-    while IFS=: read -r _ name; do
-      echo "   FAILED in run $run: $name"
-      failures+=("run $run: $name")
-    done <"$failed"
-  elif [ "$summary" = "no summary" ]; then
-    failures+=("run $run: ctest did not finish")
+  # ctest lists the failed tests after "The following tests FAILED:", one "  N - name (why)" each.
+  while read -r name; do
+    echo "   FAILED in run $run: $name"
+    failures+=("run $run: $name")
+  done < <(sed -n '/^The following tests FAILED:/,$p' "build/win/soak-$run.log" |
+           sed -n 's/^[[:space:]]*[0-9][0-9]* - \(.*\)$/\1/p')
+  if [ "$status" -ne 0 ] && ! grep -q '^The following tests FAILED:' "build/win/soak-$run.log"; then
+    failures+=("run $run: ctest ended with status $status")
   fi
 done
 
