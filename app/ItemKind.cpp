@@ -1,17 +1,12 @@
 #include "app/ItemKind.h"
 
-#include "app/ExeImage.h"
 #include "app/JobText.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
 
-namespace {
-
-// The path as the file services take it at any length: a full path of MAX_PATH characters or
-// more goes in its "\\?\" form, which needs no machine-wide long-path setting.
-std::wstring ServicePath(const std::wstring& path) {
+std::wstring FullPath(const std::wstring& path) {
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length =
@@ -19,14 +14,16 @@ std::wstring ServicePath(const std::wstring& path) {
     if (length == 0) return path;
     if (length < full.size()) {
       full.resize(length);
-      break;
+      return full;
     }
     full.resize(length);
   }
-  return full.size() < MAX_PATH ? path : ExtendedLengthPath(full);
 }
 
-}  // namespace
+std::wstring ServicePath(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  return full.size() < MAX_PATH ? path : ExtendedLengthPath(full);
+}
 
 TItemKind GetItemKind(const std::wstring& path) {
   const std::wstring at = ServicePath(path);
@@ -49,17 +46,6 @@ TItemKind GetItemKind(const std::wstring& path) {
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool IsConsoleProgram(const std::wstring& path) {
-  UniqueHandle file(CreateFileW(ServicePath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  unsigned char head[kExeHeadBytes];
-  DWORD got = 0;
-  if (!ReadFile(file.Get(), head, sizeof head, &got, nullptr)) return false;
-  return PeSubsystem(std::span<const unsigned char>(head, got)) == kConsoleSubsystem;
 }
 
 }  // namespace kestrova

@@ -19,7 +19,12 @@ TItemKind GetItemKind(const std::wstring& path);
 // Whether the path names an existing file (not a folder), at any length.
 bool IsFile(const std::wstring& path);
 
-// Whether the file is a console program (its header says so); false for anything else.
-bool IsConsoleProgram(const std::wstring& path);
+// The full path of a path given relative to the current directory (or to the current
+// directory of its drive); "/" becomes "\". The path itself when it cannot be made full.
+std::wstring FullPath(const std::wstring& path);
+
+// The path as the file services take it at any length: a full path of MAX_PATH characters or
+// more in its "\\?\" form, which needs no machine-wide long-path setting.
+std::wstring ServicePath(const std::wstring& path);
 
 }  // namespace kestrova

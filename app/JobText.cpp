@@ -104,4 +104,32 @@ std::wstring ExtendedLengthPath(std::wstring_view fullPath) {
   return std::wstring(fullPath);
 }
 
+std::wstring OutputTail(std::wstring_view output, std::size_t count) {
+  constexpr std::size_t kLongestLine = 256;
+  auto blank = [](wchar_t c) { return c <= L' ' || c == 0x7F || c == 0x3000; };
+  std::vector<std::wstring_view> lines;
+  std::size_t end = output.size();
+  while (end > 0 && lines.size() < count) {
+    std::size_t start = end;
+    while (start > 0 && output[start - 1] != L'\r' && output[start - 1] != L'\n') --start;
+    std::wstring_view line = output.substr(start, end - start);
+    while (!line.empty() && blank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && blank(line.back())) line.remove_suffix(1);
+    if (line.size() > kLongestLine) {
+      line = line.substr(0, kLongestLine);
+      // Never half a surrogate pair, nor a blank at the end of what is kept.
+      if (line.back() >= 0xD800 && line.back() <= 0xDBFF) line.remove_suffix(1);
+      while (!line.empty() && blank(line.back())) line.remove_suffix(1);
+    }
+    if (!line.empty()) lines.push_back(line);
+    end = start > 0 ? start - 1 : 0;
+  }
+  std::wstring tail;
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    if (!tail.empty()) tail += L" / ";
+    tail += *line;
+  }
+  return tail;
+}
+
 }  // namespace kestrova

@@ -40,4 +40,9 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
 // of another kind (relative, a device), stays as it is.
 std::wstring ExtendedLengthPath(std::wstring_view fullPath);
 
+// The last non-empty lines (at most count) of what a program wrote: lines end at CR or LF,
+// blanks and control characters around a line are dropped, a line longer than 256 units is
+// cut there; the lines are joined by " / ". Empty when there is none.
+std::wstring OutputTail(std::wstring_view output, std::size_t count);
+
 }  // namespace kestrova

@@ -1,13 +1,12 @@
 #include "app/Main.h"
 
-#include <shlobj.h>
-#include <shobjidl.h>
-
 #include <utility>
 
 #include "app/ItemKind.h"
 #include "app/JobText.h"
-#include "app/Placement.h"
+#include "app/Reasons.h"
+#include "app/Shell.h"
+#include "app/WindowPlace.h"
 #include "resources/Layouts.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handles.h"
@@ -18,142 +17,18 @@ namespace kestrova {
 
 namespace {
 
-// The bounds the window has when it is neither minimized nor maximized, in screen
-// coordinates. The placement's normal rectangle is in workspace coordinates, which differ from
-// screen coordinates by the work area's offset on its monitor (a taskbar at the top or left).
-RECT RestoredBounds(HWND hwnd) {
-  RECT bounds{};
-  if (!IsIconic(hwnd) && !IsZoomed(hwnd)) {
-    GetWindowRect(hwnd, &bounds);
-    return bounds;
-  }
-  WINDOWPLACEMENT placement{sizeof(placement)};
-  GetWindowPlacement(hwnd, &placement);
-  bounds = placement.rcNormalPosition;
-  MONITORINFO monitor{sizeof(monitor)};
-  if (GetMonitorInfoW(MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    OffsetRect(&bounds, monitor.rcWork.left - monitor.rcMonitor.left,
-               monitor.rcWork.top - monitor.rcMonitor.top);
-  }
-  return bounds;
-}
+// Posted when the question for the archiver was cancelled: the program ends once the window
+// has been shown and activated and the command-line batch (if any) has run.
+constexpr UINT kEndAfterStart = WM_APP + 3;
 
-// The work areas of every monitor.
-BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
-  MONITORINFO info{sizeof(info)};
-  if (GetMonitorInfoW(monitor, &info)) {
-    reinterpret_cast<std::vector<Box>*>(areas)->push_back(
-        Box{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
-  }
-  return TRUE;
-}
-
-// Lets drops (and what they need) through to a window that runs elevated: otherwise the
-// system's integrity separation refuses messages from Explorer, which runs at a lower level.
-void AllowDropsFromLowerIntegrity(HWND hwnd) {
-  using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  static const auto changeFilter =
-      SystemFunction<Filter>(L"user32.dll", "ChangeWindowMessageFilterEx");
-  if (changeFilter == nullptr) return;
-  for (UINT msg : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049} /* WM_COPYGLOBALDATA */}) {
-    changeFilter(hwnd, msg, 1 /* MSGFLT_ALLOW */, nullptr);
-  }
-}
-
-// Explorer at the path's folder, the path selected in it.
-void ShowInExplorer(const std::wstring& path) {
-  using CreateFromPath = PIDLIST_ABSOLUTE(WINAPI*)(PCWSTR);
-  using OpenAndSelect = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, UINT, PCUITEMID_CHILD_ARRAY, DWORD);
-  using Free = void(WINAPI*)(PIDLIST_RELATIVE);
-  static const auto create = SystemFunction<CreateFromPath>(L"shell32.dll", "ILCreateFromPathW");
-  static const auto open =
-      SystemFunction<OpenAndSelect>(L"shell32.dll", "SHOpenFolderAndSelectItems");
-  static const auto free = SystemFunction<Free>(L"shell32.dll", "ILFree");
-  if (create == nullptr || open == nullptr || free == nullptr || !UseCom()) return;
-  PIDLIST_ABSOLUTE item = create(path.c_str());
-  if (item == nullptr) return;
-  // With no children given, the item itself is selected in its parent folder.
-  open(item, 0, nullptr, 0);
-  free(item);
-}
-
-// The taskbar button's progress, through ITaskbarList3 (Windows 7 on; the program may show
-// none elsewhere).
-class TaskbarButton {
- public:
-  void Show(HWND window, int done, int total, bool failed) {
-    ITaskbarList3* taskbar = List();
-    if (taskbar == nullptr) return;
-    if (total <= 0) {
-      taskbar->SetProgressState(window, TBPF_NOPROGRESS);
-      return;
-    }
-    taskbar->SetProgressState(window, failed ? TBPF_ERROR : TBPF_NORMAL);
-    taskbar->SetProgressValue(window, static_cast<ULONGLONG>(done), static_cast<ULONGLONG>(total));
-  }
-  ~TaskbarButton() {
-    if (list_ != nullptr) list_->Release();
-  }
-
- private:
-  ITaskbarList3* List() {
-    if (tried_) return list_;
-    tried_ = true;
-    using Create = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-    static const auto create = SystemFunction<Create>(L"ole32.dll", "CoCreateInstance");
-    if (create == nullptr || !UseCom()) return nullptr;
-    ITaskbarList3* list = nullptr;
-    if (SUCCEEDED(create(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                         reinterpret_cast<void**>(&list))) &&
-        SUCCEEDED(list->HrInit())) {
-      list_ = list;
-    } else if (list != nullptr) {
-      list->Release();
-    }
-    return list_;
-  }
-
-  ITaskbarList3* list_ = nullptr;
-  bool tried_ = false;
-};
-
-// A string of the string table with "%s" replaced.
-std::wstring Format(UINT id, std::wstring_view argument) {
-  std::wstring text = LoadStr(id);
-  const std::size_t at = text.find(L"%s");
-  if (at == std::wstring::npos) return text + std::wstring(argument);
-  return text.replace(at, 2, argument);
-}
-
-// Why an archiver's exit code means failure: its number and what the archivers document it to
-// mean (WinRAR's table; the 7-Zip console uses the same numbers for the codes it has), or the
-// crash it stands for.
-std::wstring ReasonOfExit(DWORD code) {
-  if (code >= 0xC0000000u) return Format(IDS_CRASHED, HexText(code));
-  std::wstring text = Format(IDS_EXIT_CODE, DecimalText(code));
-  if ((code >= 1 && code <= 12) || code == 255) {
-    text += L": " + LoadStr(code == 255 ? IDS_EXIT_255 : IDS_EXIT_MEANING_BASE + code);
-  }
-  return text;
+// Each item of a batch has its own number, across windows: a message from the thread of an
+// item that is not the window's own is ignored.
+std::uint64_t NextItemId() {
+  static std::uint64_t last = 0;
+  return ++last;
 }
 
 }  // namespace
-
-std::wstring ErrorText(const Error& error) {
-  switch (error.GetKind()) {
-    case Error::Kind::Platform:
-      return error.Subject() + L": " + SystemMessage(error.Code());
-    case Error::Kind::CannotWrite:
-      return Format(IDS_CANNOT_WRITE, error.Subject());
-    case Error::Kind::ListIndex:
-      return LoadStr(IDS_LIST_INDEX_ERROR);
-    case Error::Kind::ListInsert:
-      return LoadStr(IDS_LIST_INSERT_ERROR);
-    case Error::Kind::Message:
-      break;
-  }
-  return error.Subject();
-}
 
 TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
     : TForm(layouts::kMain, Showing::Modeless),
@@ -164,9 +39,8 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
       LIST(*this, layouts::kMain.Control(IDC_LIST)),
       about_(about) {
   ShowInFolder = &ShowInExplorer;
-  TaskbarProgress = [this, button = std::make_shared<TaskbarButton>()](int done, int total,
-                                                                        bool failed) {
-    button->Show(Handle(), done, total, failed);
+  TaskbarProgress = [this](int done, int total, bool failed) {
+    taskbar_.Show(Handle(), done, total, failed);
   };
   taskbarButtonCreated_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
   LIST.SetItemTips([this](int line) {
@@ -177,8 +51,11 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
   OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
   OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
-  // The window takes drops from the start: its layout gives it WS_EX_ACCEPTFILES.
-  AllowDropsFromLowerIntegrity(Handle());
+  // The window takes drops from the start (its layout gives it WS_EX_ACCEPTFILES), also when
+  // it runs elevated and Explorer does not.
+  AllowMessagesFromLowerIntegrity(Handle(), {WM_DROPFILES, WM_COPYDATA,
+                                             0x0049 /* WM_COPYGLOBALDATA */,
+                                             taskbarButtonCreated_});
   SetCaption(Application.Title());
 }
 
@@ -188,17 +65,36 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       WMDropFiles(reinterpret_cast<HDROP>(wParam));
       result = 0;
       return true;
+    case kItemMayStart:
+      result = ItemMayStart(wParam, *reinterpret_cast<const std::wstring*>(lParam)) ? 1 : 0;
+      return true;
+    case kItemDone: {
+      const std::unique_ptr<TItemOutcome> outcome(reinterpret_cast<TItemOutcome*>(lParam));
+      ItemDone(*outcome);
+      result = 0;
+      return true;
+    }
+    case kEndAfterStart:
+      if (batch_.Running()) {
+        batch_.ThenDo(TBatch::After::Quit);
+      } else {
+        TForm::CloseRequested();
+      }
+      return true;
     case WM_QUERYENDSESSION:
       // Not while a batch runs: its block reason, registered as it began, tells the user why.
-      result = batchRunning_ ? FALSE : TRUE;
+      result = batch_.Running() ? FALSE : TRUE;
       return true;
     case WM_ENDSESSION:
-      // The session ends now: the settings are saved, and nothing can be shown any more.
       if (wParam) {
+        // The session ends now: no archiver starts any more, the settings are saved, and
+        // nothing can be shown. Asked to close by the Restart Manager, the program ends.
+        batch_.EndSession();
         try {
           SaveSettings();
         } catch (...) {
         }
+        if ((lParam & ENDSESSION_CLOSEAPP) != 0 && !batch_.Running()) TForm::CloseRequested();
       }
       result = 0;
       return true;
@@ -207,17 +103,21 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       ShowListMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
       return true;
     case WM_COMMAND:
-      // Enter on a line of the list opens its place (the dialog manager hands Enter to the
-      // form as IDOK).
+      // Enter on a line of the list opens its place, Esc stops a batch (the dialog manager
+      // hands them to the form as IDOK and IDCANCEL).
       if (LOWORD(wParam) == IDOK && GetFocus() == LIST.Handle()) {
         OpenPlaceOf(static_cast<int>(SendMessageW(LIST.Handle(), LB_GETCURSEL, 0, 0)));
+        return true;
+      }
+      if (LOWORD(wParam) == IDCANCEL && lParam == 0) {
+        if (batch_.Running()) StopRequested();
         return true;
       }
       return TForm::OnMessage(msg, wParam, lParam, result);
     default:
       if (msg == taskbarButtonCreated_ && taskbarButtonCreated_ != 0) {
         // Explorer made (or made again) the button: it shows the batch from now on.
-        if (progressTotal_ > 0) TaskbarProgress(progressDone_, progressTotal_, progressFailed_);
+        if (batch_.Running()) ShowProgress();
         return true;
       }
       return TForm::OnMessage(msg, wParam, lParam, result);
@@ -231,11 +131,11 @@ void TKSTV_MAIN::ControlCommand(int id, int code) {
   }
 }
 
-const TKSTV_MAIN::TResult* TKSTV_MAIN::ResultOf(int line) const {
+const TResult* TKSTV_MAIN::ResultOf(int line) const {
   if (line < 0) return nullptr;
   const LRESULT data = SendMessageW(LIST.Handle(), LB_GETITEMDATA, static_cast<WPARAM>(line), 0);
-  if (data <= 0 || static_cast<std::size_t>(data) > results_.size()) return nullptr;
-  return &results_[static_cast<std::size_t>(data) - 1];
+  if (data <= 0) return nullptr;
+  return batch_.Result(static_cast<std::size_t>(data) - 1);
 }
 
 void TKSTV_MAIN::OpenPlaceOf(int line) {
@@ -266,7 +166,7 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
       SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     }
   }
-  enum : UINT { kCopy = 1, kOpenPlace = 2 };
+  enum : UINT { kCopy = 1, kOpenPlace, kStop };
   const HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   const ScopeExit destroy([menu] { DestroyMenu(menu); });
@@ -274,10 +174,15 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
   AppendMenuW(menu, MF_STRING | (hasLines ? 0 : MF_GRAYED), kCopy, LoadStr(IDS_MENU_COPY).c_str());
   AppendMenuW(menu, MF_STRING | (ResultOf(line) != nullptr ? 0 : MF_GRAYED), kOpenPlace,
               LoadStr(IDS_MENU_OPEN_PLACE).c_str());
+  if (batch_.Running()) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kStop, LoadStr(IDS_MENU_STOP).c_str());
+  }
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Handle(), nullptr));
   if (chosen == kCopy) SendMessageW(list, WM_COPY, 0, 0);
   if (chosen == kOpenPlace) OpenPlaceOf(line);
+  if (chosen == kStop) StopRequested();
 }
 
 void TKSTV_MAIN::DpiChanged() {
@@ -295,7 +200,7 @@ void TKSTV_MAIN::B_AboutClick() {
 void TKSTV_MAIN::ApplySettings(const TSettings& settings) {
   SetWindowPos(Handle(), nullptr, settings.left, settings.top, settings.width, settings.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  KeepOnScreen();
+  KeepOnScreen(Handle());
   E_Ext.SetText(settings.fileExt);
   WinRARPath = settings.winRARPath;
   CB_Profile.Clear();
@@ -315,24 +220,6 @@ TSettings TKSTV_MAIN::CurrentSettings() const {
     settings.profiles[i] = CB_Profile.Item(static_cast<int>(i));
   }
   return settings;
-}
-
-void TKSTV_MAIN::KeepOnScreen() {
-  RECT window{};
-  GetWindowRect(Handle(), &window);
-  POINT client{0, 0};
-  ClientToScreen(Handle(), &client);
-  std::vector<Box> areas;
-  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
-  MONITORINFO nearest{sizeof(nearest)};
-  if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &nearest)) return;
-  const Box saved{window.left, window.top, window.right, window.bottom};
-  const Box placed = PlaceOnScreen(
-      saved, client.y - window.top, areas,
-      Box{nearest.rcWork.left, nearest.rcWork.top, nearest.rcWork.right, nearest.rcWork.bottom});
-  if (placed == saved) return;
-  SetWindowPos(Handle(), nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
-               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TKSTV_MAIN::LocateArchiver() {
@@ -356,14 +243,14 @@ bool TKSTV_MAIN::LocateArchiver() {
 void TKSTV_MAIN::LoadSettings() {
   ApplySettings(SettingsFile.Load(Dpi()));
   if (WinRARPath.empty() && !LocateArchiver()) {
-    // Cancelled: the settings are saved where they can be, and the end is queued whatever
-    // happens to the save; the load still finishes, and the window is still shown and
-    // activated.
+    // Cancelled: the settings are saved where they can be, and the end comes whatever happens
+    // to the save; the load still finishes, and the window is still shown and activated, so a
+    // command-line batch still runs first.
     try {
       FormClose();
     } catch (...) {
     }
-    TForm::CloseRequested();
+    PostMessageW(Handle(), kEndAfterStart, 0, 0);
   }
   CB_Profile.SetItemIndex(0);
 }
@@ -375,22 +262,14 @@ void TKSTV_MAIN::FormShow() { LoadSettings(); }
 void TKSTV_MAIN::FormClose() { SaveSettings(); }
 
 void TKSTV_MAIN::CloseRequested() {
-  if (batchRunning_) {
-    if (askingToStop_ || closeAfterBatch_) return;
-    askingToStop_ = true;
-    const ScopeExit asked([this] { askingToStop_ = false; });
-    const std::wstring text = LoadStr(IDS_STOP_BATCH);
-    if (MessageBoxW(Handle(), text.c_str(), Application.Title().c_str(),
-                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
-      return;
-    }
-    // The running archiver is left to finish: a half-written archive is worse than a late
-    // close. The batch ends after it and closes the window.
-    closeAfterBatch_ = true;
-    batchQueue_.clear();
-    batchNext_ = 0;
+  if (batch_.Running()) {
+    AskToStop(TBatch::After::Close);
     return;
   }
+  Close();
+}
+
+void TKSTV_MAIN::Close() {
   if (!SaveOrAskToQuit()) return;
   TForm::CloseRequested();
 }
@@ -413,6 +292,9 @@ void TKSTV_MAIN::FormActivate() {
   std::vector<std::wstring> words = SplitCommandLine(GetCommandLineW());
   if (words.size() <= 1) return;
   words.erase(words.begin());
+  // Against the directory the program started in, before anything (the open dialog) can
+  // change it.
+  for (std::wstring& word : words) word = FullPath(word);
   RunBatch(std::move(words));
 }
 
@@ -422,10 +304,9 @@ void TKSTV_MAIN::WMDropFiles(HDROP drop) {
 }
 
 void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
-  if (closeAfterBatch_) return;  // stopping: nothing new starts
-  if (batchRunning_) {
-    // A drop delivered while a batch pumps its messages joins that batch, behind its items.
-    for (std::wstring& item : items) batchQueue_.push_back(std::move(item));
+  if (batch_.Running()) {
+    batch_.Add(std::move(items));
+    ShowProgress();
     return;
   }
   if (CB_Profile.SelectedText().empty()) {
@@ -435,53 +316,118 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
     return;
   }
   LIST.Items.Clear();
-  results_.clear();
-  consoleCheckedFor_.clear();  // looked at again once per batch
-
-  batchQueue_ = std::move(items);
-  batchNext_ = 0;
-  batchRunning_ = true;
+  jobSettings_ = TJobSettings{WinRARPath, CB_Profile.SelectedText(), E_Ext.Text()};
+  batch_.Begin(std::move(items));
   // Registered as the batch begins, as Windows asks of work that must not be cut: a log-off
   // meanwhile waits and shows why.
   ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
   BeginBusy();
-  {
-    const ScopeExit endBatch([this] {
-      batchRunning_ = false;
-      batchQueue_.clear();
-      batchNext_ = 0;
-      ShutdownBlockReasonDestroy(Handle());
-      EndBusy();
-      progressDone_ = progressTotal_ = 0;
-      progressFailed_ = false;
-      TaskbarProgress(0, 0, false);
-    });
+  NextItem();
+}
 
-    while (batchNext_ < batchQueue_.size()) {
-      // The taskbar button: items done of those queued so far.
-      progressTotal_ = progressDone_ + static_cast<int>(batchQueue_.size() - batchNext_);
-      TaskbarProgress(progressDone_, progressTotal_, progressFailed_);
-      // Taken out first: a drop handled below may grow the queue.
-      const std::wstring item = std::move(batchQueue_[batchNext_++]);
-      Application.ProcessMessages();
-      if (GetItemKind(item) == ikFolder) {
-        ArchiveFolder(item);
-        if (!results_.empty() && !results_.back().reason.empty()) progressFailed_ = true;
-      }
-      ++progressDone_;
-    }
-  }
-  if (closeAfterBatch_) {
-    closeAfterBatch_ = false;
-    CloseRequested();
+void TKSTV_MAIN::StopRequested() { AskToStop(TBatch::After::Stay); }
+
+void TKSTV_MAIN::AskToStop(TBatch::After after) {
+  const TBatch::Question question = batch_.RequestStop(after);
+  if (question == TBatch::Question::None) return;
+  const bool force = question == TBatch::Question::ForceStop;
+  const std::wstring text = LoadStr(force                           ? IDS_FORCE_STOP
+                                    : after == TBatch::After::Close ? IDS_STOP_BATCH
+                                                                    : IDS_STOP_QUESTION);
+  const bool yes = MessageBoxW(Handle(), text.c_str(), Application.Title().c_str(),
+                               MB_YESNO | MB_DEFBUTTON2 |
+                                   (force ? MB_ICONWARNING : MB_ICONQUESTION)) == IDYES;
+  switch (batch_.Answer(yes)) {
+    case TBatch::Then::Kill:
+      if (job_) job_->Kill();
+      break;
+    case TBatch::Then::Close:
+      Close();
+      break;
+    case TBatch::Then::Nothing:
+      break;
   }
 }
 
+void TKSTV_MAIN::NextItem() {
+  while (std::optional<std::wstring> item = batch_.Next()) {
+    ShowProgress();
+    itemId_ = NextItemId();
+    job_ = std::make_shared<TJobControl>();
+    if (StartItem(Handle(), itemId_, *item, jobSettings_, job_, PauseItem)) return;
+    // No thread for it: the folder fails as it would without memory.
+    TResult failed;
+    failed.kind = TResult::Kind::Failed;
+    failed.folder = WithoutTrailingSeparators(*item);
+    failed.name = FolderName(failed.folder);
+    failed.reason = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
+    if (const std::optional<std::size_t> index = batch_.ItemDone(std::move(failed))) {
+      AddResultLine(*index);
+    }
+  }
+  EndBatch();
+}
+
+bool TKSTV_MAIN::ItemMayStart(std::uint64_t id, const std::wstring& name) {
+  if (id != itemId_ || !batch_.MayStart()) return false;
+  SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
+  return true;
+}
+
+void TKSTV_MAIN::ItemDone(const TItemOutcome& outcome) {
+  if (outcome.id != itemId_ || !batch_.Running()) return;
+  job_.reset();
+  if (const std::optional<std::size_t> index = batch_.ItemDone(outcome.result)) {
+    AddResultLine(*index);
+  }
+  NextItem();
+}
+
+void TKSTV_MAIN::AddResultLine(std::size_t index) {
+  const TResult& result = *batch_.Result(index);
+  const UINT prefix = result.kind == TResult::Kind::Ok ? IDS_RESULT_OK : IDS_RESULT_NG;
+  const int line = LIST.Items.Add(LoadStr(prefix) + result.name);
+  SendMessageW(LIST.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line),
+               static_cast<LPARAM>(index + 1));
+  SetCaption(LoadStr(IDS_CAPTION_DONE));
+}
+
+void TKSTV_MAIN::EndBatch() {
+  TBatch::Ended ended = batch_.End();
+  itemId_ = 0;
+  job_.reset();
+  ShutdownBlockReasonDestroy(Handle());
+  EndBusy();
+  TaskbarProgress(0, 0, false);
+  if (ended.stopped) SetCaption(LoadStr(IDS_CAPTION_STOPPED));
+  switch (ended.after) {
+    case TBatch::After::Close:
+      Close();
+      return;
+    case TBatch::After::Quit:
+      TForm::CloseRequested();
+      return;
+    case TBatch::After::Stay:
+      break;
+  }
+  // What was dropped while it stopped is a batch of its own.
+  if (!ended.next.empty()) RunBatch(std::move(ended.next));
+}
+
+void TKSTV_MAIN::ShowProgress() {
+  if (TaskbarProgress) TaskbarProgress(batch_.Done(), batch_.Total(), batch_.Failed());
+}
+
 void TKSTV_MAIN::BeginBusy() {
-  if (busyDepth_++ > 0) return;
-  // Where the focus is now, to give it back: disabling a control takes it away on Windows.
-  HWND focus = GetFocus();
-  focusBeforeBusy_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
+  // Where the focus is now, to give it back. A control that goes disabled loses it on Windows:
+  // the list takes it meanwhile, so that the keyboard still reaches the window (Esc stops).
+  const HWND focus = GetFocus();
+  focusBeforeBatch_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
+  for (const HWND control : {E_Ext.Handle(), CB_Profile.Handle(), B_About.Handle()}) {
+    if (focus != nullptr && (focus == control || IsChild(control, focus))) {
+      SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(LIST.Handle()), TRUE);
+    }
+  }
   EnableJobControls(false);
 }
 
@@ -492,64 +438,14 @@ void TKSTV_MAIN::EnableJobControls(bool enable) {
 }
 
 void TKSTV_MAIN::EndBusy() {
-  if (--busyDepth_ > 0) return;
   EnableJobControls(true);
   // Back where it was, through the dialog manager (so that a button becomes the default one
   // again); only while the window is the active one, which it then stays.
-  HWND focus = focusBeforeBusy_;
-  focusBeforeBusy_ = nullptr;
+  const HWND focus = std::exchange(focusBeforeBatch_, nullptr);
   if (focus != nullptr && IsWindow(focus) && GetActiveWindow() == Handle() &&
       GetFocus() != focus) {
     SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
   }
-}
-
-// The archive job
-
-void TKSTV_MAIN::ArchiveFolder(std::wstring_view given) {
-  // "D:\Photos\" is archived as "D:\Photos"; a root keeps its separator.
-  const std::wstring folder(WithoutTrailingSeparators(given));
-  const std::wstring source = folder + L"\\";
-  const std::wstring archive = folder + E_Ext.Text();
-  const std::wstring name = FolderName(folder);
-  SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
-  BeginBusy();
-  {
-    const ScopeExit idle([this] { EndBusy(); });
-    std::wstring reason =
-        RunArchiver(ArchiverCommandLine(WinRARPath, CB_Profile.SelectedText(), archive, source));
-    const int line = LIST.Items.Add(LoadStr(reason.empty() ? IDS_RESULT_OK : IDS_RESULT_NG) + name);
-    results_.push_back(TResult{folder, archive, std::move(reason)});
-    SendMessageW(LIST.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line),
-                 static_cast<LPARAM>(results_.size()));
-  }
-  SetCaption(LoadStr(IDS_CAPTION_DONE));
-}
-
-std::wstring TKSTV_MAIN::RunArchiver(std::wstring commandLine) {
-  if (!CommandLineFits(commandLine)) return LoadStr(IDS_TOO_LONG);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  // A console archiver (the 7-Zip console, a console RAR) gets no console window of its own:
-  // one per folder would flash up and take the foreground. WinRAR starts as it always did.
-  if (consoleCheckedFor_ != WinRARPath || consoleCheckedFor_.empty()) {
-    consoleArchiver_ = IsConsoleProgram(WinRARPath);
-    consoleCheckedFor_ = WinRARPath;
-  }
-  const DWORD flags = NORMAL_PRIORITY_CLASS | (consoleArchiver_ ? CREATE_NO_WINDOW : 0);
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                      nullptr, &startup, &info)) {
-    return LoadStr(IDS_CANNOT_START) + SystemMessage(GetLastError());
-  }
-  CloseHandle(info.hThread);
-  const UniqueHandle process(info.hProcess);
-  // Messages are handled as they arrive; the wait ends with the process.
-  DWORD exitCode = 0;
-  if (!Application.WaitPumping(process.Get()) || !GetExitCodeProcess(process.Get(), &exitCode)) {
-    return SystemMessage(GetLastError());
-  }
-  return exitCode == 0 ? std::wstring() : ReasonOfExit(exitCode);
 }
 
 }  // namespace kestrova

@@ -1,6 +1,7 @@
 // Kestrova's entry: the application object, its two windows, the message loop.
 #include "app/About.h"
 #include "app/Main.h"
+#include "app/Reasons.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 #include "toolkit/System.h"

@@ -50,8 +50,14 @@ target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)
 add_library(kestrova_app STATIC
   app/About.cpp
   app/ItemKind.cpp
+  app/Job.cpp
   app/Main.cpp
+  app/Process.cpp
+  app/Reasons.cpp
   app/Settings.cpp
+  app/Shell.cpp
+  app/Taskbar.cpp
+  app/WindowPlace.cpp
 )
 target_link_libraries(kestrova_app PUBLIC kestrova_controls)
 

@@ -40,6 +40,9 @@
 #define IDS_QUIT_UNSAVED 19
 #define IDS_BUSY_REASON 24
 #define IDS_STOP_BATCH 25
+#define IDS_STOP_QUESTION 26
+#define IDS_FORCE_STOP 27
+#define IDS_CAPTION_STOPPED 28
 
 // Why a folder failed, and the result list's menu.
 #define IDS_EXIT_CODE 40
@@ -50,6 +53,8 @@
 #define IDS_TOO_LONG 63
 #define IDS_MENU_COPY 64
 #define IDS_MENU_OPEN_PLACE 65
+#define IDS_MENU_STOP 66
+#define IDS_REASON_STOPPED 67
 #define IDS_LOCATE_TITLE 20
 #define IDS_LOCATE_FILTER_NAME 21
 #define IDS_LOCATE_FILTER_PATTERN 22

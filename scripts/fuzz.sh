@@ -10,7 +10,7 @@ cd "$root"
 
 seconds=${FUZZ_SECONDS:-30}
 targets=(fuzz_ini_integer fuzz_split_command_line fuzz_folder_name fuzz_command_line fuzz_error_text
-         fuzz_ini_value fuzz_pe_subsystem)
+         fuzz_ini_value fuzz_program_output)
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -DKESTROVA_FUZZ=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

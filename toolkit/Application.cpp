@@ -70,15 +70,6 @@ void TApplication::ProcessMessages() {
   }
 }
 
-bool TApplication::WaitPumping(HANDLE handle) {
-  for (;;) {
-    const DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-    if (result == WAIT_OBJECT_0) return true;
-    if (result != WAIT_OBJECT_0 + 1) return false;
-    ProcessMessages();
-  }
-}
-
 int TApplication::Run(TForm& mainForm) {
   mainForm_ = &mainForm;
   try {

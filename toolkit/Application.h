@@ -29,10 +29,6 @@ class TApplication {
   // application counts as terminated) so that the outer loop still ends.
   void ProcessMessages();
 
-  // Waits until the handle is signalled, handing each message to its handler as soon as it
-  // arrives. False when the wait itself failed.
-  bool WaitPumping(HANDLE handle);
-
   // Shows the main form (its first activation included) and runs the message loop until the
   // application is asked to end. Returns the exit code.
   int Run(TForm& mainForm);

@@ -57,6 +57,8 @@ std::optional<std::string> ToCodePage(std::wstring_view text) {
 
 std::wstring FromCodePage(std::string_view bytes) { return Decode(CP_ACP, bytes); }
 
+std::wstring FromOemCodePage(std::string_view bytes) { return Decode(CP_OEMCP, bytes); }
+
 std::wstring FromUtf8(std::string_view bytes) { return Decode(CP_UTF8, bytes); }
 
 std::string ToUtf8(std::wstring_view text) { return Encode(CP_UTF8, 0, text, nullptr); }

@@ -22,6 +22,8 @@ std::wstring WindowText(HWND hwnd);
 std::optional<std::string> ToCodePage(std::wstring_view text);
 // Code-page bytes as UTF-16.
 std::wstring FromCodePage(std::string_view bytes);
+// Bytes of the OEM code page (what console programs write) as UTF-16.
+std::wstring FromOemCodePage(std::string_view bytes);
 
 std::wstring FromUtf8(std::string_view bytes);
 std::string ToUtf8(std::wstring_view text);

@@ -130,4 +130,37 @@ std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, Char
   return pos;
 }
 
+bool IsUtf8(std::string_view bytes) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[pos]);
+    if (lead < 0x80) {
+      ++pos;
+      continue;
+    }
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      if (lead == 0xE0) low = 0xA0;   // no overlong form
+      if (lead == 0xED) high = 0x9F;  // no surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      if (lead == 0xF0) low = 0x90;   // no overlong form
+      if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+      return false;
+    }
+    if (bytes.size() - pos < length) return false;
+    for (std::size_t i = 1; i < length; ++i) {
+      const unsigned char next = static_cast<unsigned char>(bytes[pos + i]);
+      if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) return false;
+    }
+    pos += length;
+  }
+  return true;
+}
+
 }  // namespace kestrova

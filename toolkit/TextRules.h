@@ -42,4 +42,8 @@ using CharSize = std::size_t (*)(std::wstring_view character);
 // is one character; a lone surrogate is one of its own.
 std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, CharSize size);
 
+// Whether the bytes are well-formed UTF-8: no stray continuation byte, no overlong form, no
+// surrogate, nothing past U+10FFFF. ASCII alone is well-formed.
+bool IsUtf8(std::string_view bytes);
+
 }  // namespace kestrova

@@ -10,7 +10,10 @@
 //    it, so concurrent runs never lose or interleave lines.
 // 2. --console    appends a second line, "console window: yes" or "console window: no",
 //                 saying whether the process has a console window.
-// 3. --delay=MS   sleeps that long first (default 0).
+// 3. --ask        asks on its standard output for a password and reads a line from its input;
+//                 at the end of the input it says so on its standard error and exits with 2.
+//    --write-first  creates the archive now (see --write), before any delay or hold.
+//    --delay=MS   sleeps that long first (default 0).
 //    --hold       then waits while the file "<log>.hold" exists (at most two minutes): a test
 //                 creates it before the run and removes it to let the run end, so that it
 //                 knows the run is going on for as long as it needs (the log line, written
@@ -29,6 +32,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -130,6 +134,24 @@ void Hold(const std::wstring& path) {
   }
 }
 
+void WriteTo(DWORD which, const char* text) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(which), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+}
+
+// Asks for a password, as an archiver given -p without one does, and reads a line.
+bool Answered() {
+  WriteTo(STD_OUTPUT_HANDLE, "Enter password (will not be echoed):");
+  char line[256];
+  DWORD got = 0;
+  if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &got, nullptr) && got > 0) {
+    return true;
+  }
+  WriteTo(STD_OUTPUT_HANDLE, "\r\n");
+  WriteTo(STD_ERROR_HANDLE, "ERROR: no password was given\r\n");
+  return false;
+}
+
 bool WriteArchive(const std::wstring& path) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -160,6 +182,8 @@ int Run() {
   bool write = false;
   bool crash = false;
   bool hold = false;
+  bool ask = false;
+  bool writeFirst = false;
   bool byName = false;
   std::wstring archive;
   std::wstring firstPlain;
@@ -174,6 +198,10 @@ int Run() {
       write = true;
     } else if (!w.quoted && w.text == L"--hold") {
       hold = true;
+    } else if (!w.quoted && w.text == L"--ask") {
+      ask = true;
+    } else if (!w.quoted && w.text == L"--write-first") {
+      writeFirst = true;
     } else if (!w.quoted && w.text == L"--crash") {
       crash = true;
     } else if (!w.quoted && w.text == L"--exit-by-name") {
@@ -197,6 +225,8 @@ int Run() {
     if (StartsWith(name, L"crash.")) crash = true;
   }
 
+  if (writeFirst && (archive.empty() || !WriteArchive(archive))) return 9;
+  if (ask && !Answered()) return 2;
   if (delay > 0) Sleep(delay);
   if (hold) Hold(log + L".hold");
 

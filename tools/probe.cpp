@@ -16,7 +16,9 @@
 //                                the screen rectangle of that window as a 24-bit BMP
 //   latency N                    N round trips of WM_NULL; p50=, p99=, max= in ms
 //   watch-list                   the list's last lines before the main window went; gone=, states=
-//   session query|end            WM_QUERYENDSESSION (answer=) or WM_ENDSESSION, as at log-off
+//   session query|end|closeapp   WM_QUERYENDSESSION (answer=) or WM_ENDSESSION, as at log-off;
+//                                closeapp: both as the Restart Manager sends them
+//   processes NAME               how many processes of that exe name run (count=)
 //   copy                         WM_COPY to the result list; the clipboard's text (text=)
 //   tooltip                      the program's tooltip now: shown=, text=
 //   system-message CODE          the system's message for an error code (text=)
@@ -35,6 +37,7 @@
 // SendMessageTimeoutW so a busy window cannot hang the probe.
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cmath>
@@ -434,9 +437,28 @@ void CmdSession(const std::vector<std::wstring>& args) {
   } else if (what == L"end") {
     Send(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, "WM_ENDSESSION");
     Put("sent", 1);
+  } else if (what == L"closeapp") {
+    // The Restart Manager asks a program to close so that a file it holds can be updated.
+    Send(h, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, "WM_QUERYENDSESSION");
+    Send(h, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, "WM_ENDSESSION");
+    Put("sent", 1);
   } else {
-    Fail("usage: probe session query|end", 2);
+    Fail("usage: probe session query|end|closeapp", 2);
   }
+}
+
+void CmdProcesses(const std::vector<std::wstring>& args) {
+  if (args.empty()) Fail("usage: probe processes NAME", 2);
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) Fail("CreateToolhelp32Snapshot failed");
+  long long count = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, args[0].c_str()) == 0) ++count;
+  }
+  CloseHandle(snapshot);
+  Put("count", count);
 }
 
 // WM_COPY to the result list, then what the clipboard holds as Unicode text (text=).
@@ -836,6 +858,7 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"system-message") CmdSystemMessage(params);
   else if (cmd == L"keys") CmdKeys(params);
   else if (cmd == L"barrier") CmdBarrier();
+  else if (cmd == L"processes") CmdProcesses(params);
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;
 }

@@ -383,9 +383,15 @@ class DropTest(Workspace):
             self.assertEqual(app.close(), 0)
 
 
+STOP_QUESTION = "残りのフォルダーを中止しますか？"
+FORCE_QUESTION = "実行中の圧縮を強制終了しますか？作成途中のアーカイブは削除されます。"
+STOPPED = "中止."
+
+
 class BatchWindowTest(Workspace):
-    """The window during a batch: it can be closed (after a question), and console archivers
-    run without a console window."""
+    """The window during a batch: it can be stopped and closed (after a question), an archiver
+    that hangs can be ended, and console archivers run without a console window and without
+    a console input nobody can see."""
 
     def three_folders(self):
         return [make_tree(self.root, name, {"t.txt": b"t"}) for name in ("One", "Two", "Three")]
@@ -435,6 +441,91 @@ class BatchWindowTest(Workspace):
                 self.assertEqual(log_lines(self.log),
                                  [command_line(archiver, "a --console", folder, ".rar"),
                                   "console window: no"])
+
+
+    def stop(self, question, answer="yes", how=("keys", "esc")):
+        """A stop (Esc by default) asks question; answered."""
+        probe(*how)
+        box = probe("dialog")
+        self.assertEqual((box["caption"], box["text"]), (TITLE, question))
+        self.assertEqual(probe("dialog", "--press", answer)["closed"], "1")
+
+    def test_esc_stops_after_the_running_folder(self):
+        folders = self.three_folders()
+        later = make_tree(self.root, "Later", {"t.txt": b"t"})
+        profile = "a --hold"
+        with Hold(self.log) as hold, \
+                Kestrova(*folders, ini=self.fake_settings(profile), env=self.env) as app:
+            wait_runs(self.log, 1)
+            self.stop(STOP_QUESTION)
+            hold.release()
+            # The running folder ends and gets its line; no other starts; the window stays.
+            state = wait_until(lambda: (lambda s: s if s["caption"] == STOPPED else None)(
+                probe("state")), message="the stopped caption")
+            self.assertEqual(list_items(state), [OK + "One"])
+            self.assertEqual(state["control.1002.enabled"], "1", "the controls are back")
+            self.assertEqual(log_lines(self.log), [command_line(
+                harness.fake_archiver(), profile, folders[0], ".rar")])
+            self.assertTrue(app.running())
+            # A drop afterwards begins a new batch as usual.
+            with DragSource() as source:
+                x, y = client_origin(state)
+                lst = control(state, IDC_LIST)
+                self.assertIn("sent 1", source.drop([later], x + lst.x + lst.w // 2,
+                                                    y + lst.y + lst.h // 2))
+                self.assertEqual(list_items(wait_batch(1)), [OK + "Later"])
+            self.assertEqual(app.close(), 0)
+
+    def test_a_second_stop_ends_a_hung_archiver(self):
+        # The stand-in makes its archive, then never ends: only a forced stop ends it.
+        a, b = [make_tree(self.root, name, {"t.txt": b"t"}) for name in ("A", "B")]
+        with open(b + ".rar", "wb") as f:
+            f.write(b"an archive made before")
+        profile = "a --write-first --hold"
+        for how in ("esc", "close"):
+            with self.subTest(how=how):
+                for path in (self.log, a + ".rar"):
+                    if os.path.exists(path):
+                        os.remove(path)
+                with Hold(self.log), \
+                        Kestrova(a, b, ini=self.fake_settings(profile), env=self.env) as app:
+                    wait_runs(self.log, 1)
+                    self.assertTrue(os.path.exists(a + ".rar"))
+                    if how == "esc":
+                        self.stop(STOP_QUESTION)
+                        self.stop(FORCE_QUESTION)
+                        state = wait_until(lambda: (lambda s: s if s["caption"] == STOPPED else None)(
+                            probe("state")), message="the stopped caption")
+                        self.assertEqual(list_items(state), [NG + "A"])
+                        self.assertEqual(probe("copy")["text"], f"{NG}A\t中止しました\r\n")
+                        self.assertEqual(probe("processes", "fakerar.exe")["count"], "0")
+                        self.assertEqual(app.close(), 0)
+                    else:
+                        close = ("post-close", "main")
+                        self.stop("圧縮中です。残りのフォルダーを中止して終了しますか？", how=close)
+                        self.stop(FORCE_QUESTION, how=close)
+                        self.assertEqual(app.wait_exit(60), 0)
+                        self.assertEqual(probe("processes", "fakerar.exe")["count"], "0")
+                # The half-made archive is gone; the one made before the batch is untouched.
+                self.assertFalse(os.path.exists(a + ".rar"))
+                with open(b + ".rar", "rb") as f:
+                    self.assertEqual(f.read(), b"an archive made before")
+                self.assertEqual(len(log_lines(self.log)), 1)
+
+    def test_an_archiver_that_asks_fails_at_once_and_says_why(self):
+        # A console archiver that asks a question reads the end of its input at once: no
+        # console nobody can see waits for an answer.
+        folders = [make_tree(self.root, name, {"t.txt": b"t"}) for name in ("One", "Two")]
+        archiver = harness.env_path("FAKE_ARCHIVER_CONSOLE")
+        with Kestrova(*folders, ini=self.fake_settings("a --ask", archiver=archiver),
+                      env=self.env) as app:
+            self.assertEqual(list_items(wait_batch(2)), [NG + "One", NG + "Two"])
+            reason = ("終了コード 2: 致命的なエラー — Enter password (will not be echoed): / "
+                      "ERROR: no password was given")
+            self.assertEqual(probe("copy")["text"],
+                             f"{NG}One\t{reason}\r\n{NG}Two\t{reason}\r\n")
+            self.assertEqual(app.close(), 0)
+        self.assertEqual(len(log_lines(self.log)), 2)
 
 
 class ReasonsTest(Workspace):

@@ -114,6 +114,30 @@ class SessionTest(unittest.TestCase):
             self.assertEqual(probe("session", "query")["answer"], "1", "asked after it")
             self.assertEqual(app.close(), 0)
 
+    def test_no_archiver_starts_after_the_session_ends(self):
+        folders = []
+        for name in ("One", "Two", "Three"):
+            folders.append(os.path.join(self.root, name))
+            os.makedirs(folders[-1])
+        log = self.env["FAKE_ARCHIVER_LOG"]
+        with Hold(log) as hold, Kestrova(*folders, ini=self.settings("a --hold"), env=self.env) as app:
+            wait_runs(log, 1)
+            probe("session", "end")
+            hold.release()
+            state = wait_until(lambda: (lambda s: s if s["caption"] == "中止." else None)(
+                probe("state")), message="the batch's end")
+            self.assertEqual(list_items(state), [OK + "One"])
+            self.assertEqual(len(harness.archiver_runs(log)), 1)
+            self.assertEqual(app.close(), 0)
+
+    def test_the_restart_manager_closes_it_when_idle(self):
+        with Kestrova(ini=self.settings()) as app:
+            probe("move", 140, 150)
+            probe("session", "closeapp")
+            self.assertEqual(app.wait_exit(60), 0)
+            values = ini_values(app.read_ini())
+            self.assertEqual((values["MainX"], values["MainY"]), ("140", "150"))
+
     def test_the_end_of_the_session_saves_the_settings(self):
         with Kestrova(ini=self.settings()) as app:
             probe("move", 130, 160)

@@ -120,5 +120,31 @@ TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
   }
 }
 
+TEST(OutputTail, LastLinesOfWhatAProgramWrote) {
+  struct Row {
+    std::wstring_view output;
+    std::wstring_view tail;  // of at most two lines
+    const char* why;
+  };
+  const std::wstring longLine(300, L'x');
+  const Row rows[] = {
+      {L"", L"", "nothing written"},
+      {L"\r\n \r\n\t\r\n", L"", "only blank lines"},
+      {L"Scanning\r\nERROR: cannot open\r\n", L"Scanning / ERROR: cannot open",
+       "the last two lines, in their order"},
+      {L"a\nb\nc\n\n\n", L"b / c", "blank lines at the end are passed over"},
+      {L"  7%\r 50%\r100%\rERROR: disk full  \r\n", L"100% / ERROR: disk full",
+       "a carriage return ends a line (progress), blanks around a line go"},
+      {L"\b\b\bDone", L"Done", "control characters around a line go"},
+      {L"one line without an end", L"one line without an end", "the last line needs no end"},
+      {L"パスワードが違います\r\n", L"パスワードが違います", "Japanese text"},
+      {longLine, std::wstring_view(longLine).substr(0, 256), "a long line is cut at 256"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(OutputTail(row.output, 2), row.tail);
+  }
+}
+
 }  // namespace
 }  // namespace kestrova

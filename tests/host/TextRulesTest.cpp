@@ -118,5 +118,35 @@ TEST(WholeCharacterPrefix, NeverSplitsACharacter) {
   }
 }
 
+TEST(IsUtf8, WellFormedUtf8AndTheBytesThatAreNot) {
+  struct Row {
+    std::string_view bytes;
+    bool utf8;
+    const char* why;
+  };
+  const Row rows[] = {
+      {"", true, "nothing"},
+      {"[Main]\r\nFileExt=.rar\r\n", true, "ASCII"},
+      {"\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB" "8", true, "ツール8 in UTF-8"},
+      {"\xF0\x9F\x98\x80", true, "an emoji"},
+      {"\xC3\xA9", true, "é"},
+      {"\x83\x63\x81\x5B\x83\x8B", false, "ツール in Shift_JIS"},
+      {"\x8E\xCA\x90\x5E", false, "写真 in Shift_JIS"},
+      {"\x95\x5C", false, "表 in Shift_JIS"},
+      {"C:\\\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80", false, "a Shift_JIS path"},
+      {"\xE9", false, "é in code page 1252"},
+      {"\xC0\xAF", false, "an overlong form"},
+      {"\xE0\x80\xAF", false, "an overlong form of three bytes"},
+      {"\xED\xA0\x80", false, "a surrogate"},
+      {"\xF4\x90\x80\x80", false, "past U+10FFFF"},
+      {"\xE3\x83", false, "cut in the middle of a character"},
+      {"\x80", false, "a stray continuation byte"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(IsUtf8(row.bytes), row.utf8);
+  }
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -292,7 +292,7 @@ TEST_F(LimitsTest, JobRunsACommandLineOf32766UnitsAndRefusesOneMore) {
     main.CB_Profile.SetItemIndex(0);
     const std::wstring line = RunOf(profile, folder);
     ASSERT_EQ(line.size(), row.units);
-    main.ArchiveFolder(folder);
+    Archive(main, folder);
     ASSERT_EQ(main.LIST.Items.Count(), 1);
     EXPECT_EQ(main.LIST.Items.Get(0), row.runs ? OkLine(L"Trip") : NgLine(L"Trip"));
     const std::vector<std::wstring> runs = ArchiverRuns();

@@ -17,6 +17,7 @@
 #include <shlobj.h>
 
 #include "app/Main.h"
+#include "app/Reasons.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 #include "toolkit/Text.h"
@@ -114,6 +115,18 @@ class HoldArchiver {
   bool held_ = true;
 };
 
+// Hands messages to their handlers until done() holds, as the program's loop would; false when
+// it does not hold within the bound (only a hang takes that long).
+inline bool PumpUntil(const std::function<bool()>& done, DWORD boundMs = 60000) {
+  const ULONGLONG end = GetTickCount64() + boundMs;
+  while (!done()) {
+    if (GetTickCount64() > end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    Application.ProcessMessages();
+  }
+  return true;
+}
+
 // A real drop handle, as the shell hands it to WM_DROPFILES (released by the receiver).
 inline HDROP MakeDrop(const std::vector<std::wstring>& paths) {
   std::wstring list;
@@ -182,6 +195,22 @@ class MainWindowFixture : public ::testing::Test {
   TKSTV_MAIN& OpenWithArchiver(const std::wstring& profile, const std::wstring& archiver = L"") {
     return Open(L"[Main]\nWinRARPath=" + (archiver.empty() ? archiver_ : archiver) +
                 L"\nWinRARCommandLine=" + profile + L"\n");
+  }
+
+  // A batch runs on threads of its own and reports to the window: its messages are handled
+  // until it has ended.
+  void WaitForBatch(TKSTV_MAIN& main) {
+    ASSERT_TRUE(PumpUntil([&] { return !main.BatchRunning(); })) << "the batch did not end";
+  }
+  // Drops the paths on the window, as the shell does, and waits for the batch.
+  void Drop(TKSTV_MAIN& main, const std::vector<std::wstring>& paths) {
+    SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    WaitForBatch(main);
+  }
+  // One folder's job, as a batch of that folder alone.
+  void Archive(TKSTV_MAIN& main, const std::wstring& folder) {
+    main.RunBatch({folder});
+    WaitForBatch(main);
   }
 
   // A path in the work folder (a name), or the path itself (a full path).

@@ -2,7 +2,9 @@
 // services, item classification on real files, archive jobs and batches with real processes
 // (the stand-in archiver), drops through a real drop handle.
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 #include "app/ItemKind.h"
 #include "tests/win/MainWindowFixture.h"
@@ -300,7 +302,7 @@ TEST_F(MainWindowTest, JobRunsTheExactCommandLineAndJudgesByExitCode) {
     fs::remove(log_, ignored);
     TKSTV_MAIN& main = OpenWithArchiver(row.profile);
     const std::wstring folder = Folder(L"My Photos");
-    main.ArchiveFolder(folder);
+    Archive(main, folder);
     EXPECT_EQ(ArchiverRuns(), std::vector<std::wstring>{RunOf(row.profile, folder)});
     ASSERT_EQ(main.LIST.Items.Count(), 1);
     EXPECT_EQ(main.LIST.Items.Get(0), row.ok ? OkLine(L"My Photos") : NgLine(L"My Photos"));
@@ -335,7 +337,7 @@ TEST_F(MainWindowTest, JobOnAnyNameArchivesTheFolderItself) {
     fs::remove(log_, ignored);
     TKSTV_MAIN& main = OpenWithArchiver(L"a");
     const std::wstring folder = Folder(row.folder);
-    main.ArchiveFolder(At(row.given));
+    Archive(main, At(row.given));
     EXPECT_EQ(main.LIST.Items.Strings(), std::vector<std::wstring>{OkLine(row.name)});
     EXPECT_EQ(ArchiverRuns(), std::vector<std::wstring>{RunOf(L"a", folder)});
     main_.reset();
@@ -360,7 +362,7 @@ TEST_F(MainWindowTest, JobThatCannotStartGivesNgWithoutRunningAnything) {
     main.CB_Profile.Clear();
     main.CB_Profile.Add(row.profile);
     main.CB_Profile.SetItemIndex(0);
-    main.ArchiveFolder(Folder(L"Trip"));
+    Archive(main, Folder(L"Trip"));
     ASSERT_EQ(main.LIST.Items.Count(), 1);
     EXPECT_EQ(main.LIST.Items.Get(0), NgLine(L"Trip"));
     EXPECT_EQ(main.Caption(), LoadStr(IDS_CAPTION_DONE));
@@ -396,15 +398,52 @@ TEST_F(MainWindowTest, JobShowsProgressAndKeepsOnlyTheWindowAlive) {
       SetFocus(nullptr);
       if (looks == 3) hold.Release();
     });
-    SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
+    Drop(main, {folder});
   }
-  // The window was looked at while the job waited, so its messages were handled meanwhile.
+  // The window was looked at while the job ran, so its messages were handled meanwhile.
   EXPECT_EQ(looks, 3);
   EXPECT_EQ(busyLooks, looks);
   EXPECT_EQ(captions, std::vector<std::wstring>{LoadStr(IDS_CAPTION_BUSY) + L"Trip"});
   EXPECT_EQ(main.Caption(), LoadStr(IDS_CAPTION_DONE));
   EXPECT_TRUE(main.E_Ext.Enabled() && main.CB_Profile.Enabled() && main.B_About.Enabled());
   EXPECT_EQ(GetFocus(), main.LIST.Handle());
+}
+
+TEST_F(MainWindowTest, TheWindowAnswersWhileTheFileSystemIsSlow) {
+  // The item's thread pauses where a slow or offline share would keep it: before it looks at
+  // the item, and before the archiver starts. Each pause lasts until the test lets it go.
+  TKSTV_MAIN& main = OpenWithArchiver(L"a");
+  const UniqueHandle paused(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  const UniqueHandle go(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  main.PauseItem = [&] {
+    SetEvent(paused.Get());
+    WaitForSingleObject(go.Get(), 60000);
+  };
+  const std::wstring folder = Folder(L"Share");
+  // The drop is taken at once: the window does not wait for the item.
+  SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
+  for (const char* pause : {"looking at the item", "starting the archiver"}) {
+    SCOPED_TRACE(pause);
+    ASSERT_EQ(WaitForSingleObject(paused.Get(), 60000), WAIT_OBJECT_0);
+    EXPECT_TRUE(main.BatchRunning());
+    // Asked from another thread, as the system and other programs ask it, the window answers
+    // while the item's thread is stuck.
+    std::atomic<bool> answered = false, asked = false;
+    std::thread other([&] {
+      DWORD_PTR ignored = 0;
+      answered = SendMessageTimeoutW(main.Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 30000,
+                                     &ignored) != 0;
+      asked = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return asked.load(); }));
+    other.join();
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(ArchiverRuns().empty());
+    SetEvent(go.Get());
+  }
+  WaitForBatch(main);
+  EXPECT_EQ(main.LIST.Items.Strings(), std::vector<std::wstring>{OkLine(L"Share")});
+  EXPECT_EQ(ArchiverRuns(), std::vector<std::wstring>{RunOf(L"a", folder)});
 }
 
 // Batches
@@ -418,8 +457,7 @@ TEST_F(MainWindowTest, DropBatchArchivesFoldersInOrderAndSkipsTheRest) {
                                    std::wstring(120, L'e') + L"\\" + std::wstring(40, L'f'));
   ASSERT_GT(deep.size(), 300u);
   const std::wstring zip = File(L"z.zip", "PK..");
-  SendMessageW(main.Handle(), WM_DROPFILES,
-               reinterpret_cast<WPARAM>(MakeDrop({first, zip, second, At(L"gone"), deep})), 0);
+  Drop(main, {first, zip, second, At(L"gone"), deep});
   EXPECT_EQ(main.LIST.Items.Strings(),
             (std::vector<std::wstring>{OkLine(L"first"), OkLine(L"second 写真"),
                                        OkLine(std::wstring(40, L'f'))}));
@@ -431,8 +469,7 @@ TEST_F(MainWindowTest, DropOfFilesOnlyClearsTheListAndKeepsTheCaption) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a");
   main.LIST.Items.Add(L"old line");
   main.SetCaption(L"before");
-  SendMessageW(main.Handle(), WM_DROPFILES,
-               reinterpret_cast<WPARAM>(MakeDrop({File(L"a.txt", "x"), File(L"b.7z", "7z")})), 0);
+  Drop(main, {File(L"a.txt", "x"), File(L"b.7z", "7z")});
   EXPECT_EQ(main.LIST.Items.Count(), 0);
   EXPECT_EQ(main.Caption(), L"before");
   EXPECT_TRUE(ArchiverRuns().empty());
@@ -474,7 +511,8 @@ TEST_F(MainWindowTest, CancelledLocateStillGivesTheCommandLineBatchItsLinesThenE
   }
   TKSTV_MAIN& main = *main_;
   main.RunBatch({a, b});
-  // Each folder fails, for there is no archiver; the program was asked to end meanwhile.
+  WaitForBatch(main);
+  // Each folder fails, for there is no archiver; then the program is asked to end.
   EXPECT_EQ(main.LIST.Items.Strings(), (std::vector<std::wstring>{NgLine(L"My Folder"), NgLine(L"表")}));
   EXPECT_TRUE(Application.Terminated());
   EXPECT_TRUE(ArchiverRuns().empty());
@@ -496,7 +534,7 @@ TEST_F(MainWindowTest, DropDuringARunningBatchJoinsItsQueue) {
         hold.Release();
       }
     });
-    SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({a, b})), 0);
+    Drop(main, {a, b});
   }
   ASSERT_TRUE(dropped);
   EXPECT_EQ(main.LIST.Items.Strings(),

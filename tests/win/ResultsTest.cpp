@@ -23,8 +23,7 @@ TEST_F(ResultsTest, EnterOrADoubleClickOpensTheArchivesPlace) {
   // The archive of this one cannot be made: a folder stands where it would go.
   const std::wstring unwritten = Folder(L"Unwritten");
   Folder(L"Unwritten.rar");
-  SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({written, unwritten})),
-               0);
+  Drop(main, {written, unwritten});
   ASSERT_EQ(main.LIST.Items.Strings(),
             (std::vector<std::wstring>{OkLine(L"Written"), NgLine(L"Unwritten")}));
   ShowWindow(main.Handle(), SW_SHOW);
@@ -57,9 +56,7 @@ TEST_F(ResultsTest, TaskbarButtonFollowsTheBatch) {
   const std::wstring first = Folder(L"First"), failing = Folder(L"Failing"),
                      last = Folder(L"Last");
   Folder(L"Failing.rar");  // its archive cannot be written: exit code 9
-  SendMessageW(main.Handle(), WM_DROPFILES,
-               reinterpret_cast<WPARAM>(MakeDrop({first, File(L"notes.txt", "x"), failing, last})),
-               0);
+  Drop(main, {first, File(L"notes.txt", "x"), failing, last});
   ASSERT_EQ(main.LIST.Items.Count(), 3);
   using P = std::tuple<int, int, bool>;
   EXPECT_EQ(progress, (std::vector<P>{P{0, 4, false}, P{1, 4, false}, P{2, 4, false},

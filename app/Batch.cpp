@@ -1,0 +1,122 @@
+// The batch's queue, progress and stop rules.
+#include "app/Batch.h"
+
+#include <utility>
+
+namespace kestrova {
+
+void TBatch::Begin(std::vector<std::wstring> items) {
+  running_ = true;
+  stopping_ = false;
+  after_ = After::Stay;
+  inHand_ = archiverRunning_ = false;
+  queue_ = std::move(items);
+  next_.clear();
+  done_ = 0;
+  failed_ = false;
+  results_.clear();
+  ++generation_;
+}
+
+void TBatch::Add(std::vector<std::wstring> items) {
+  if (!running_) return;
+  if (!stopping_) {
+    for (std::wstring& item : items) queue_.push_back(std::move(item));
+  } else if (after_ == After::Stay) {
+    for (std::wstring& item : items) next_.push_back(std::move(item));
+  }
+}
+
+void TBatch::AddFirst(std::vector<std::wstring> items) {
+  if (!running_ || stopping_) return;
+  queue_.insert(queue_.begin(), std::make_move_iterator(items.begin()),
+                std::make_move_iterator(items.end()));
+}
+
+std::optional<std::wstring> TBatch::Next() {
+  if (!running_ || stopping_ || inHand_ || queue_.empty()) return std::nullopt;
+  std::wstring item = std::move(queue_.front());
+  queue_.erase(queue_.begin());
+  inHand_ = true;
+  return item;
+}
+
+bool TBatch::MayStart() {
+  if (!inHand_ || stopping_) return false;
+  archiverRunning_ = true;
+  return true;
+}
+
+std::optional<std::size_t> TBatch::ItemDone(std::optional<TResult> result) {
+  if (!inHand_) return std::nullopt;
+  inHand_ = archiverRunning_ = false;
+  ++done_;
+  if (!result) return std::nullopt;
+  if (result->kind == TResult::Kind::Failed) failed_ = true;
+  results_.push_back(std::move(*result));
+  return results_.size() - 1;
+}
+
+int TBatch::Total() const {
+  return done_ + (inHand_ ? 1 : 0) + static_cast<int>(queue_.size());
+}
+
+void TBatch::ThenDo(After after) {
+  if (running_ && after > after_) after_ = after;
+}
+
+void TBatch::Stop(After after) {
+  stopping_ = true;
+  ThenDo(after);
+  queue_.clear();
+  // Nothing new is taken once the window is to close.
+  if (after_ != After::Stay) next_.clear();
+}
+
+TBatch::Question TBatch::RequestStop(After after) {
+  if (!running_ || asking_ != Question::None) return Question::None;
+  if (stopping_) {
+    // Already stopping: only the running archiver is left, and ending it needs its own yes.
+    if (!archiverRunning_) return Question::None;
+    asking_ = Question::ForceStop;
+  } else {
+    asking_ = Question::Stop;
+  }
+  askedAfter_ = after;
+  askedIn_ = generation_;
+  return asking_;
+}
+
+TBatch::Then TBatch::Answer(bool yes) {
+  const Question asked = std::exchange(asking_, Question::None);
+  if (asked == Question::None || !yes) return Then::Nothing;
+  if (!running_ || askedIn_ != generation_) {
+    // The batch ended while the question was up: only a close is left to do.
+    return askedAfter_ != After::Stay ? Then::Close : Then::Nothing;
+  }
+  if (asked == Question::Stop) {
+    Stop(askedAfter_);
+    return Then::Nothing;
+  }
+  ThenDo(askedAfter_);
+  return archiverRunning_ ? Then::Kill : Then::Nothing;
+}
+
+void TBatch::EndSession() {
+  if (running_) Stop(after_);
+}
+
+TBatch::Ended TBatch::End() {
+  Ended ended;
+  ended.stopped = stopping_;
+  ended.after = after_;
+  ended.next = std::move(next_);
+  running_ = stopping_ = false;
+  after_ = After::Stay;
+  inHand_ = archiverRunning_ = false;
+  queue_.clear();
+  next_.clear();
+  return ended;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,110 @@
+// A batch as its own unit: the items still to be looked at, how far it has got, what became of
+// each folder, and the rules of stopping it. Window-free (the host build tests it); the main
+// window drives it, shows it and asks the user what it says to ask.
+//
+// One item is in hand at a time, from Next until ItemDone. A stop empties the queue: no further
+// item is taken, and the archiver of the item in hand is let finish (or, after a second request
+// and its question, ended). Items that arrive while a batch stops to stay open wait for a batch
+// of their own after it; once it stops to close, nothing new is taken.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrova {
+
+// What became of a folder of a batch.
+struct TResult {
+  enum class Kind { Ok, Failed, Skipped };
+  Kind kind = Kind::Ok;
+  std::wstring name;     // the folder's name, as its line shows it
+  std::wstring folder;   // the folder archived
+  std::wstring archive;  // the archive it was to become
+  std::wstring reason;   // why it failed or was skipped; empty when it did not
+};
+
+class TBatch {
+ public:
+  // What the window does once the batch has ended: stay open, close (saving its settings), or
+  // end the program without another save. A later one wins over an earlier.
+  enum class After { Stay, Close, Quit };
+  // The question a request to stop asks first.
+  enum class Question { None, Stop, ForceStop };
+  // What the window does after the answer.
+  enum class Then { Nothing, Kill, Close };
+
+  // From Begin until End.
+  bool Running() const { return running_; }
+  bool Stopping() const { return running_ && stopping_; }
+  // Between MayStart's yes and the end of the item in hand.
+  bool ArchiverRunning() const { return archiverRunning_; }
+
+  // A new batch of these items; the results and the progress start afresh.
+  void Begin(std::vector<std::wstring> items);
+  // Items that arrive while the batch runs: behind its queue; while it stops to stay open, kept
+  // for the next batch (End gives them); while it stops to close, not taken.
+  void Add(std::vector<std::wstring> items);
+  // Items that take the place of the item in hand, before the rest of the queue.
+  void AddFirst(std::vector<std::wstring> items);
+
+  // The next item, now in hand; none once the queue is empty or the batch stops.
+  std::optional<std::wstring> Next();
+  // Whether the archiver may start for the item in hand: not once the batch stops.
+  bool MayStart();
+  // The item in hand is done; a folder's result is kept. Returns the result's index.
+  std::optional<std::size_t> ItemDone(std::optional<TResult> result);
+
+  // The user (or the system) asks to stop; after says what follows the stop. The question to
+  // ask, if any; none while one is being asked, or when there is nothing left to stop.
+  Question RequestStop(After after);
+  // The answer to the question RequestStop gave.
+  Then Answer(bool yes);
+  // The session ends: nothing more starts; what runs is let finish.
+  void EndSession();
+  // The batch runs to its end as usual; then the window does what after says.
+  void ThenDo(After after);
+
+  struct Ended {
+    bool stopped = false;
+    After after = After::Stay;
+    std::vector<std::wstring> next;  // items for a batch of their own, in arrival order
+  };
+  // The batch is over (Next gave nothing and no item is in hand).
+  Ended End();
+
+  // Progress: items done of those taken so far (the one in hand and the queue included), and
+  // whether a folder failed.
+  int Done() const { return done_; }
+  int Total() const;
+  bool Failed() const { return failed_; }
+
+  // The results of the batch (also after it ended, until the next begins), in order.
+  const std::vector<TResult>& Results() const { return results_; }
+  const TResult* Result(std::size_t index) const {
+    return index < results_.size() ? &results_[index] : nullptr;
+  }
+
+ private:
+  void Stop(After after);
+
+  bool running_ = false;
+  bool stopping_ = false;
+  After after_ = After::Stay;
+  bool inHand_ = false;
+  bool archiverRunning_ = false;
+  std::vector<std::wstring> queue_;
+  std::vector<std::wstring> next_;
+  int done_ = 0;
+  bool failed_ = false;
+  std::vector<TResult> results_;
+  // Each batch has its own number: an answer given after its batch ended acts on no other.
+  std::uint64_t generation_ = 0;
+  Question asking_ = Question::None;
+  After askedAfter_ = After::Stay;
+  std::uint64_t askedIn_ = 0;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,232 @@
+// The archiver's process: null input, output through an overlapped pipe read on this thread,
+// a job object for ending it.
+#include "app/Process.h"
+
+#include <atomic>
+#include <vector>
+
+#include "toolkit/Handles.h"
+#include "toolkit/TextRules.h"
+
+namespace kestrova {
+
+namespace {
+
+// What is kept of the output: its end, where the archivers say why they failed.
+constexpr std::size_t kKeptOutput = 8192;
+
+std::atomic<unsigned> pipeNumber{0};
+
+// A pipe for the child's output: our end reads overlapped, the child's end is inheritable.
+bool MakeOutputPipe(UniqueHandle& ours, UniqueHandle& theirs) {
+  const std::wstring name = L"\\\\.\\pipe\\Kestrova-" + DecimalText(GetCurrentProcessId()) + L"-" +
+                           DecimalText(++pipeNumber);
+  ours.Reset(CreateNamedPipeW(
+      name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 65536, 0,
+      nullptr));
+  if (!ours) return false;
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  theirs.Reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, &inherit, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(theirs);
+}
+
+UniqueHandle NullDevice(DWORD access) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  return UniqueHandle(CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The attribute that limits what the child inherits to the handles given: without it, every
+// inheritable handle of this process would go to the archiver.
+class InheritOnly {
+ public:
+  InheritOnly(HANDLE* handles, std::size_t count) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+    if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+    list_ = list;
+    if (!UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                   count * sizeof(HANDLE), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(list_);
+      list_ = nullptr;
+    }
+  }
+  ~InheritOnly() {
+    if (list_ != nullptr) DeleteProcThreadAttributeList(list_);
+  }
+  InheritOnly(const InheritOnly&) = delete;
+  InheritOnly& operator=(const InheritOnly&) = delete;
+  LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+ private:
+  std::vector<char> storage_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+// Reads the pipe as data comes, keeping the end of it.
+class OutputReader {
+ public:
+  explicit OutputReader(HANDLE pipe)
+      : pipe_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    overlapped_.hEvent = event_.Get();
+    reading_ = pipe_ != nullptr && static_cast<bool>(event_);
+    ReadOn();
+  }
+  ~OutputReader() {
+    if (pending_) {
+      // A program it started may still hold the pipe: the read is given up, and waited for, so
+      // that it never writes into memory that is gone.
+      CancelIo(pipe_);
+      DWORD got = 0;
+      GetOverlappedResult(pipe_, &overlapped_, &got, TRUE);
+    }
+  }
+  OutputReader(const OutputReader&) = delete;
+  OutputReader& operator=(const OutputReader&) = delete;
+
+  // Signalled when a read has completed; null when nothing is being read.
+  HANDLE Event() const { return pending_ ? event_.Get() : nullptr; }
+
+  // The pending read has completed (its event is signalled): takes what came and reads on.
+  void Completed() {
+    DWORD got = 0;
+    pending_ = false;
+    if (GetOverlappedResult(pipe_, &overlapped_, &got, FALSE)) {
+      Keep(got);
+      ReadOn();
+    } else {
+      reading_ = false;  // every writer has closed its end
+    }
+  }
+
+  // What the process wrote before it ended is in the pipe already: read up to the point where
+  // a read would wait.
+  void Drain() {
+    while (pending_ && WaitForSingleObject(event_.Get(), 0) == WAIT_OBJECT_0) Completed();
+  }
+
+  std::string Take() {
+    if (output_.size() > kKeptOutput) output_.erase(0, output_.size() - kKeptOutput);
+    return std::move(output_);
+  }
+
+ private:
+  // Issues reads until one is pending or the pipe is closed; reads that complete at once are
+  // taken as they come.
+  void ReadOn() {
+    while (reading_ && !pending_) {
+      if (ReadFile(pipe_, buffer_, sizeof buffer_, nullptr, &overlapped_) ||
+          GetLastError() == ERROR_IO_PENDING) {
+        pending_ = true;
+        // Completed at once or not: GetOverlappedResult says which.
+        DWORD got = 0;
+        if (!GetOverlappedResult(pipe_, &overlapped_, &got, FALSE)) {
+          if (GetLastError() == ERROR_IO_INCOMPLETE) return;
+          pending_ = false;
+          reading_ = false;
+          return;
+        }
+        pending_ = false;
+        Keep(got);
+      } else {
+        reading_ = false;  // ERROR_BROKEN_PIPE: every writer has closed its end
+      }
+    }
+  }
+
+  void Keep(DWORD got) {
+    output_.append(buffer_, got);
+    if (output_.size() > 2 * kKeptOutput) output_.erase(0, output_.size() - kKeptOutput);
+  }
+
+  HANDLE pipe_;
+  UniqueHandle event_;
+  OVERLAPPED overlapped_{};
+  char buffer_[4096];
+  bool reading_ = false;
+  bool pending_ = false;
+  std::string output_;
+};
+
+}  // namespace
+
+TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
+  TProcessEnd end;
+  UniqueHandle input = NullDevice(GENERIC_READ);
+  UniqueHandle pipe, output;
+  if (!MakeOutputPipe(pipe, output)) {
+    pipe.Reset();
+    output = NullDevice(GENERIC_WRITE);
+  }
+  HANDLE inherited[] = {input.Get(), output.Get()};
+  const InheritOnly only(inherited, 2);
+
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = only.Get() != nullptr ? sizeof(startup) : sizeof(STARTUPINFOW);
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdInput = input.Get();
+  startup.StartupInfo.hStdOutput = output.Get();
+  startup.StartupInfo.hStdError = output.Get();
+  startup.lpAttributeList = only.Get();
+  // Suspended until it is in its job, so that nothing it starts escapes the job. A window
+  // program ignores CREATE_NO_WINDOW; a console one gets no console window.
+  const DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_NO_WINDOW | CREATE_SUSPENDED |
+                      (only.Get() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0);
+  PROCESS_INFORMATION info{};
+  const bool inherit = input && output;
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit ? TRUE : FALSE,
+                      flags, nullptr, nullptr, &startup.StartupInfo, &info)) {
+    end.how = TProcessEnd::How::NotStarted;
+    end.code = GetLastError();
+    return end;
+  }
+  const UniqueHandle process(info.hProcess);
+  const UniqueHandle thread(info.hThread);
+  // Only the child holds its ends now: the pipe breaks once it (and what it started) is gone.
+  input.Reset();
+  output.Reset();
+  // A process started inside a job of someone else's cannot join ours before Windows 8: it
+  // then runs without one, and ending it ends the archiver alone.
+  UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+  if (job && !AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
+  ResumeThread(thread.Get());
+
+  OutputReader reader(pipe.Get());
+  bool killed = false;
+  for (;;) {
+    HANDLE waits[3];
+    DWORD count = 0;
+    // The output first: what it wrote is read before its end is noticed.
+    if (HANDLE read = reader.Event()) waits[count++] = read;
+    waits[count++] = process.Get();
+    if (!killed && kill != nullptr) waits[count++] = kill;
+    const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+    if (signalled >= WAIT_OBJECT_0 + count) break;  // the wait failed: taken as the end
+    const HANDLE which = waits[signalled - WAIT_OBJECT_0];
+    if (which == process.Get()) break;
+    if (which == kill) {
+      killed = true;
+      if (!job || !TerminateJobObject(job.Get(), ERROR_CANCELLED)) {
+        TerminateProcess(process.Get(), ERROR_CANCELLED);
+      }
+      continue;
+    }
+    reader.Completed();
+  }
+  reader.Drain();
+  end.output = reader.Take();
+  if (killed) {
+    // Ended for certain before anything touches what it was writing.
+    WaitForSingleObject(process.Get(), INFINITE);
+    end.how = TProcessEnd::How::Killed;
+    return end;
+  }
+  if (!GetExitCodeProcess(process.Get(), &end.code)) end.code = GetLastError();
+  return end;
+}
+
+}  // namespace kestrova

@@ -1,0 +1,71 @@
+// Reasons in the string table's words.
+#include "app/Reasons.h"
+
+#include "app/JobText.h"
+#include "resources/resource.h"
+#include "toolkit/Application.h"
+#include "toolkit/Text.h"
+#include "toolkit/TextRules.h"
+
+namespace kestrova {
+
+namespace {
+
+// What the archivers document an exit code to mean (WinRAR's table; the 7-Zip console uses the
+// same numbers for the codes it has), or the crash it stands for.
+std::wstring ReasonOfExit(DWORD code) {
+  if (code >= 0xC0000000u) return Format(IDS_CRASHED, HexText(code));
+  std::wstring text = Format(IDS_EXIT_CODE, DecimalText(code));
+  if ((code >= 1 && code <= 12) || code == 255) {
+    text += L": " + LoadStr(code == 255 ? IDS_EXIT_255 : IDS_EXIT_MEANING_BASE + code);
+  }
+  return text;
+}
+
+// A console program writes UTF-8 when asked to (7-Zip's -sccUTF-8), else its OEM code page.
+std::wstring OutputText(std::string_view bytes) {
+  return IsUtf8(bytes) ? FromUtf8(bytes) : FromOemCodePage(bytes);
+}
+
+}  // namespace
+
+std::wstring Format(UINT id, std::wstring_view argument) {
+  std::wstring text = LoadStr(id);
+  const std::size_t at = text.find(L"%s");
+  if (at == std::wstring::npos) return text + std::wstring(argument);
+  return text.replace(at, 2, argument);
+}
+
+std::wstring ReasonOfEnd(const TProcessEnd& end) {
+  switch (end.how) {
+    case TProcessEnd::How::NotStarted:
+      return LoadStr(IDS_CANNOT_START) + SystemMessage(end.code);
+    case TProcessEnd::How::Killed:
+      return LoadStr(IDS_REASON_STOPPED);
+    case TProcessEnd::How::Exited:
+      break;
+  }
+  if (end.code == 0) return std::wstring();
+  std::wstring reason = ReasonOfExit(end.code);
+  const std::wstring said = OutputTail(OutputText(end.output), 2);
+  if (!said.empty()) reason += L" \u2014 " + said;
+  return reason;
+}
+
+std::wstring ErrorText(const Error& error) {
+  switch (error.GetKind()) {
+    case Error::Kind::Platform:
+      return error.Subject() + L": " + SystemMessage(error.Code());
+    case Error::Kind::CannotWrite:
+      return Format(IDS_CANNOT_WRITE, error.Subject());
+    case Error::Kind::ListIndex:
+      return LoadStr(IDS_LIST_INDEX_ERROR);
+    case Error::Kind::ListInsert:
+      return LoadStr(IDS_LIST_INSERT_ERROR);
+    case Error::Kind::Message:
+      break;
+  }
+  return error.Subject();
+}
+
+}  // namespace kestrova

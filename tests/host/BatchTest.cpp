@@ -1,0 +1,197 @@
+// The batch's rules: its queue, its progress, stopping it and what follows the stop. Each row
+// is a script of what the window and the item threads do to a batch and what it must answer.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Batch.h"
+
+namespace kestrova {
+namespace {
+
+// "a,b" as items.
+std::vector<std::wstring> Items(const std::string& list) {
+  std::vector<std::wstring> items;
+  std::size_t start = 0;
+  while (start < list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    items.emplace_back(list.begin() + static_cast<long>(start),
+                       list.begin() + static_cast<long>(comma));
+    start = comma + 1;
+  }
+  return items;
+}
+
+std::string Name(TBatch::Question q) {
+  return q == TBatch::Question::Stop ? "stop" : q == TBatch::Question::ForceStop ? "force" : "none";
+}
+std::string Name(TBatch::Then t) {
+  return t == TBatch::Then::Kill ? "kill" : t == TBatch::Then::Close ? "close" : "nothing";
+}
+std::string Name(TBatch::After a) {
+  return a == TBatch::After::Close ? "close" : a == TBatch::After::Quit ? "quit" : "stay";
+}
+TBatch::After AfterOf(const std::string& name) {
+  return name == "close" ? TBatch::After::Close
+         : name == "quit" ? TBatch::After::Quit
+                          : TBatch::After::Stay;
+}
+std::string Joined(const std::vector<std::wstring>& items) {
+  std::string text;
+  for (const std::wstring& item : items) {
+    if (!text.empty()) text += ',';
+    text += std::string(item.begin(), item.end());
+  }
+  return text;
+}
+
+// One step: "op" or "op:argument", and "=expected" for what the batch answers.
+//   begin:a,b  add:c  first:x,y  next=a (next=- for none)  may=1  done:ok|ng|-
+//   stop:stay|close=question  yes=then  no=then  session  then:quit
+//   progress=done/total (a "!" after it: a folder failed)  running=0|1
+//   end=stopped|done,after,next items
+void Step(TBatch& batch, const std::string& step) {
+  const std::size_t eq = step.find('=');
+  const std::string call = step.substr(0, eq);
+  const std::string expected = eq == std::string::npos ? "" : step.substr(eq + 1);
+  const std::size_t colon = call.find(':');
+  const std::string op = call.substr(0, colon);
+  const std::string arg = colon == std::string::npos ? "" : call.substr(colon + 1);
+  std::string got;
+  if (op == "begin") {
+    batch.Begin(Items(arg));
+  } else if (op == "add") {
+    batch.Add(Items(arg));
+  } else if (op == "first") {
+    batch.AddFirst(Items(arg));
+  } else if (op == "next") {
+    const std::optional<std::wstring> item = batch.Next();
+    got = item ? std::string(item->begin(), item->end()) : "-";
+  } else if (op == "may") {
+    got = batch.MayStart() ? "1" : "0";
+  } else if (op == "done") {
+    std::optional<TResult> result;
+    if (arg != "-") {
+      result = TResult{};
+      result->kind = arg == "ok" ? TResult::Kind::Ok : TResult::Kind::Failed;
+    }
+    batch.ItemDone(result);
+  } else if (op == "stop") {
+    got = Name(batch.RequestStop(AfterOf(arg)));
+  } else if (op == "yes" || op == "no") {
+    got = Name(batch.Answer(op == "yes"));
+  } else if (op == "session") {
+    batch.EndSession();
+  } else if (op == "then") {
+    batch.ThenDo(AfterOf(arg));
+  } else if (op == "progress") {
+    got = std::to_string(batch.Done()) + "/" + std::to_string(batch.Total()) +
+          (batch.Failed() ? "!" : "");
+  } else if (op == "running") {
+    got = batch.Running() ? "1" : "0";
+  } else if (op == "end") {
+    const TBatch::Ended ended = batch.End();
+    got = std::string(ended.stopped ? "stopped" : "done") + "," + Name(ended.after) + "," +
+          Joined(ended.next);
+  } else {
+    FAIL() << "unknown step " << step;
+  }
+  if (eq != std::string::npos) {
+    EXPECT_EQ(got, expected) << step;
+  }
+}
+
+TEST(Batch, QueueProgressAndStopRules) {
+  struct Row {
+    const char* what;
+    std::vector<std::string> steps;
+  };
+  const Row rows[] = {
+      {"items in order, one in hand at a time, progress before each",
+       {"begin:a,b,c", "next=a", "next=-", "progress=0/3", "may=1", "done:ok", "next=b",
+        "progress=1/3", "done:-", "next=c", "may=1", "done:ng", "progress=3/3!", "next=-",
+        "running=1", "end=done,stay,", "running=0"}},
+      {"items that arrive during the batch join its end",
+       {"begin:a", "next=a", "add:b,c", "progress=0/3", "done:ok", "next=b", "add:d", "done:ok",
+        "next=c", "done:ok", "next=d", "done:ok", "next=-", "end=done,stay,"}},
+      {"a given folder's children come before the rest of the queue",
+       {"begin:p,q", "next=p", "first:p1,p2", "done:-", "progress=1/4", "next=p1", "done:ok",
+        "next=p2", "done:ok", "next=q"}},
+      {"a stop lets the running archiver finish and takes nothing more",
+       {"begin:a,b,c", "next=a", "may=1", "stop:stay=stop", "yes=nothing", "progress=0/1",
+        "done:ok", "next=-", "end=stopped,stay,"}},
+      {"no to the stop goes on",
+       {"begin:a,b", "next=a", "may=1", "stop:stay=stop", "no=nothing", "done:ok", "next=b"}},
+      {"a folder looked at when the stop came does not start",
+       {"begin:a,b", "next=a", "stop:stay=stop", "yes=nothing", "may=0", "done:-", "next=-",
+        "end=stopped,stay,"}},
+      {"a second stop while the archiver runs asks to end it; yes ends it",
+       {"begin:a,b", "next=a", "may=1", "stop:stay=stop", "yes=nothing", "stop:stay=force",
+        "yes=kill", "done:ng", "next=-", "end=stopped,stay,"}},
+      {"no to ending it lets it run",
+       {"begin:a", "next=a", "may=1", "stop:stay=stop", "yes=nothing", "stop:stay=force",
+        "no=nothing", "done:ok", "end=stopped,stay,"}},
+      {"a second stop with no archiver running asks nothing",
+       {"begin:a,b", "next=a", "stop:stay=stop", "yes=nothing", "stop:stay=none"}},
+      {"no second question while one is up",
+       {"begin:a", "next=a", "may=1", "stop:stay=stop", "stop:close=none", "yes=nothing"}},
+      {"a close stops and closes once the batch has ended",
+       {"begin:a,b", "next=a", "may=1", "stop:close=stop", "yes=nothing", "done:ok", "next=-",
+        "end=stopped,close,"}},
+      {"a close after a stop ends the archiver and closes",
+       {"begin:a,b", "next=a", "may=1", "stop:stay=stop", "yes=nothing", "stop:close=force",
+        "yes=kill", "done:ng", "end=stopped,close,"}},
+      {"the batch ends while the close question is up: yes closes at once",
+       {"begin:a", "next=a", "may=1", "stop:close=stop", "done:ok", "next=-", "end=done,stay,",
+        "yes=close"}},
+      {"the batch ends while the stop question is up: yes does nothing",
+       {"begin:a", "next=a", "may=1", "stop:stay=stop", "done:ok", "end=done,stay,",
+        "yes=nothing"}},
+      {"an answer never reaches the next batch",
+       {"begin:a", "next=a", "may=1", "stop:stay=stop", "done:ok", "end=done,stay,", "begin:b",
+        "next=b", "may=1", "yes=nothing", "done:ok", "next=-", "end=done,stay,"}},
+      {"what arrives while it stops to stay is a batch of its own after it",
+       {"begin:a,b", "next=a", "may=1", "stop:stay=stop", "yes=nothing", "add:c,d",
+        "progress=0/1", "done:ok", "next=-", "end=stopped,stay,c,d"}},
+      {"what arrives while it stops to close is not taken",
+       {"begin:a,b", "next=a", "may=1", "stop:close=stop", "yes=nothing", "add:c",
+        "done:ok", "end=stopped,close,"}},
+      {"the end of the session: nothing more starts",
+       {"begin:a,b,c", "next=a", "may=1", "session", "done:ok", "next=-",
+        "end=stopped,stay,"}},
+      {"quitting after a batch that runs to its end",
+       {"begin:a,b", "then:quit", "next=a", "done:ng", "next=b", "done:ng", "next=-",
+        "end=done,quit,"}},
+      {"nothing to stop outside a batch", {"stop:stay=none", "stop:close=none", "yes=nothing"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TBatch batch;
+    for (const std::string& step : row.steps) Step(batch, step);
+  }
+}
+
+TEST(Batch, ResultsAreKeptInOrderUntilTheNextBatch) {
+  TBatch batch;
+  batch.Begin({L"a", L"b", L"c"});
+  const TResult::Kind kinds[] = {TResult::Kind::Ok, TResult::Kind::Failed};
+  for (std::size_t i = 0; i < 2; ++i) {
+    ASSERT_TRUE(batch.Next());
+    TResult result;
+    result.kind = kinds[i];
+    EXPECT_EQ(batch.ItemDone(result), std::optional<std::size_t>(i));
+  }
+  ASSERT_TRUE(batch.Next());
+  EXPECT_EQ(batch.ItemDone(std::nullopt), std::nullopt);  // no folder, no result
+  batch.End();
+  ASSERT_EQ(batch.Results().size(), 2u);
+  EXPECT_EQ(batch.Result(1)->kind, TResult::Kind::Failed);
+  EXPECT_EQ(batch.Result(2), nullptr);
+  batch.Begin({L"d"});
+  EXPECT_TRUE(batch.Results().empty());
+}
+
+}  // namespace
+}  // namespace kestrova
