@@ -10,8 +10,9 @@ void TBatch::Begin(std::vector<std::wstring> items) {
   stopping_ = false;
   after_ = After::Stay;
   inHand_ = archiverRunning_ = false;
-  queue_ = std::move(items);
+  queue_.clear();
   next_.clear();
+  Add(std::move(items));
   done_ = 0;
   failed_ = false;
   results_.clear();
@@ -21,21 +22,24 @@ void TBatch::Begin(std::vector<std::wstring> items) {
 void TBatch::Add(std::vector<std::wstring> items) {
   if (!running_) return;
   if (!stopping_) {
-    for (std::wstring& item : items) queue_.push_back(std::move(item));
+    for (std::wstring& item : items) queue_.push_back(TBatchItem{std::move(item), false});
   } else if (after_ == After::Stay) {
     for (std::wstring& item : items) next_.push_back(std::move(item));
   }
 }
 
-void TBatch::AddFirst(std::vector<std::wstring> items) {
-  if (!running_ || stopping_) return;
-  queue_.insert(queue_.begin(), std::make_move_iterator(items.begin()),
-                std::make_move_iterator(items.end()));
+void TBatch::AddChildren(std::vector<std::wstring> folders) {
+  if (!inHand_ || stopping_) return;
+  std::vector<TBatchItem> children;
+  children.reserve(folders.size());
+  for (std::wstring& folder : folders) children.push_back(TBatchItem{std::move(folder), true});
+  queue_.insert(queue_.begin(), std::make_move_iterator(children.begin()),
+                std::make_move_iterator(children.end()));
 }
 
-std::optional<std::wstring> TBatch::Next() {
+std::optional<TBatchItem> TBatch::Next() {
   if (!running_ || stopping_ || inHand_ || queue_.empty()) return std::nullopt;
-  std::wstring item = std::move(queue_.front());
+  TBatchItem item = std::move(queue_.front());
   queue_.erase(queue_.begin());
   inHand_ = true;
   return item;

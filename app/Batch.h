@@ -26,6 +26,13 @@ struct TResult {
   std::wstring reason;   // why it failed or was skipped; empty when it did not
 };
 
+// An item of a batch: a path given (dropped, named on the command line), or a folder found
+// inside a given one (archived as it is, never looked into).
+struct TBatchItem {
+  std::wstring path;
+  bool child = false;
+};
+
 class TBatch {
  public:
   // What the window does once the batch has ended: stay open, close (saving its settings), or
@@ -47,11 +54,11 @@ class TBatch {
   // Items that arrive while the batch runs: behind its queue; while it stops to stay open, kept
   // for the next batch (End gives them); while it stops to close, not taken.
   void Add(std::vector<std::wstring> items);
-  // Items that take the place of the item in hand, before the rest of the queue.
-  void AddFirst(std::vector<std::wstring> items);
+  // The folders found inside the item in hand: they come before the rest of the queue.
+  void AddChildren(std::vector<std::wstring> folders);
 
   // The next item, now in hand; none once the queue is empty or the batch stops.
-  std::optional<std::wstring> Next();
+  std::optional<TBatchItem> Next();
   // Whether the archiver may start for the item in hand: not once the batch stops.
   bool MayStart();
   // The item in hand is done; a folder's result is kept. Returns the result's index.
@@ -95,7 +102,7 @@ class TBatch {
   After after_ = After::Stay;
   bool inHand_ = false;
   bool archiverRunning_ = false;
-  std::vector<std::wstring> queue_;
+  std::vector<TBatchItem> queue_;
   std::vector<std::wstring> next_;
   int done_ = 0;
   bool failed_ = false;

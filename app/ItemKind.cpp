@@ -1,7 +1,10 @@
 #include "app/ItemKind.h"
 
+#include <algorithm>
+
 #include "app/JobText.h"
 #include "toolkit/Handles.h"
+#include "toolkit/System.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
@@ -46,6 +49,33 @@ TItemKind GetItemKind(const std::wstring& path) {
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(ServicePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::wstring> ChildFolders(const std::wstring& folder) {
+  // "C:\" keeps its separator; any other folder gets one.
+  std::wstring parent(WithoutTrailingSeparators(folder));
+  if (parent.empty() || parent.back() != L'\\') parent += L'\\';
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry{};
+  const HANDLE find = FindFirstFileExW(ServicePath(parent + L"*").c_str(), FindExInfoBasic,
+                                       &entry, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (IsChildFolder(entry.cFileName, entry.dwFileAttributes)) names.push_back(entry.cFileName);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  // Explorer's order: numbers in names by their value.
+  using Compare = int(WINAPI*)(PCWSTR, PCWSTR);
+  static const auto logical = SystemFunction<Compare>(L"shlwapi.dll", "StrCmpLogicalW");
+  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+    return logical != nullptr ? logical(a.c_str(), b.c_str()) < 0 : a < b;
+  });
+  for (std::wstring& name : names) name = parent + name;
+  return names;
 }
 
 }  // namespace kestrova

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kestrova {
 
@@ -18,6 +19,12 @@ TItemKind GetItemKind(const std::wstring& path);
 
 // Whether the path names an existing file (not a folder), at any length.
 bool IsFile(const std::wstring& path);
+// Whether anything (a file or a folder) is there, at any length.
+bool Exists(const std::wstring& path);
+
+// The folders directly inside a folder that are archived on their own (IsChildFolder), as full
+// paths in Explorer's order of names ("b2" before "b10").
+std::vector<std::wstring> ChildFolders(const std::wstring& folder);
 
 // The full path of a path given relative to the current directory (or to the current
 // directory of its drive); "/" becomes "\". The path itself when it cannot be made full.

@@ -20,8 +20,16 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
   TResult result;
   result.folder = WithoutTrailingSeparators(given);
   result.name = FolderName(result.folder);
-  result.archive = result.folder + settings.ext;
-  const bool existed = IsFile(result.archive);
+  const std::optional<std::wstring> archive =
+      ArchiveToMake(result.folder, settings.ext, settings.existingArchive, Exists);
+  if (!archive) {
+    result.kind = TResult::Kind::Skipped;
+    result.archive = result.folder + settings.ext;
+    result.reason = LoadStr(IDS_ALREADY_THERE) + result.archive;
+    return result;
+  }
+  result.archive = *archive;
+  const bool existed = Exists(result.archive);
   std::wstring commandLine = ArchiverCommandLine(settings.archiver, settings.profile,
                                                  result.archive, result.folder + L"\\");
   if (!mayStart(result.name)) return std::nullopt;
@@ -36,17 +44,31 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
     DeleteFileW(ServicePath(result.archive).c_str());
   }
   result.reason = ReasonOfEnd(end);
-  if (!result.reason.empty()) result.kind = TResult::Kind::Failed;
+  if (!result.reason.empty()) {
+    result.kind = TResult::Kind::Failed;
+  } else if (result.archive != result.folder + settings.ext) {
+    result.reason = LoadStr(IDS_MADE_AS) + result.archive;
+  }
   return result;
 }
 
 namespace {
 
+// A given folder that stands for the folders inside it, and has none.
+TResult NoChildFolders(const std::wstring& path) {
+  TResult result;
+  result.kind = TResult::Kind::Skipped;
+  result.folder = WithoutTrailingSeparators(path);
+  result.name = FolderName(result.folder);
+  result.reason = LoadStr(IDS_NO_FOLDERS);
+  return result;
+}
+
 // An item's thread: owns everything it works with, and ends with the item.
 struct ItemThread {
   HWND window;
   std::uint64_t id;
-  std::wstring item;
+  TBatchItem item;
   TJobSettings settings;
   std::shared_ptr<TJobControl> control;
   std::function<void()> pause;
@@ -61,8 +83,13 @@ struct ItemThread {
     outcome->id = id;
     try {
       if (pause) pause();
-      if (GetItemKind(item) == ikFolder) {
-        outcome->result = ArchiveFolder(item, settings, *control, [&](const std::wstring& name) {
+      if (GetItemKind(item.path) != ikFolder) {
+        // Not a folder: skipped without a line.
+      } else if (settings.target == TTarget::Children && !item.child) {
+        outcome->children = ChildFolders(item.path);
+        if (outcome->children.empty()) outcome->result = NoChildFolders(item.path);
+      } else {
+        outcome->result = ArchiveFolder(item.path, settings, *control, [&](const std::wstring& name) {
           if (pause) pause();
           return SendMessageW(window, kItemMayStart, static_cast<WPARAM>(id),
                               reinterpret_cast<LPARAM>(&name)) == 1;
@@ -72,7 +99,7 @@ struct ItemThread {
       // Nothing but memory can run out here: the folder counts as failed.
       TResult failed;
       failed.kind = TResult::Kind::Failed;
-      failed.folder = WithoutTrailingSeparators(item);
+      failed.folder = WithoutTrailingSeparators(item.path);
       failed.name = FolderName(failed.folder);
       failed.reason = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
       outcome->result = std::move(failed);
@@ -86,7 +113,7 @@ struct ItemThread {
 
 }  // namespace
 
-bool StartItem(HWND window, std::uint64_t id, std::wstring item, TJobSettings settings,
+bool StartItem(HWND window, std::uint64_t id, TBatchItem item, TJobSettings settings,
                std::shared_ptr<TJobControl> control, std::function<void()> pause) {
   auto thread = std::make_unique<ItemThread>(ItemThread{window, id, std::move(item),
                                                         std::move(settings), std::move(control),

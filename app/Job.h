@@ -9,8 +9,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Batch.h"
+#include "app/JobText.h"
 #include "toolkit/Handles.h"
 
 namespace kestrova {
@@ -20,6 +22,8 @@ struct TJobSettings {
   std::wstring archiver;
   std::wstring profile;
   std::wstring ext;
+  TExistingArchive existingArchive = TExistingArchive::Add;
+  TTarget target = TTarget::Folder;
 };
 
 // Shared by the window and an item's thread: the window's way to end the item's archiver.
@@ -35,19 +39,22 @@ class TJobControl {
 };
 
 // Runs one job to its end and returns what became of the folder: its archive beside it, named
-// after it with the extension, made by the archiver from the command line of the settings. The
-// archiver starts only once mayStart (asked right before, with the folder's name) agrees;
-// without that there is no result. An archive that a killed archiver leaves behind is deleted,
-// unless it was there before the job.
+// after it with the extension, made by the archiver from the command line of the settings. An
+// archive that is there already is added to, skipped or left alone for another name, as the
+// settings say (ArchiveToMake). The archiver starts only once mayStart (asked right before,
+// with the folder's name) agrees; without that there is no result. An archive that a killed
+// archiver leaves behind is deleted, unless it was there before the job.
 std::optional<TResult> ArchiveFolder(std::wstring_view folder, const TJobSettings& settings,
                                      TJobControl& control,
                                      const std::function<bool(const std::wstring&)>& mayStart);
 
 // What an item's thread found: a folder's result; none for anything else (skipped without a
-// line) and for a folder whose archiver was not let start.
+// line) and for a folder whose archiver was not let start; or, for a given folder that stands
+// for the folders inside it, those folders.
 struct TItemOutcome {
   std::uint64_t id = 0;
   std::optional<TResult> result;
+  std::vector<std::wstring> children;
 };
 
 // The messages of an item's thread to the window.
@@ -57,10 +64,11 @@ constexpr UINT kItemMayStart = WM_APP + 1;
 // Posted at the end: lParam a TItemOutcome* that the window deletes.
 constexpr UINT kItemDone = WM_APP + 2;
 
-// Looks at the item on a thread of its own; a folder is archived (ArchiveFolder), anything
-// else is skipped. pause, when given, runs on that thread before it looks at the item and
-// before the archiver starts (tests make it slow). False when no thread could be started.
-bool StartItem(HWND window, std::uint64_t id, std::wstring item, TJobSettings settings,
+// Looks at the item on a thread of its own; a folder is archived (ArchiveFolder), or, when the
+// settings say so, the folders inside a given one are listed; anything else is skipped. pause,
+// when given, runs on that thread before it looks at the item and before the archiver starts
+// (tests make it slow). False when no thread could be started.
+bool StartItem(HWND window, std::uint64_t id, TBatchItem item, TJobSettings settings,
                std::shared_ptr<TJobControl> control, std::function<void()> pause);
 
 }  // namespace kestrova

@@ -1,6 +1,8 @@
 // Window-free texts of an archive job and a batch.
 #include "app/JobText.h"
 
+#include "toolkit/TextRules.h"
+
 namespace kestrova {
 
 namespace {
@@ -130,6 +132,66 @@ std::wstring OutputTail(std::wstring_view output, std::size_t count) {
     tail += *line;
   }
   return tail;
+}
+
+namespace {
+
+bool SameWord(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const wchar_t x = a[i] >= L'A' && a[i] <= L'Z' ? a[i] - L'A' + L'a' : a[i];
+    if (x != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TExistingArchive ExistingArchiveFrom(std::wstring_view word) {
+  if (SameWord(word, L"skip")) return TExistingArchive::Skip;
+  if (SameWord(word, L"rename")) return TExistingArchive::Rename;
+  return TExistingArchive::Add;
+}
+
+TTarget TargetFrom(std::wstring_view word) {
+  return SameWord(word, L"children") ? TTarget::Children : TTarget::Folder;
+}
+
+std::wstring_view WordOf(TExistingArchive choice) {
+  switch (choice) {
+    case TExistingArchive::Skip:
+      return L"skip";
+    case TExistingArchive::Rename:
+      return L"rename";
+    case TExistingArchive::Add:
+      break;
+  }
+  return L"add";
+}
+
+std::wstring_view WordOf(TTarget choice) {
+  return choice == TTarget::Children ? L"children" : L"folder";
+}
+
+std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring_view ext,
+                                          TExistingArchive choice,
+                                          const std::function<bool(const std::wstring&)>& exists) {
+  std::wstring archive = std::wstring(folder) + std::wstring(ext);
+  if (choice == TExistingArchive::Add || !exists(archive)) return archive;
+  if (choice == TExistingArchive::Skip) return std::nullopt;
+  for (int n = 2; n <= 9999; ++n) {
+    archive = std::wstring(folder) + L" (" + DecimalText(n) + L")" + std::wstring(ext);
+    if (!exists(archive)) return archive;
+  }
+  return std::nullopt;
+}
+
+bool IsChildFolder(std::wstring_view name, std::uint32_t attributes) {
+  constexpr std::uint32_t kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10, kLink = 0x400;
+  if ((attributes & kDirectory) == 0 || (attributes & (kHidden | kSystem | kLink)) != 0) {
+    return false;
+  }
+  return name != L"." && name != L"..";
 }
 
 }  // namespace kestrova

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +42,31 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
 // path, "\\?\UNC\" instead of the "\\" of a share path; a path already in that form, or one
 // of another kind (relative, a device), stays as it is.
 std::wstring ExtendedLengthPath(std::wstring_view fullPath);
+
+// What a job does when the folder's archive is there already: the archiver gets it (and adds
+// to it), the folder is skipped, or the archive is made under another name.
+enum class TExistingArchive { Add, Skip, Rename };
+// What a given folder stands for: one archive, or one archive per folder directly inside it.
+enum class TTarget { Folder, Children };
+
+// The settings file's words for them ("add", "skip", "rename"; "folder", "children"); any other
+// word, in any case, or none gives the first.
+TExistingArchive ExistingArchiveFrom(std::wstring_view word);
+TTarget TargetFrom(std::wstring_view word);
+std::wstring_view WordOf(TExistingArchive choice);
+std::wstring_view WordOf(TTarget choice);
+
+// The archive a job makes for the folder: folder + ext, or, when that exists, the same for
+// Add, none (skip the folder) for Skip, and the first of "folder (2)ext", "folder (3)ext", ...
+// that does not exist for Rename (none when even "(9999)" does).
+std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring_view ext,
+                                          TExistingArchive choice,
+                                          const std::function<bool(const std::wstring&)>& exists);
+
+// Whether an entry of a folder, by its name and file attributes, is a folder to archive on its
+// own: a folder that is neither hidden nor a system folder nor a link (reparse point), and not
+// "." or "..".
+bool IsChildFolder(std::wstring_view name, std::uint32_t attributes);
 
 // The last non-empty lines (at most count) of what a program wrote: lines end at CR or LF,
 // blanks and control characters around a line are dropped, a line longer than 256 units is

@@ -166,23 +166,74 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
       SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     }
   }
-  enum : UINT { kCopy = 1, kOpenPlace, kStop };
+  // The items' commands are the ids of their texts.
+  enum : UINT {
+    kCopy = IDS_MENU_COPY,
+    kOpenPlace = IDS_MENU_OPEN_PLACE,
+    kStop = IDS_MENU_STOP,
+    kAdd = IDS_MENU_EXISTING_ADD,
+    kRename = IDS_MENU_EXISTING_RENAME,
+    kFolder = IDS_MENU_TARGET_FOLDER,
+    kChildren = IDS_MENU_TARGET_CHILDREN,
+  };
   const HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   const ScopeExit destroy([menu] { DestroyMenu(menu); });
-  const bool hasLines = LIST.Items.Count() > 0;
-  AppendMenuW(menu, MF_STRING | (hasLines ? 0 : MF_GRAYED), kCopy, LoadStr(IDS_MENU_COPY).c_str());
-  AppendMenuW(menu, MF_STRING | (ResultOf(line) != nullptr ? 0 : MF_GRAYED), kOpenPlace,
-              LoadStr(IDS_MENU_OPEN_PLACE).c_str());
-  if (batch_.Running()) {
+  auto add = [](HMENU to, UINT flags, UINT_PTR id, UINT text) {
+    return AppendMenuW(to, flags, id, LoadStr(text).c_str()) != FALSE;
+  };
+  const bool running = batch_.Running();
+  add(menu, MF_STRING | (LIST.Items.Count() > 0 ? 0 : MF_GRAYED), kCopy, IDS_MENU_COPY);
+  add(menu, MF_STRING | (ResultOf(line) != nullptr ? 0 : MF_GRAYED), kOpenPlace,
+      IDS_MENU_OPEN_PLACE);
+  if (running) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, kStop, LoadStr(IDS_MENU_STOP).c_str());
+    add(menu, MF_STRING, kStop, IDS_MENU_STOP);
+  }
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  // The choices of the next batch, one of each group checked; a running batch keeps those it
+  // began with. A submenu belongs to the menu once it is in it.
+  struct Choice {
+    UINT text, first, last, checked;
+  };
+  const Choice choices[] = {
+      {IDS_MENU_EXISTING, kAdd, kRename, kAdd + static_cast<UINT>(ExistingArchive)},
+      {IDS_MENU_TARGET, kFolder, kChildren, kFolder + static_cast<UINT>(Target)},
+  };
+  for (const Choice& choice : choices) {
+    const HMENU sub = CreatePopupMenu();
+    if (sub == nullptr) continue;
+    for (UINT id = choice.first; id <= choice.last; ++id) add(sub, MF_STRING, id, id);
+    CheckMenuRadioItem(sub, choice.first, choice.last, choice.checked, MF_BYCOMMAND);
+    if (!add(menu, MF_POPUP | (running ? MF_GRAYED : 0), reinterpret_cast<UINT_PTR>(sub),
+             choice.text)) {
+      DestroyMenu(sub);
+    }
   }
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Handle(), nullptr));
-  if (chosen == kCopy) SendMessageW(list, WM_COPY, 0, 0);
-  if (chosen == kOpenPlace) OpenPlaceOf(line);
-  if (chosen == kStop) StopRequested();
+  switch (chosen) {
+    case kCopy:
+      SendMessageW(list, WM_COPY, 0, 0);
+      break;
+    case kOpenPlace:
+      OpenPlaceOf(line);
+      break;
+    case kStop:
+      StopRequested();
+      break;
+    case kAdd:
+    case IDS_MENU_EXISTING_SKIP:
+    case kRename:
+      ExistingArchive = static_cast<TExistingArchive>(chosen - kAdd);
+      break;
+    case kFolder:
+    case kChildren:
+      Target = static_cast<TTarget>(chosen - kFolder);
+      break;
+    default:
+      break;
+  }
 }
 
 void TKSTV_MAIN::DpiChanged() {
@@ -205,6 +256,8 @@ void TKSTV_MAIN::ApplySettings(const TSettings& settings) {
   WinRARPath = settings.winRARPath;
   CB_Profile.Clear();
   for (const std::wstring& profile : settings.profiles) CB_Profile.Add(profile);
+  ExistingArchive = settings.existingArchive;
+  Target = settings.target;
 }
 
 TSettings TKSTV_MAIN::CurrentSettings() const {
@@ -219,6 +272,8 @@ TSettings TKSTV_MAIN::CurrentSettings() const {
   for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
     settings.profiles[i] = CB_Profile.Item(static_cast<int>(i));
   }
+  settings.existingArchive = ExistingArchive;
+  settings.target = Target;
   return settings;
 }
 
@@ -316,7 +371,8 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
     return;
   }
   LIST.Items.Clear();
-  jobSettings_ = TJobSettings{WinRARPath, CB_Profile.SelectedText(), E_Ext.Text()};
+  jobSettings_ =
+      TJobSettings{WinRARPath, CB_Profile.SelectedText(), E_Ext.Text(), ExistingArchive, Target};
   batch_.Begin(std::move(items));
   // Registered as the batch begins, as Windows asks of work that must not be cut: a log-off
   // meanwhile waits and shows why.
@@ -350,7 +406,7 @@ void TKSTV_MAIN::AskToStop(TBatch::After after) {
 }
 
 void TKSTV_MAIN::NextItem() {
-  while (std::optional<std::wstring> item = batch_.Next()) {
+  while (std::optional<TBatchItem> item = batch_.Next()) {
     ShowProgress();
     itemId_ = NextItemId();
     job_ = std::make_shared<TJobControl>();
@@ -358,7 +414,7 @@ void TKSTV_MAIN::NextItem() {
     // No thread for it: the folder fails as it would without memory.
     TResult failed;
     failed.kind = TResult::Kind::Failed;
-    failed.folder = WithoutTrailingSeparators(*item);
+    failed.folder = WithoutTrailingSeparators(item->path);
     failed.name = FolderName(failed.folder);
     failed.reason = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
     if (const std::optional<std::size_t> index = batch_.ItemDone(std::move(failed))) {
@@ -377,6 +433,7 @@ bool TKSTV_MAIN::ItemMayStart(std::uint64_t id, const std::wstring& name) {
 void TKSTV_MAIN::ItemDone(const TItemOutcome& outcome) {
   if (outcome.id != itemId_ || !batch_.Running()) return;
   job_.reset();
+  batch_.AddChildren(outcome.children);
   if (const std::optional<std::size_t> index = batch_.ItemDone(outcome.result)) {
     AddResultLine(*index);
   }
@@ -385,7 +442,9 @@ void TKSTV_MAIN::ItemDone(const TItemOutcome& outcome) {
 
 void TKSTV_MAIN::AddResultLine(std::size_t index) {
   const TResult& result = *batch_.Result(index);
-  const UINT prefix = result.kind == TResult::Kind::Ok ? IDS_RESULT_OK : IDS_RESULT_NG;
+  const UINT prefix = result.kind == TResult::Kind::Ok       ? IDS_RESULT_OK
+                     : result.kind == TResult::Kind::Failed ? IDS_RESULT_NG
+                                                            : IDS_RESULT_SKIPPED;
   const int line = LIST.Items.Add(LoadStr(prefix) + result.name);
   SendMessageW(LIST.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line),
                static_cast<LPARAM>(index + 1));

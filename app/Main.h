@@ -81,6 +81,11 @@ class TKSTV_MAIN : public TForm {
   // and its archiver still runs, whether to end that archiver.
   void StopRequested();
 
+  // What the next batch does with an archive that is there already, and what a given folder
+  // stands for: chosen in the list's context menu, kept with the settings.
+  TExistingArchive ExistingArchive = TExistingArchive::Add;
+  TTarget Target = TTarget::Folder;
+
  protected:
   void FormShow() override;
   void FormActivate() override;

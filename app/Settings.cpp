@@ -15,7 +15,7 @@ constexpr const wchar_t* kSection = L"Main";
 // characters or more, not even in the \\?\ form.
 bool Reachable(const std::wstring& path) { return !path.empty() && path.size() < MAX_PATH; }
 
-bool Exists(const std::wstring& path) { return Reachable(path) && IsFile(path); }
+bool FileThere(const std::wstring& path) { return Reachable(path) && IsFile(path); }
 
 constexpr const wchar_t* kProfileKeys[] = {L"WinRARCommandLine", L"WinRARCommandLine2",
                                            L"WinRARCommandLine3", L"WinRARCommandLine4",
@@ -35,6 +35,8 @@ TSettings TSettings::Read(const std::wstring& file, UINT dpi) {
   for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
     settings.profiles[i] = ini.ReadString(kSection, kProfileKeys[i], settings.profiles[i]);
   }
+  settings.existingArchive = ExistingArchiveFrom(ini.ReadString(kSection, L"ExistingArchive", L""));
+  settings.target = TargetFrom(ini.ReadString(kSection, L"Target", L""));
   return settings;
 }
 
@@ -49,6 +51,16 @@ void TSettings::Save(const std::wstring& file) const {
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     ini.WriteString(kSection, kProfileKeys[i], profiles[i]);
   }
+  // An untouched file keeps exactly its eleven keys.
+  auto choice = [&ini](const wchar_t* key, std::wstring_view word, bool isDefault) {
+    if (isDefault) {
+      ini.DeleteKey(kSection, key);
+    } else {
+      ini.WriteString(kSection, key, word);
+    }
+  };
+  choice(L"ExistingArchive", WordOf(existingArchive), existingArchive == TExistingArchive::Add);
+  choice(L"Target", WordOf(target), target == TTarget::Folder);
 }
 
 std::wstring SettingsPath() {
@@ -83,9 +95,9 @@ TSettingsFile::TSettingsFile(std::wstring portable, std::wstring perUser)
 
 TSettings TSettingsFile::Load(UINT dpi) {
   current_.clear();
-  if (Exists(portable_)) {
+  if (FileThere(portable_)) {
     current_ = portable_;
-  } else if (Exists(perUser_)) {
+  } else if (FileThere(perUser_)) {
     current_ = perUser_;
   }
   // A missing file reads as all defaults.

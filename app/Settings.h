@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "app/JobText.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
@@ -19,11 +20,15 @@ struct TSettings {
   std::wstring winRARPath;
   std::array<std::wstring, 5> profiles{L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"",
                                        L""};
+  // Kept in the file only when not the default, after the eleven keys.
+  TExistingArchive existingArchive = TExistingArchive::Add;
+  TTarget target = TTarget::Folder;
 
   // The file's values, each key that is missing or malformed taking its default. The default
   // size is the 96-DPI one scaled to dpi; a size from the file is taken as it stands.
   static TSettings Read(const std::wstring& file, UINT dpi);
-  // Writes every key, in order; a refused write raises Error::Kind::CannotWrite.
+  // Writes every key, in order (a choice at its default is taken out of the file); a refused
+  // write raises Error::Kind::CannotWrite.
   void Save(const std::wstring& file) const;
 };
 

@@ -13,6 +13,7 @@ set(windows7_gdi32
 set(windows7_kernel32
   AddVectoredExceptionHandler AssignProcessToJobObject CancelIo CloseHandle CreateDirectoryW
   CreateEventA CreateEventW CreateFileW CreateJobObjectW CreateNamedPipeW CreateProcessW CreateSemaphoreA DeleteCriticalSection DeleteFileW DeleteProcThreadAttributeList DuplicateHandle
+  FindClose FindFirstFileExW FindNextFileW
   EnterCriticalSection FormatMessageW FreeLibrary GetACP GetCommandLineW GetCurrentProcess
   GetCurrentProcessId GetCurrentThread GetCurrentThreadId GetEnvironmentVariableW
   GetExitCodeProcess GetFileAttributesExW GetFileAttributesW GetFileSize GetFullPathNameW
@@ -34,7 +35,8 @@ set(windows7_msvcrt
   _wcmdln abort calloc exit fprintf free fwrite longjmp malloc memchr memcmp memcpy memmove memset
   printf realloc signal strcmp strlen strncmp vfprintf wcslen)
 set(windows7_user32
-  AdjustWindowRectEx AppendMenuW BeginPaint CallWindowProcW ClientToScreen CloseClipboard
+  AdjustWindowRectEx AppendMenuW BeginPaint CallWindowProcW CheckMenuRadioItem ClientToScreen
+  CloseClipboard
   CreateDialogIndirectParamW CreatePopupMenu CreateWindowExW DefDlgProcW DefWindowProcW DestroyMenu
   DestroyWindow DialogBoxIndirectParamW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
   EmptyClipboard EnableWindow EndDialog EndPaint EnumDisplayMonitors FillRect GetActiveWindow

@@ -130,6 +130,12 @@ void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int valu
   WriteString(section, key, DecimalText(value));
 }
 
+void TIniFile::DeleteKey(const wchar_t* section, const wchar_t* key) {
+  if (ReadString(section, key, L"\x1F").compare(L"\x1F") == 0) return;  // not there
+  if (encoding_ == Encoding::Utf8) ConvertToUtf16();
+  if (!WritePrivateProfileStringW(section, key, nullptr, fileName_.c_str())) Refused();
+}
+
 void TIniFile::ConvertToUtf16() {
   // A file that is not there yet starts as the mark alone.
   const std::optional<std::string> bytes = ReadBytes(fileName_);

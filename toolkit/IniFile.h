@@ -38,6 +38,8 @@ class TIniFile {
   // A write the platform refuses raises Error::Kind::CannotWrite with the file's path.
   void WriteString(const wchar_t* section, const wchar_t* key, std::wstring_view value);
   void WriteInteger(const wchar_t* section, const wchar_t* key, int value);
+  // Takes the key out of the file (nothing happens where it is not there).
+  void DeleteKey(const wchar_t* section, const wchar_t* key);
 
  private:
   // Rewrites the file as UTF-16LE with its byte-order mark, same text.

@@ -23,7 +23,8 @@
 //   tooltip                      the program's tooltip now: shown=, text=
 //   system-message CODE          the system's message for an error code (text=)
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
-//                                esc, space, alt+f4, down, up
+//                                esc, space, alt+f4, down, up, right, left, apps (the menu
+//                                key), shift+f10
 //   barrier                      posts a marker to the program's message queue and waits until
 //                                it has been handled: so has everything posted before it (a drop)
 //
@@ -527,9 +528,11 @@ void CmdKeys(const std::vector<std::wstring>& args) {
     const wchar_t* name;
     WORD vk;
   };
-  static const Named names[] = {{L"tab", VK_TAB},     {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE},
-                                {L"space", VK_SPACE}, {L"f4", VK_F4},        {L"down", VK_DOWN},
-                                {L"up", VK_UP},       {L"shift", VK_SHIFT},  {L"alt", VK_MENU}};
+  static const Named names[] = {
+      {L"tab", VK_TAB},   {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"space", VK_SPACE},
+      {L"f4", VK_F4},     {L"f10", VK_F10},      {L"down", VK_DOWN},  {L"up", VK_UP},
+      {L"right", VK_RIGHT}, {L"left", VK_LEFT},  {L"apps", VK_APPS},  {L"shift", VK_SHIFT},
+      {L"alt", VK_MENU}};
   for (const std::wstring& chord : args) {
     std::vector<WORD> keys;
     std::size_t start = 0;

@@ -528,6 +528,90 @@ class BatchWindowTest(Workspace):
         self.assertEqual(len(log_lines(self.log)), 2)
 
 
+class ChoicesTest(Workspace):
+    """What to do with an archive that is there already, and one archive per folder inside a
+    given one: set in the settings file, chosen in the list's context menu."""
+
+    def test_an_existing_archive_is_added_to_skipped_or_made_anew(self):
+        fake = harness.fake_archiver()
+        for choice in ("add", "skip", "rename"):
+            with self.subTest(choice=choice):
+                case = tempfile.mkdtemp(dir=self.root)
+                a = make_tree(case, "A", {"t.txt": b"t"})
+                b = make_tree(case, "B", {"t.txt": b"t"})
+                old = {a + ".rar": b"old archive of A", a + " (2).rar": b"old second of A"}
+                for path, data in old.items():
+                    with open(path, "wb") as f:
+                        f.write(data)
+                if os.path.exists(self.log):
+                    os.remove(self.log)
+                ini = self.fake_settings("a") + f"ExistingArchive={choice}\n"
+                with Kestrova(a, b, ini=ini, env=self.env) as app:
+                    state = wait_batch(2)
+                    copied = probe("copy")["text"]
+                    self.assertEqual(app.close(), 0)
+                runs = log_lines(self.log)
+                if choice == "add":
+                    self.assertEqual(list_items(state), [OK + "A", OK + "B"])
+                    self.assertEqual(runs, [command_line(fake, "a", a, ".rar"),
+                                            command_line(fake, "a", b, ".rar")])
+                elif choice == "skip":
+                    self.assertEqual(list_items(state), ["[--] A", OK + "B"])
+                    self.assertEqual(copied, f"[--] A\t既にあります: {winpath(a)}.rar\r\n"
+                                             f"{OK}B\r\n")
+                    self.assertEqual(runs, [command_line(fake, "a", b, ".rar")])
+                else:
+                    self.assertEqual(list_items(state), [OK + "A", OK + "B"])
+                    self.assertEqual(copied, f"{OK}A\t別の名前で作成: {winpath(a)} (3).rar\r\n"
+                                             f"{OK}B\r\n")
+                    self.assertEqual(runs, [
+                        f'"{winpath(fake)}" a "{winpath(a)} (3).rar" "{winpath(a)}\\*"',
+                        command_line(fake, "a", b, ".rar")])
+                # The archives that were there are untouched whatever the choice.
+                for path, data in old.items():
+                    with open(path, "rb") as f:
+                        self.assertEqual(f.read(), data, path)
+
+    def test_each_folder_inside_is_one_archive(self):
+        fake = harness.fake_archiver()
+        parent = make_tree(self.root, "Projects", {
+            "b10/t.txt": b"t", "a/t.txt": b"t", "b2/t.txt": b"t", ".hidden/t.txt": b"t",
+            "notes.txt": b"a file"})
+        empty = make_tree(self.root, "Empty", {"only-a-file.txt": b"f"})
+        ini = self.fake_settings("a") + "Target=children\n"
+        with Kestrova(parent, empty, ini=ini, env=self.env) as app:
+            state = wait_batch(4)
+            self.assertEqual(list_items(state), [OK + "a", OK + "b2", OK + "b10", "[--] Empty"])
+            self.assertTrue(probe("copy")["text"].endswith("[--] Empty\tフォルダーがありません\r\n"))
+            self.assertEqual(app.close(), 0)
+        # Written beside each folder, inside the given one, in Explorer's order of names.
+        self.assertEqual(log_lines(self.log), [
+            command_line(fake, "a", os.path.join(parent, name), ".rar") for name in ("a", "b2", "b10")])
+
+    def test_the_menu_changes_the_choices_and_they_are_saved(self):
+        with Kestrova(ini=self.fake_settings("a"), env=self.env) as app:
+            # The keyboard's way: Tab to the list, then the menu key.
+            for _ in range(3):
+                probe("keys", "tab")
+            wait_until(lambda: probe("state")["focus"] == str(IDC_LIST), message="the list")
+            # コピー, アーカイブの場所を開く, then 既存のアーカイブ and its スキップする.
+            probe("keys", "apps", "down", "down", "down", "right", "down", "enter")
+            # 圧縮する単位 and its 中のフォルダーごと.
+            probe("keys", "apps", "down", "down", "down", "down", "right", "down", "enter")
+            self.assertEqual(app.close(), 0)
+            values = dict(settings_of(app.read_ini()))
+        self.assertEqual((values.get("ExistingArchive"), values.get("Target")), ("skip", "children"))
+
+    def test_an_untouched_settings_file_keeps_its_eleven_keys(self):
+        with Kestrova(ini=self.fake_settings("a") + "ExistingArchive=skip\n", env=self.env) as app:
+            self.assertEqual(app.close(), 0)
+            kept = [k for k, _ in settings_of(app.read_ini())]
+        self.assertEqual(sorted(kept), sorted(SETTINGS_KEYS + ["ExistingArchive"]))
+        with Kestrova(ini=self.fake_settings("a"), env=self.env) as app:
+            self.assertEqual(app.close(), 0)
+            self.assertEqual(sorted(k for k, _ in settings_of(app.read_ini())), sorted(SETTINGS_KEYS))
+
+
 class ReasonsTest(Workspace):
     """Every [NG] says why: in a tooltip over its line and in the lines copied from the list."""
 

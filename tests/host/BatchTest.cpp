@@ -48,7 +48,8 @@ std::string Joined(const std::vector<std::wstring>& items) {
 }
 
 // One step: "op" or "op:argument", and "=expected" for what the batch answers.
-//   begin:a,b  add:c  first:x,y  next=a (next=- for none)  may=1  done:ok|ng|-
+//   begin:a,b  add:c  children:x,y  next=a (next=- for none, x* for a child)  may=1
+//   done:ok|ng|-
 //   stop:stay|close=question  yes=then  no=then  session  then:quit
 //   progress=done/total (a "!" after it: a folder failed)  running=0|1
 //   end=stopped|done,after,next items
@@ -64,11 +65,12 @@ void Step(TBatch& batch, const std::string& step) {
     batch.Begin(Items(arg));
   } else if (op == "add") {
     batch.Add(Items(arg));
-  } else if (op == "first") {
-    batch.AddFirst(Items(arg));
+  } else if (op == "children") {
+    batch.AddChildren(Items(arg));
   } else if (op == "next") {
-    const std::optional<std::wstring> item = batch.Next();
-    got = item ? std::string(item->begin(), item->end()) : "-";
+    const std::optional<TBatchItem> item = batch.Next();
+    got = item ? std::string(item->path.begin(), item->path.end()) + (item->child ? "*" : "")
+               : "-";
   } else if (op == "may") {
     got = batch.MayStart() ? "1" : "0";
   } else if (op == "done") {
@@ -116,9 +118,12 @@ TEST(Batch, QueueProgressAndStopRules) {
       {"items that arrive during the batch join its end",
        {"begin:a", "next=a", "add:b,c", "progress=0/3", "done:ok", "next=b", "add:d", "done:ok",
         "next=c", "done:ok", "next=d", "done:ok", "next=-", "end=done,stay,"}},
-      {"a given folder's children come before the rest of the queue",
-       {"begin:p,q", "next=p", "first:p1,p2", "done:-", "progress=1/4", "next=p1", "done:ok",
-        "next=p2", "done:ok", "next=q"}},
+      {"the folders inside a given one come before the rest of the queue",
+       {"begin:p,q", "next=p", "children:p1,p2", "done:-", "progress=1/4", "next=p1*",
+        "done:ok", "next=p2*", "done:ok", "next=q"}},
+      {"no folders inside are taken once the batch stops",
+       {"begin:p,q", "next=p", "stop:stay=stop", "yes=nothing", "children:p1", "done:-",
+        "next=-", "end=stopped,stay,"}},
       {"a stop lets the running archiver finish and takes nothing more",
        {"begin:a,b,c", "next=a", "may=1", "stop:stay=stop", "yes=nothing", "progress=0/1",
         "done:ok", "next=-", "end=stopped,stay,"}},

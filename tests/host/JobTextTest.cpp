@@ -2,6 +2,8 @@
 // command-line words and the long form of paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -143,6 +145,78 @@ TEST(OutputTail, LastLinesOfWhatAProgramWrote) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
     EXPECT_EQ(OutputTail(row.output, 2), row.tail);
+  }
+}
+
+TEST(ArchiveToMake, AnExistingArchiveIsAddedToSkippedOrLeftForAnotherName) {
+  struct Row {
+    TExistingArchive choice;
+    std::vector<std::wstring> there;  // what exists beside the folder
+    std::optional<std::wstring> made;
+    const char* why;
+  };
+  using E = TExistingArchive;
+  const Row rows[] = {
+      {E::Add, {}, L"C:\\A.rar", "no archive yet: the usual name"},
+      {E::Skip, {}, L"C:\\A.rar", "skip: no archive yet, nothing to skip"},
+      {E::Rename, {}, L"C:\\A.rar", "another name: not needed yet"},
+      {E::Add, {L"C:\\A.rar"}, L"C:\\A.rar", "add: the archiver gets the archive there"},
+      {E::Skip, {L"C:\\A.rar"}, std::nullopt, "skip: the folder is skipped"},
+      {E::Rename, {L"C:\\A.rar"}, L"C:\\A (2).rar", "the first other name"},
+      {E::Rename, {L"C:\\A.rar", L"C:\\A (2).rar"}, L"C:\\A (3).rar", "(2) taken: (3)"},
+      {E::Rename, {L"C:\\A.rar", L"C:\\A (3).rar"}, L"C:\\A (2).rar", "the first free one"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    auto exists = [&](const std::wstring& path) {
+      return std::find(row.there.begin(), row.there.end(), path) != row.there.end();
+    };
+    EXPECT_EQ(ArchiveToMake(L"C:\\A", L".rar", row.choice, exists), row.made);
+  }
+  // No end of names that are taken: the folder is skipped rather than searched for ever.
+  EXPECT_EQ(ArchiveToMake(L"C:\\A", L".rar", E::Rename, [](const std::wstring&) { return true; }),
+            std::nullopt);
+}
+
+TEST(Choices, TheSettingsFilesWordsAndTheirDefaults) {
+  EXPECT_EQ(ExistingArchiveFrom(L"skip"), TExistingArchive::Skip);
+  EXPECT_EQ(ExistingArchiveFrom(L"Rename"), TExistingArchive::Rename);
+  EXPECT_EQ(ExistingArchiveFrom(L"add"), TExistingArchive::Add);
+  EXPECT_EQ(ExistingArchiveFrom(L""), TExistingArchive::Add);
+  EXPECT_EQ(ExistingArchiveFrom(L"overwrite"), TExistingArchive::Add);
+  EXPECT_EQ(TargetFrom(L"CHILDREN"), TTarget::Children);
+  EXPECT_EQ(TargetFrom(L"folders"), TTarget::Folder);
+  for (const auto choice : {TExistingArchive::Add, TExistingArchive::Skip, TExistingArchive::Rename}) {
+    EXPECT_EQ(ExistingArchiveFrom(WordOf(choice)), choice);
+  }
+  for (const auto choice : {TTarget::Folder, TTarget::Children}) {
+    EXPECT_EQ(TargetFrom(WordOf(choice)), choice);
+  }
+}
+
+TEST(IsChildFolder, FoldersInsideThatAreArchivedOnTheirOwn) {
+  constexpr std::uint32_t kDirectory = 0x10, kHidden = 0x2, kSystem = 0x4, kLink = 0x400,
+                          kReadOnly = 0x1, kArchive = 0x20;
+  struct Row {
+    std::wstring_view name;
+    std::uint32_t attributes;
+    bool taken;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"b10", kDirectory, true, "a folder"},
+      {L"写真", kDirectory | kReadOnly | kArchive, true, "read-only and archive bits do not matter"},
+      {L"notes.txt", kArchive, false, "a file"},
+      {L".git", kDirectory | kHidden, false, "a hidden folder"},
+      {L"System Volume Information", kDirectory | kHidden | kSystem, false, "a system folder"},
+      {L"$Recycle", kDirectory | kSystem, false, "a system folder that is not hidden"},
+      {L"Link", kDirectory | kLink, false, "a folder link (junction)"},
+      {L".", kDirectory, false, "the folder itself"},
+      {L"..", kDirectory, false, "its parent"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(IsChildFolder(row.name, row.attributes), row.taken);
   }
 }
 

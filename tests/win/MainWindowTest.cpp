@@ -106,6 +106,16 @@ TEST_F(MainWindowTest, SaveWritesAllElevenKeysInOrder) {
                 L"WinRARPath=C:\\Program Files\\WinRAR\\WinRAR.exe", L"WinRARCommandLine=a -r",
                 L"WinRARCommandLine2=", L"WinRARCommandLine3=b", L"WinRARCommandLine4=",
                 L"WinRARCommandLine5="}));
+
+  // A choice is kept after the eleven keys only while it is not the default.
+  main.ExistingArchive = TExistingArchive::Rename;
+  main.Target = TTarget::Children;
+  main.SaveSettings();
+  main.Target = TTarget::Folder;
+  main.SaveSettings();
+  const std::vector<std::wstring> lines = Lines(FromCodePage(ReadFile(iniPath_)));
+  ASSERT_EQ(lines.size(), 13u);
+  EXPECT_EQ(lines.back(), L"ExistingArchive=rename");
 }
 
 // What a load and a save do to the file, by the encoding the file has and the values it gets.
