@@ -28,7 +28,36 @@ void TKSTV_ABOUT::OnCreate() {
 }
 
 bool TKSTV_ABOUT::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  // It opens with no link focused, so that Enter closes it as Esc does (it has no button);
+  // Tab reaches the links, which take Enter and Space themselves.
+  switch (msg) {
+    case WM_SETFOCUS:
+      // The focus on the dialog itself stays there: the dialog manager would pass it on to the
+      // first link.
+      return true;
+    case WM_NEXTDLGCTL:
+      if (LOWORD(lParam) == FALSE && GetFocus() == Handle()) {
+        // Tab or Shift+Tab from no link: the first or the last one.
+        if (HWND link = GetNextDlgTabItem(Handle(), nullptr, wParam != 0)) {
+          SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(link), TRUE);
+        }
+        return true;
+      }
+      break;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK && lParam == 0) {
+        EndModal(IDOK);
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
   const bool handled = TForm::OnMessage(msg, wParam, lParam, result);
+  if (msg == WM_INITDIALOG) {
+    SetFocus(Handle());
+    result = FALSE;  // the system sets no focus of its own
+  }
   // The controls go with the window.
   if (msg == WM_DESTROY) Shown.reset();
   return handled;

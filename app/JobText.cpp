@@ -128,7 +128,8 @@ std::wstring OutputTail(std::wstring_view output, std::size_t count) {
   }
   std::wstring tail;
   for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-    if (!tail.empty()) tail += L" / ";
+    // "Unknown switch:" runs on into what it announces; other lines are set apart.
+    if (!tail.empty()) tail += tail.back() == L':' ? L" " : L" / ";
     tail += *line;
   }
   return tail;
@@ -192,6 +193,27 @@ bool IsChildFolder(std::wstring_view name, std::uint32_t attributes) {
     return false;
   }
   return name != L"." && name != L"..";
+}
+
+std::wstring JoinPaths(const std::vector<std::wstring>& paths) {
+  std::wstring text;
+  for (const std::wstring& path : paths) {
+    text += path;
+    text += L'\0';
+  }
+  return text;
+}
+
+std::optional<std::vector<std::wstring>> SplitPaths(std::wstring_view text) {
+  if (text.empty() || text.back() != L'\0') return std::nullopt;
+  std::vector<std::wstring> paths;
+  while (!text.empty()) {
+    const std::size_t end = text.find(L'\0');
+    if (end == 0) return std::nullopt;
+    paths.emplace_back(text.substr(0, end));
+    text.remove_prefix(end + 1);
+  }
+  return paths;
 }
 
 }  // namespace kestrova

@@ -68,9 +68,15 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
 // "." or "..".
 bool IsChildFolder(std::wstring_view name, std::uint32_t attributes);
 
+// Paths as one text, each followed by a zero: what a second start hands to the running window.
+std::wstring JoinPaths(const std::vector<std::wstring>& paths);
+// The paths of such a text; nothing when it is not one (empty, an empty path, no final zero).
+std::optional<std::vector<std::wstring>> SplitPaths(std::wstring_view text);
+
 // The last non-empty lines (at most count) of what a program wrote: lines end at CR or LF,
 // blanks and control characters around a line are dropped, a line longer than 256 units is
-// cut there; the lines are joined by " / ". Empty when there is none.
+// cut there; the lines are joined by " / ", or by a blank after a line that ends in ":" (it
+// announces the next). Empty when there is none.
 std::wstring OutputTail(std::wstring_view output, std::size_t count);
 
 }  // namespace kestrova

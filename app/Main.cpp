@@ -5,6 +5,7 @@
 #include "app/ItemKind.h"
 #include "app/JobText.h"
 #include "app/Reasons.h"
+#include "app/SecondStart.h"
 #include "app/Shell.h"
 #include "app/WindowPlace.h"
 #include "resources/Layouts.h"
@@ -20,6 +21,9 @@ namespace {
 // Posted when the question for the archiver was cancelled: the program ends once the window
 // has been shown and activated and the command-line batch (if any) has run.
 constexpr UINT kEndAfterStart = WM_APP + 3;
+// Posted with the paths a second start handed over (lParam: a std::vector<std::wstring>* that
+// the window deletes): they are taken as a drop once the second start has its answer.
+constexpr UINT kHandedOver = WM_APP + 4;
 
 // Each item of a batch has its own number, across windows: a message from the thread of an
 // item that is not the window's own is ignored.
@@ -72,6 +76,25 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       const std::unique_ptr<TItemOutcome> outcome(reinterpret_cast<TItemOutcome*>(lParam));
       ItemDone(*outcome);
       result = 0;
+      return true;
+    }
+    case WM_COPYDATA:
+      // A second start's paths; its answer comes at once, the batch after.
+      if (std::optional<std::vector<std::wstring>> paths =
+              HandedOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
+        auto* posted = new std::vector<std::wstring>(std::move(*paths));
+        if (PostMessageW(Handle(), kHandedOver, 0, reinterpret_cast<LPARAM>(posted))) {
+          result = TRUE;
+          return true;
+        }
+        delete posted;
+      }
+      result = FALSE;
+      return true;
+    case kHandedOver: {
+      const std::unique_ptr<std::vector<std::wstring>> paths(
+          reinterpret_cast<std::vector<std::wstring>*>(lParam));
+      RunBatch(std::move(*paths));
       return true;
     }
     case kEndAfterStart:
@@ -175,6 +198,8 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
     kRename = IDS_MENU_EXISTING_RENAME,
     kFolder = IDS_MENU_TARGET_FOLDER,
     kChildren = IDS_MENU_TARGET_CHILDREN,
+    kSendToAdd = IDS_MENU_SENDTO_ADD,
+    kSendToRemove = IDS_MENU_SENDTO_REMOVE,
   };
   const HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
@@ -210,6 +235,13 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
       DestroyMenu(sub);
     }
   }
+  // Explorer's Send To menu: a shortcut to this program there, made or taken away.
+  const std::wstring shortcut = SendToShortcut();
+  const bool sendTo = !shortcut.empty() && IsFile(shortcut);
+  if (!shortcut.empty()) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    add(menu, MF_STRING, sendTo ? kSendToRemove : kSendToAdd, sendTo ? kSendToRemove : kSendToAdd);
+  }
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Handle(), nullptr));
   switch (chosen) {
@@ -230,6 +262,12 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
     case kFolder:
     case kChildren:
       Target = static_cast<TTarget>(chosen - kFolder);
+      break;
+    case kSendToAdd:
+      MakeShortcut(shortcut, ProgramPath());
+      break;
+    case kSendToRemove:
+      DeleteFileW(shortcut.c_str());
       break;
     default:
       break;
@@ -344,13 +382,7 @@ bool TKSTV_MAIN::SaveOrAskToQuit() {
 // Batches
 
 void TKSTV_MAIN::FormActivate() {
-  std::vector<std::wstring> words = SplitCommandLine(GetCommandLineW());
-  if (words.size() <= 1) return;
-  words.erase(words.begin());
-  // Against the directory the program started in, before anything (the open dialog) can
-  // change it.
-  for (std::wstring& word : words) word = FullPath(word);
-  RunBatch(std::move(words));
+  if (!Arguments.empty()) RunBatch(Arguments);
 }
 
 void TKSTV_MAIN::WMDropFiles(HDROP drop) {

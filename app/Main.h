@@ -37,6 +37,8 @@ class TKSTV_MAIN : public TForm {
 
   // Full path of the archiver: filled by the settings load, read by every batch, saved on close.
   std::wstring WinRARPath;
+  // The paths named on the command line, full (ProgramArguments): the batch of FormActivate.
+  std::vector<std::wstring> Arguments;
 
   void WMDropFiles(HDROP drop);
   void B_AboutClick();

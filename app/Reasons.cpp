@@ -47,7 +47,7 @@ std::wstring ReasonOfEnd(const TProcessEnd& end) {
   }
   if (end.code == 0) return std::wstring();
   std::wstring reason = ReasonOfExit(end.code);
-  const std::wstring said = OutputTail(OutputText(end.output), 2);
+  const std::wstring said = OutputTail(OutputText(end.output), 3);
   if (!said.empty()) reason += L" \u2014 " + said;
   return reason;
 }

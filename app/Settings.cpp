@@ -5,6 +5,9 @@
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/Layout.h"
+#include "toolkit/System.h"
+
+#include <shlobj.h>
 
 namespace kestrova {
 
@@ -64,44 +67,77 @@ void TSettings::Save(const std::wstring& file) const {
 }
 
 std::wstring SettingsPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"Kestrova.ini";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  std::wstring path = ProgramPath();
+  if (path.empty()) return L"Kestrova.ini";
   // Up to and including the last separator.
   path.resize(path.size() - FolderName(path).size());
   return path + L"Kestrova.ini";
 }
 
 std::wstring UserSettingsPath() {
-  std::wstring folder(MAX_PATH, L'\0');
-  const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  folder.resize(length);
-  return folder + L"\\Kestrova\\Kestrova.ini";
+  std::wstring folder;
+  using KnownFolder = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+  using Free = void(WINAPI*)(LPVOID);
+  static const auto known = SystemFunction<KnownFolder>(L"shell32.dll", "SHGetKnownFolderPath");
+  static const auto free = SystemFunction<Free>(L"ole32.dll", "CoTaskMemFree");
+  PWSTR path = nullptr;
+  if (known != nullptr && free != nullptr &&
+      SUCCEEDED(known(FOLDERID_RoamingAppData, 0, nullptr, &path))) {
+    folder = path;
+  }
+  if (path != nullptr && free != nullptr) free(path);
+  if (folder.empty()) {
+    // The variable is what the system set up for the user, where it cannot be asked.
+    folder.resize(MAX_PATH);
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder.data(), MAX_PATH);
+    folder.resize(length < MAX_PATH ? length : 0);
+  }
+  return folder.empty() ? folder : folder + L"\\Kestrova\\Kestrova.ini";
 }
 
-TSettingsFile::TSettingsFile() : TSettingsFile(SettingsPath(), UserSettingsPath()) {}
+bool InTemporaryFolder(const std::wstring& path) {
+  // Both in their long forms: the temporary folder often comes in its short one
+  // ("C:\Users\ABCDEF~1\AppData\Local\Temp\").
+  auto longForm = [](const std::wstring& given) {
+    std::wstring form(given.size() + MAX_PATH, L'\0');
+    const DWORD length = GetLongPathNameW(given.c_str(), form.data(), static_cast<DWORD>(form.size()));
+    if (length == 0 || length >= form.size()) return given;
+    form.resize(length);
+    return form;
+  };
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length == 0 || length > MAX_PATH) return false;
+  std::wstring folder = longForm(std::wstring(temp, length));
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  const std::wstring full = longForm(path);
+  return full.size() > folder.size() &&
+         CompareStringOrdinal(full.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
+}
+
+TSettingsFile::TSettingsFile() : portable_(SettingsPath()) {
+  // A program run from a ZIP is a copy in the temporary folder: its settings are the user's.
+  if (InTemporaryFolder(portable_)) portable_.clear();
+}
 
 TSettingsFile::TSettingsFile(std::wstring portable, std::wstring perUser)
     : portable_(std::move(portable)), perUser_(std::move(perUser)) {}
+
+const std::wstring& TSettingsFile::PerUser() {
+  if (!perUser_) perUser_ = UserSettingsPath();
+  return *perUser_;
+}
 
 TSettings TSettingsFile::Load(UINT dpi) {
   current_.clear();
   if (FileThere(portable_)) {
     current_ = portable_;
-  } else if (FileThere(perUser_)) {
-    current_ = perUser_;
+  } else if (FileThere(PerUser())) {
+    current_ = PerUser();
   }
   // A missing file reads as all defaults.
-  return TSettings::Read(current_.empty() ? portable_ : current_, dpi);
+  return TSettings::Read(current_, dpi);
 }
 
 void TSettingsFile::Save(const TSettings& settings) {
@@ -115,19 +151,23 @@ void TSettingsFile::Save(const TSettings& settings) {
       current_ = portable_;
       return;
     } catch (const Error& e) {
-      if (e.GetKind() != Error::Kind::CannotWrite || !Reachable(perUser_)) throw;
+      if (e.GetKind() != Error::Kind::CannotWrite || !Reachable(PerUser())) throw;
     }
   }
-  if (!Reachable(perUser_)) throw Error(Error::Kind::CannotWrite, portable_);
-  // The folder beside the executable refused a new file: the user's own folder takes it.
-  const std::wstring folder = perUser_.substr(0, perUser_.size() - FolderName(perUser_).size() - 1);
+  const std::wstring& perUser = PerUser();
+  // A refusal names the file beside the executable, where the user looks first.
+  const std::wstring& named = portable_.empty() ? perUser : portable_;
+  if (!Reachable(perUser)) throw Error(Error::Kind::CannotWrite, named);
+  // The folder beside the executable refused a new file (or is no place to keep one): the
+  // user's own folder takes it.
+  const std::wstring folder = perUser.substr(0, perUser.size() - FolderName(perUser).size() - 1);
   CreateDirectoryW(folder.c_str(), nullptr);
   try {
-    settings.Save(perUser_);
+    settings.Save(perUser);
   } catch (const Error&) {
-    throw Error(Error::Kind::CannotWrite, portable_);
+    throw Error(Error::Kind::CannotWrite, named);
   }
-  current_ = perUser_;
+  current_ = perUser;
 }
 
 }  // namespace kestrova

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "app/JobText.h"
@@ -34,15 +35,19 @@ struct TSettings {
 
 // "Kestrova.ini" beside the running executable.
 std::wstring SettingsPath();
-// "Kestrova.ini" in the user's roaming folder: %APPDATA%\Kestrova\Kestrova.ini; empty when
-// there is no such folder.
+// "Kestrova.ini" in the user's roaming folder (the known folder RoamingAppData, or %APPDATA%
+// where the system cannot say): ...\Kestrova\Kestrova.ini; empty when there is none.
 std::wstring UserSettingsPath();
+// Whether the path lies in the user's temporary folder (where Explorer runs a program straight
+// from a ZIP: whatever is written there is soon gone).
+bool InTemporaryFolder(const std::wstring& path);
 
 // Where the settings are kept. The file beside the executable comes first (the portable way);
 // where there is none, the per-user file; where neither exists, the defaults. A save goes to
 // the file that was read; with none, beside the executable, and to the per-user file (its folder
 // made) when that folder refuses a new file. A place the profile services cannot reach (a path
-// of MAX_PATH characters or more) is passed over.
+// of MAX_PATH characters or more) is passed over, and so is the place beside an executable in
+// the temporary folder. The per-user place is looked up only when needed.
 class TSettingsFile {
  public:
   TSettingsFile();
@@ -56,8 +61,10 @@ class TSettingsFile {
   const std::wstring& Path() const { return current_; }
 
  private:
+  const std::wstring& PerUser();
+
   std::wstring portable_;
-  std::wstring perUser_;
+  std::optional<std::wstring> perUser_;
   std::wstring current_;
 };
 

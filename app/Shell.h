@@ -12,6 +12,12 @@ namespace kestrova {
 // Explorer at the path's folder, the path selected in it.
 void ShowInExplorer(const std::wstring& path);
 
+// The path of the shortcut "Kestrova.lnk" in the user's Send To folder (the folder made where
+// missing); empty where the user has none.
+std::wstring SendToShortcut();
+// Makes a shortcut at link that starts target (in target's folder); false when it could not.
+bool MakeShortcut(const std::wstring& link, const std::wstring& target);
+
 // Lets these messages reach the window from processes of a lower integrity level (Explorer's
 // drops to an elevated window): the system's isolation refuses them otherwise.
 void AllowMessagesFromLowerIntegrity(HWND window, std::initializer_list<UINT> messages);

@@ -1,7 +1,9 @@
 // Kestrova's entry: the application object, its two windows, the message loop.
 #include "app/About.h"
 #include "app/Main.h"
+#include "app/ItemKind.h"
 #include "app/Reasons.h"
+#include "app/SecondStart.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 #include "toolkit/System.h"
@@ -16,11 +18,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
   try {
+    // Full paths now, against the directory it was started in.
+    const std::vector<std::wstring> arguments = ProgramArguments();
+    // A second start with paths gives them to the window already running, and ends.
+    if (!arguments.empty() && HandOverToRunning(arguments)) return 0;
     Application.Initialize(instance);
     Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
     Application.ErrorText = &ErrorText;
     TKSTV_ABOUT about;
     TKSTV_MAIN main(about);
+    main.Arguments = arguments;
     Application.Run(main);
   } catch (...) {
     Application.HandleException(nullptr, 0);

@@ -54,6 +54,7 @@ add_library(kestrova_app STATIC
   app/Main.cpp
   app/Process.cpp
   app/Reasons.cpp
+  app/SecondStart.cpp
   app/Settings.cpp
   app/Shell.cpp
   app/Taskbar.cpp
@@ -92,7 +93,14 @@ set_tests_properties(exe_is_hardened PROPERTIES LABELS win)
 
 # A portable ZIP: cmake --build --preset win --target package
 install(TARGETS Kestrova RUNTIME DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+# The Japanese guide as a text file that Notepad shows right on any Windows.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/README-ja.txt
+  COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/docs/ja/README.md
+          -DOUT=${CMAKE_BINARY_DIR}/README-ja.txt -P ${CMAKE_SOURCE_DIR}/cmake/windows-text.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/docs/ja/README.md ${CMAKE_SOURCE_DIR}/cmake/windows-text.cmake)
+add_custom_target(guide_text ALL DEPENDS ${CMAKE_BINARY_DIR}/README-ja.txt)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
+              ${CMAKE_BINARY_DIR}/README-ja.txt DESTINATION .)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Kestrova)
 set(CPACK_PACKAGE_VERSION ${KESTROVA_VERSION})

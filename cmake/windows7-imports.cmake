@@ -11,19 +11,20 @@ set(windows7_gdi32
   GetDeviceCaps GetObjectW GetStockObject GetTextExtentPoint32W SelectObject SetBkMode
   SetBrushOrgEx SetStretchBltMode SetTextColor SetViewportOrgEx StretchBlt TextOutW)
 set(windows7_kernel32
-  AddVectoredExceptionHandler AssignProcessToJobObject CancelIo CloseHandle CreateDirectoryW
+  AddVectoredExceptionHandler AssignProcessToJobObject CancelIo CloseHandle CompareStringOrdinal
+  CreateDirectoryW
   CreateEventA CreateEventW CreateFileW CreateJobObjectW CreateNamedPipeW CreateProcessW CreateSemaphoreA DeleteCriticalSection DeleteFileW DeleteProcThreadAttributeList DuplicateHandle
   FindClose FindFirstFileExW FindNextFileW
   EnterCriticalSection FormatMessageW FreeLibrary GetACP GetCommandLineW GetCurrentProcess
   GetCurrentProcessId GetCurrentThread GetCurrentThreadId GetEnvironmentVariableW
   GetExitCodeProcess GetFileAttributesExW GetFileAttributesW GetFileSize GetFullPathNameW
-  GetHandleInformation GetLastError GetOverlappedResult GetModuleFileNameW GetModuleHandleW GetPrivateProfileStringW
+  GetHandleInformation GetLastError GetLongPathNameW GetOverlappedResult GetModuleFileNameW GetModuleHandleW GetPrivateProfileStringW
   GetProcAddress GetProcessAffinityMask GetProcessHeap GetStartupInfoW GetSystemDirectoryW
   GetSystemTimeAsFileTime GetTempFileNameW GetTempPathW GetThreadContext GetThreadPriority
   GetTickCount64 GlobalAlloc GlobalFree GlobalLock GlobalUnlock HeapAlloc HeapFree
   InitializeCriticalSection InitializeProcThreadAttributeList IsDebuggerPresent LeaveCriticalSection LoadLibraryExW LoadLibraryW
   LocalFree MulDiv MultiByteToWideChar OpenProcess OutputDebugStringA RaiseException ReadFile
-  ReleaseSemaphore RemoveVectoredExceptionHandler ResetEvent ResumeThread RtlCaptureContext
+  QueryFullProcessImageNameW ReleaseSemaphore RemoveVectoredExceptionHandler ResetEvent ResumeThread RtlCaptureContext
   RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind SetEvent SetFilePointer SetLastError
   SetProcessAffinityMask SetThreadContext SetThreadPriority SetUnhandledExceptionFilter Sleep
   SuspendThread TerminateJobObject TerminateProcess TlsAlloc TlsGetValue TlsSetValue TryEnterCriticalSection UpdateProcThreadAttribute VirtualProtect
@@ -38,7 +39,7 @@ set(windows7_user32
   AdjustWindowRectEx AppendMenuW BeginPaint CallWindowProcW CheckMenuRadioItem ClientToScreen
   CloseClipboard
   CreateDialogIndirectParamW CreatePopupMenu CreateWindowExW DefDlgProcW DefWindowProcW DestroyMenu
-  DestroyWindow DialogBoxIndirectParamW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
+  DestroyWindow DialogBoxIndirectParamW FindWindowExW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
   EmptyClipboard EnableWindow EndDialog EndPaint EnumDisplayMonitors FillRect GetActiveWindow
   GetAncestor GetClassInfoExW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
   GetMessagePos GetMessageW GetMonitorInfoW GetNextDlgTabItem GetParent GetSysColor
@@ -49,6 +50,7 @@ set(windows7_user32
   OffsetRect OpenClipboard PeekMessageW PostMessageW PostQuitMessage PostThreadMessageW
   RegisterClassExW RegisterWindowMessageW ReleaseDC ScreenToClient SendMessageTimeoutW SendMessageW
   SetActiveWindow SetClipboardData SetCursor SetFocus SetForegroundWindow SetTimer
-  SetWindowLongPtrW SetWindowPos SetWindowTextW ShowWindow ShutdownBlockReasonCreate
+  SetWindowLongPtrW SetWindowPos SetWindowTextW ShowWindow ShowWindowAsync
+  ShutdownBlockReasonCreate
   ShutdownBlockReasonDestroy TrackMouseEvent TrackPopupMenu TranslateMessage UpdateWindow
   ValidateRect)

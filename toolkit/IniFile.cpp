@@ -10,7 +10,6 @@ namespace kestrova {
 
 namespace {
 
-constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr char kUtf16Mark[] = "\xFF\xFE";
 
 // The whole file, or nothing when it cannot be read.
@@ -44,20 +43,6 @@ std::string Utf16File(std::wstring_view text) {
   return bytes;
 }
 
-// The text of a file in the encoding its first bytes give.
-std::wstring DecodeFile(std::string_view bytes, TIniFile::Encoding encoding) {
-  switch (encoding) {
-    case TIniFile::Encoding::Utf8:
-      return FromUtf8(bytes.substr(3));
-    case TIniFile::Encoding::Utf16:
-      bytes.remove_prefix(2);
-      return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-    case TIniFile::Encoding::CodePage:
-      break;
-  }
-  return FromCodePage(bytes);
-}
-
 std::size_t CodePageSize(std::wstring_view character) {
   const int bytes = WideCharToMultiByte(CP_ACP, 0, character.data(),
                                         static_cast<int>(character.size()), nullptr, 0, nullptr,
@@ -69,48 +54,52 @@ std::size_t Utf16Size(std::wstring_view character) { return character.size(); }
 
 }  // namespace
 
-TIniFile::TIniFile(std::wstring fileName) : fileName_(std::move(fileName)), readName_(fileName_) {
-  UniqueHandle file(CreateFileW(fileName_.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  char head[3] = {};
-  DWORD got = 0;
-  if (!file || !ReadFile(file.Get(), head, sizeof head, &got, nullptr)) return;
-  const std::string_view start(head, got);
-  if (start.starts_with(kUtf16Mark)) {
-    encoding_ = Encoding::Utf16;
-  } else if (start == kUtf8Mark) {
-    encoding_ = Encoding::Utf8;
-    file.Reset();
-    // The services would take the mark for part of the first line: they read a UTF-16 copy.
-    std::optional<std::string> bytes = ReadBytes(fileName_);
-    wchar_t folder[MAX_PATH + 1] = {};
-    wchar_t copy[MAX_PATH + 1] = {};
-    if (bytes && GetTempPathW(MAX_PATH + 1, folder) > 0 &&
-        GetTempFileNameW(folder, L"kst", 0, copy) != 0) {
-      readName_ = copy;
-      WriteBytes(readName_, Utf16File(DecodeFile(*bytes, encoding_)));
-    }
-  }
-}
+TIniFile::TIniFile(std::wstring fileName) : fileName_(std::move(fileName)) { Load(); }
 
-TIniFile::~TIniFile() {
-  if (readName_ != fileName_) DeleteFileW(readName_.c_str());
+void TIniFile::Load() {
+  stale_ = false;
+  text_.clear();
+  asciiOnly_ = false;
+  const std::optional<std::string> bytes = ReadBytes(fileName_);
+  if (!bytes) {
+    encoding_ = Encoding::Missing;
+    return;
+  }
+  switch (DetectFileText(*bytes)) {
+    case FileText::Utf16: {
+      encoding_ = Encoding::Utf16;
+      const std::string_view units = std::string_view(*bytes).substr(2);
+      text_.assign(reinterpret_cast<const wchar_t*>(units.data()), units.size() / 2);
+      break;
+    }
+    case FileText::Utf8Mark:
+      encoding_ = Encoding::Utf8;
+      text_ = FromUtf8(std::string_view(*bytes).substr(3));
+      break;
+    case FileText::Utf8:
+      encoding_ = Encoding::Utf8;
+      text_ = FromUtf8(*bytes);
+      break;
+    case FileText::Ascii:
+      encoding_ = Encoding::CodePage;
+      // An empty file is as good as a new one.
+      asciiOnly_ = !bytes->empty();
+      text_ = FromCodePage(*bytes);
+      break;
+    case FileText::CodePage:
+      encoding_ = Encoding::CodePage;
+      text_ = FromCodePage(*bytes);
+      break;
+  }
 }
 
 std::wstring TIniFile::ReadString(const wchar_t* section, const wchar_t* key,
                                   std::wstring_view defaultValue) const {
-  const std::wstring fallback(defaultValue);
-  // Room for the longest value kept and the pair of quotes a written value may carry; a
-  // longer one is cut here and below.
-  std::wstring buffer(kMaxValueLength + 3, L'\0');
-  const DWORD length =
-      GetPrivateProfileStringW(section, key, fallback.c_str(), buffer.data(),
-                               static_cast<DWORD>(buffer.size()), readName_.c_str());
-  buffer.resize(wcsnlen(buffer.data(), length));
+  if (stale_) const_cast<TIniFile*>(this)->Load();
+  std::wstring value = IniValue(text_, section, key).value_or(std::wstring(defaultValue));
   const CharSize size = encoding_ == Encoding::CodePage ? CodePageSize : Utf16Size;
-  buffer.resize(WholeCharacterPrefix(buffer, kMaxValueLength, size));
-  return buffer;
+  value.resize(WholeCharacterPrefix(value, kMaxValueLength, size));
+  return value;
 }
 
 int TIniFile::ReadInteger(const wchar_t* section, const wchar_t* key, int defaultValue) const {
@@ -118,12 +107,21 @@ int TIniFile::ReadInteger(const wchar_t* section, const wchar_t* key, int defaul
   return value ? *value : defaultValue;
 }
 
+bool TIniFile::KeepsItsEncoding(std::wstring_view text) const {
+  if (encoding_ == Encoding::Utf16) return true;
+  if (encoding_ != Encoding::CodePage || !asciiOnly_) return false;
+  for (wchar_t c : text) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+
 void TIniFile::WriteString(const wchar_t* section, const wchar_t* key, std::wstring_view value) {
   const std::wstring text = IniValueToWrite(value);
-  if (encoding_ == Encoding::Utf8 || (encoding_ == Encoding::CodePage && !ToCodePage(text))) {
-    ConvertToUtf16();
-  }
+  if (stale_) Load();
+  if (!KeepsItsEncoding(text)) ConvertToUtf16();
   if (!WritePrivateProfileStringW(section, key, text.c_str(), fileName_.c_str())) Refused();
+  stale_ = true;
 }
 
 void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int value) {
@@ -131,19 +129,18 @@ void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int valu
 }
 
 void TIniFile::DeleteKey(const wchar_t* section, const wchar_t* key) {
-  if (ReadString(section, key, L"\x1F").compare(L"\x1F") == 0) return;  // not there
-  if (encoding_ == Encoding::Utf8) ConvertToUtf16();
+  if (stale_) Load();
+  if (!IniValue(text_, section, key)) return;
+  if (!KeepsItsEncoding(L"")) ConvertToUtf16();
   if (!WritePrivateProfileStringW(section, key, nullptr, fileName_.c_str())) Refused();
+  stale_ = true;
 }
 
 void TIniFile::ConvertToUtf16() {
-  // A file that is not there yet starts as the mark alone.
-  const std::optional<std::string> bytes = ReadBytes(fileName_);
-  const std::wstring text = bytes ? DecodeFile(*bytes, encoding_) : std::wstring();
-  if (!WriteBytes(fileName_, Utf16File(text))) Refused();
+  // The text as read; a file that is not there yet starts as the mark alone.
+  if (!WriteBytes(fileName_, Utf16File(text_))) Refused();
   encoding_ = Encoding::Utf16;
-  if (readName_ != fileName_) DeleteFileW(readName_.c_str());
-  readName_ = fileName_;
+  asciiOnly_ = false;
 }
 
 void TIniFile::Refused() const { throw Error(Error::Kind::CannotWrite, fileName_); }

@@ -1,14 +1,16 @@
-// An INI file reached key by key through the platform's profile-string services.
+// An INI file: read whole, once, and written key by key through the platform's profile-string
+// services.
 //
-// The file keeps the encoding it has: the active code page (what the services create), or
-// UTF-16LE with a byte-order mark, which they read and write natively. A value that has no
-// exact equivalent in the code page turns a code-page file into a UTF-16 one before it is
-// written, so no character is ever lost or replaced. A file with a UTF-8 byte-order mark
-// (which the services do not know) is read through a UTF-16 copy and becomes UTF-16 at the
-// first write. Opening costs a look at the first bytes and never fails: a missing file reads
-// as defaults.
+// Reading takes the file's encoding from its bytes: UTF-16LE with its byte-order mark, UTF-8
+// with or without its mark (Notepad saves it without), or the system's code page. Writing keeps
+// only one kind of file as it is: a code-page file of nothing but ASCII, written ASCII values.
+// Anything else (a new file, a UTF-8 one, a code-page file with any other byte, a value beyond
+// ASCII) makes the file UTF-16LE with its mark before the write, its text kept: the services
+// read and write that natively, and it reads the same whatever the system's code page is or
+// becomes. Opening never fails: a missing file reads as defaults.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,10 +22,10 @@ class TIniFile {
   // file), cut between whole characters.
   static constexpr std::size_t kMaxValueLength = 2047;
 
-  enum class Encoding { CodePage, Utf16, Utf8 };
+  // The file's encoding as it was read (Missing: there was none).
+  enum class Encoding { Missing, CodePage, Utf16, Utf8 };
 
   explicit TIniFile(std::wstring fileName);
-  ~TIniFile();
   TIniFile(const TIniFile&) = delete;
   TIniFile& operator=(const TIniFile&) = delete;
 
@@ -42,13 +44,19 @@ class TIniFile {
   void DeleteKey(const wchar_t* section, const wchar_t* key);
 
  private:
+  // Reads the file and its encoding (again, after a write).
+  void Load();
+  // Whether a write of this text can leave the file as it is: an ASCII code-page file only.
+  bool KeepsItsEncoding(std::wstring_view text) const;
   // Rewrites the file as UTF-16LE with its byte-order mark, same text.
   void ConvertToUtf16();
   [[noreturn]] void Refused() const;
 
   std::wstring fileName_;
-  Encoding encoding_ = Encoding::CodePage;
-  std::wstring readName_;  // the file the services read: the file, or its UTF-16 copy
+  Encoding encoding_ = Encoding::Missing;
+  bool asciiOnly_ = false;
+  std::wstring text_;
+  bool stale_ = false;  // written since it was read
 };
 
 }  // namespace kestrova

@@ -1,6 +1,8 @@
 // Window-free text rules: the error box's text, settings integers and settings values.
 #include "toolkit/TextRules.h"
 
+#include <algorithm>
+
 namespace kestrova {
 
 namespace {
@@ -128,6 +130,69 @@ std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, Char
     pos += length;
   }
   return pos;
+}
+
+namespace {
+
+std::wstring_view Trimmed(std::wstring_view text) {
+  while (!text.empty() && IsSpaceLike(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpaceLike(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view section,
+                                     std::wstring_view key) {
+  section = Trimmed(section);
+  key = Trimmed(key);
+  bool inSection = false;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find_first_of(L"\r\n"), text.size());
+    const std::wstring_view line = Trimmed(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (line.empty()) continue;
+    const std::size_t close = line.find(L']');
+    if (line.front() == L'[' && close != std::wstring_view::npos) {
+      inSection = SameName(Trimmed(line.substr(1, close - 1)), section);
+      continue;
+    }
+    const std::size_t equals = line.find(L'=');
+    if (!inSection || equals == std::wstring_view::npos ||
+        !SameName(Trimmed(line.substr(0, equals)), key)) {
+      continue;
+    }
+    std::wstring_view value = Trimmed(line.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+        value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    return std::wstring(value.substr(0, value.find(L'\0')));
+  }
+  return std::nullopt;
+}
+
+FileText DetectFileText(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) return FileText::Utf16;
+  if (bytes.starts_with("\xEF\xBB\xBF")) return FileText::Utf8Mark;
+  bool ascii = true;
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  }
+  if (ascii) return FileText::Ascii;
+  return IsUtf8(bytes) ? FileText::Utf8 : FileText::CodePage;
 }
 
 bool IsUtf8(std::string_view bytes) {

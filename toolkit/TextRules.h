@@ -42,6 +42,24 @@ using CharSize = std::size_t (*)(std::wstring_view character);
 // is one character; a lone surrogate is one of its own.
 std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, CharSize size);
 
+// The value of key in section of an INI file's text, as the profile services read it: lines end
+// at CR or LF; "[name]" begins a section; the first "key=value" of the key in any section of
+// that name counts (names compare without case, white space around them dropped); white space
+// around the value is dropped, then one pair of equal quotes around it (IniValueToWrite's rule),
+// and a zero ends it. Nothing when the key is not there.
+std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view section,
+                                     std::wstring_view key);
+
+// How the bytes of a settings file are to be read, from the bytes alone.
+enum class FileText {
+  Utf16,     // the UTF-16LE byte-order mark first
+  Utf8Mark,  // the UTF-8 byte-order mark first
+  Utf8,      // no mark, well-formed UTF-8 with at least one character beyond ASCII (Notepad's)
+  Ascii,     // nothing beyond ASCII (or nothing at all): the same in every code page
+  CodePage,  // anything else: the system's code page (Shift_JIS text is no UTF-8 in practice)
+};
+FileText DetectFileText(std::string_view bytes);
+
 // Whether the bytes are well-formed UTF-8: no stray continuation byte, no overlong form, no
 // surrogate, nothing past U+10FFFF. ASCII alone is well-formed.
 bool IsUtf8(std::string_view bytes);

@@ -19,6 +19,7 @@
 //   session query|end|closeapp   WM_QUERYENDSESSION (answer=) or WM_ENDSESSION, as at log-off;
 //                                closeapp: both as the Restart Manager sends them
 //   processes NAME               how many processes of that exe name run (count=)
+//   shortcut PATH                the target of a shell link, read through IShellLinkW (target=)
 //   copy                         WM_COPY to the result list; the clipboard's text (text=)
 //   tooltip                      the program's tooltip now: shown=, text=
 //   system-message CODE          the system's message for an error code (text=)
@@ -38,6 +39,7 @@
 // SendMessageTimeoutW so a busy window cannot hang the probe.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -446,6 +448,26 @@ void CmdSession(const std::vector<std::wstring>& args) {
   } else {
     Fail("usage: probe session query|end|closeapp", 2);
   }
+}
+
+void CmdShortcut(const std::vector<std::wstring>& args) {
+  if (args.empty()) Fail("usage: probe shortcut PATH", 2);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link)))) {
+    Fail("shortcut: no IShellLinkW");
+  }
+  IPersistFile* file = nullptr;
+  wchar_t target[MAX_PATH] = {};
+  const bool read =
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(args[0].c_str(), STGM_READ)) &&
+      SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH));
+  if (file != nullptr) file->Release();
+  link->Release();
+  if (!read) Fail("shortcut: cannot read " + Utf8(args[0]));
+  Put("target", std::wstring(target));
 }
 
 void CmdProcesses(const std::vector<std::wstring>& args) {
@@ -862,6 +884,7 @@ int Run(std::vector<std::wstring> args) {
   else if (cmd == L"keys") CmdKeys(params);
   else if (cmd == L"barrier") CmdBarrier();
   else if (cmd == L"processes") CmdProcesses(params);
+  else if (cmd == L"shortcut") CmdShortcut(params);
   else Fail("unknown command '" + Utf8(cmd) + "'", 2);
   return 0;
 }

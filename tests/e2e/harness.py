@@ -22,7 +22,7 @@ from collections import namedtuple
 
 __all__ = [
     "CODE_PAGE", "Control", "DragSource", "Hold", "Kestrova", "ProbeError", "archiver_runs",
-    "forget_user_settings", "immutable", "user_settings_path",
+    "forget_user_settings", "immutable", "roaming_folder", "temp_folder", "user_settings_path",
     "artifacts_dir", "client_origin", "control", "decode_ini", "dpi", "env_path",
     "fake_archiver", "list_items", "parse_rect", "probe", "read_ini", "screenshot",
     "sevenzip_linux", "sevenzip_win", "wait_batch", "wait_runs", "wait_until", "winpath",
@@ -87,6 +87,23 @@ def _prepare_wine():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
                    check=False, timeout=120)
     _wine_ready = True
+
+
+def roaming_folder():
+    """Linux path of the roaming folder (%APPDATA%) of the prefix the tests run in."""
+    return os.path.dirname(os.path.dirname(user_settings_path()))
+
+
+def temp_folder():
+    """Linux path of the temporary folder that programs in the prefix are given (%TEMP%), as
+    Wine itself says."""
+    _prepare_wine()
+    quiet = dict(stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
+                 timeout=120, check=True)
+    windows = subprocess.run(["wine", "cmd", "/c", "echo", "%TEMP%"], stdout=subprocess.PIPE,
+                             **quiet).stdout.decode("utf-8", "replace").strip()
+    return subprocess.run(["winepath", "-u", windows], stdout=subprocess.PIPE,
+                          **quiet).stdout.decode("utf-8").strip()
 
 
 def user_settings_path():
@@ -278,7 +295,8 @@ class Kestrova:
     """
 
     def __init__(self, *args, ini=None, env=None, wait=True, start_timeout=60.0,
-                 close_timeout=60.0, keep_dir=False, dir_name=None, keep_user_settings=False):
+                 close_timeout=60.0, keep_dir=False, dir_name=None, keep_user_settings=False,
+                 parent=None):
         self.args = list(args)
         self.ini = ini
         self.env = env
@@ -288,6 +306,7 @@ class Kestrova:
         self.keep_dir = keep_dir
         self.dir_name = dir_name
         self.keep_user_settings = keep_user_settings
+        self.parent = parent
         self.base = None
         self.dir = None
         self.exe = None
@@ -304,7 +323,9 @@ class Kestrova:
         _prepare_wine()
         if not self.keep_user_settings:
             forget_user_settings()
-        self.base = self.dir = tempfile.mkdtemp(prefix="kestrova-e2e-")
+        if self.parent:
+            os.makedirs(self.parent, exist_ok=True)
+        self.base = self.dir = tempfile.mkdtemp(prefix="kestrova-e2e-", dir=self.parent)
         if self.dir_name:
             self.dir = os.path.join(self.base, self.dir_name)
             os.makedirs(self.dir)
@@ -345,6 +366,17 @@ class Kestrova:
                                      f"{self.output()}") from None
         self.hwnd = values.get("hwnd")
         return values
+
+    def start_again(self, *args, cwd=None, timeout=60.0):
+        """Starts the same Kestrova.exe once more with args (absolute Linux paths become Windows
+        paths), from cwd (default: its folder), as Send To or a drop on its icon does; returns
+        the exit code once that process has ended."""
+        wargs = [winpath(a) if isinstance(a, str) and os.path.isabs(a) else str(a) for a in args]
+        result = subprocess.run(["wine", self.exe, *wargs], cwd=cwd or self.dir,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, env=_wine_env(self.env),
+                                timeout=timeout)
+        return result.returncode
 
     def write_ini(self, text):
         """Writes the settings file: text (CR LF line ends, the prefix's code page) or raw

@@ -296,7 +296,7 @@ class FaultsTest(unittest.TestCase):
             per_row.append((row, row_runs))
 
         # The program's folder is a fresh temporary one, or exe_dir when given.
-        patch = (mock.patch.object(harness.tempfile, "mkdtemp", lambda prefix=None: exe_dir)
+        patch = (mock.patch.object(harness.tempfile, "mkdtemp", lambda prefix=None, dir=None: exe_dir)
                  if exe_dir else contextlib.nullcontext())
         with patch, Kestrova(*args, ini=ini, env={"FAKE_ARCHIVER_LOG": run.log}) as app:
             if exe_dir:

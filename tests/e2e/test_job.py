@@ -204,6 +204,12 @@ class CommandLineBatchTest(Workspace):
                               env=self.env) as app:
                     state = wait_batch(2)
                     self.assertEqual(list_items(state), [NG + "Trip", NG + "写真"])
+                    if archiver == harness.sevenzip_win():
+                        # The reason ends in 7-Zip's own words, read from its output.
+                        self.assertEqual(probe("copy")["text"].split("\r\n")[0],
+                                         f"{NG}Trip\t終了コード 7: コマンドラインのエラー "
+                                         "(プロファイルを確認してください) — "
+                                         "Command Line Error: Unknown switch: -ep1")
                     self.assertEqual(app.close(), 0)
                 if runs is not None:
                     self.assertEqual(len(log_lines(self.log)), 2 * runs, log_lines(self.log))
@@ -262,6 +268,8 @@ class SettingsTest(Workspace):
             self.assertEqual(app.close(), 0)
             self.assertEqual(log_lines(self.log), [command_line(fake, DEFAULT_PROFILES[0], trip, ".rar")])
             self.check_settings(app.read_ini(), winpath(fake))
+            with open(app.ini_path, "rb") as f:
+                self.assertTrue(f.read().startswith(b"\xff\xfe"), "a new file is UTF-16")
 
     def test_cancelling_the_locate_dialog_ends_after_the_batch(self):
         # The lines the batch gives meanwhile ([NG] each: there is no archiver) belong to the
@@ -520,7 +528,8 @@ class BatchWindowTest(Workspace):
         with Kestrova(*folders, ini=self.fake_settings("a --ask", archiver=archiver),
                       env=self.env) as app:
             self.assertEqual(list_items(wait_batch(2)), [NG + "One", NG + "Two"])
-            reason = ("終了コード 2: 致命的なエラー — Enter password (will not be echoed): / "
+            # The prompt ends in a colon: what follows it runs on.
+            reason = ("終了コード 2: 致命的なエラー — Enter password (will not be echoed): "
                       "ERROR: no password was given")
             self.assertEqual(probe("copy")["text"],
                              f"{NG}One\t{reason}\r\n{NG}Two\t{reason}\r\n")
@@ -610,6 +619,58 @@ class ChoicesTest(Workspace):
         with Kestrova(ini=self.fake_settings("a"), env=self.env) as app:
             self.assertEqual(app.close(), 0)
             self.assertEqual(sorted(k for k, _ in settings_of(app.read_ini())), sorted(SETTINGS_KEYS))
+
+
+class SecondStartTest(Workspace):
+    """Where Windows users start it from: a second start with folders (Send To, a drop on the
+    exe's icon) hands them to the window already open; the Send To shortcut; paths with "/"."""
+
+    def test_a_second_start_hands_its_folders_to_the_running_window(self):
+        a, b, c = [make_tree(self.root, name, {"t.txt": b"t"}) for name in ("A", "B", "C")]
+        profile = "a --hold"
+        fake = harness.fake_archiver()
+        with Hold(self.log) as hold, \
+                Kestrova(a, ini=self.fake_settings(profile), env=self.env) as app:
+            wait_runs(self.log, 1)
+            # During a batch: B (relative to the second start's own folder) joins it.
+            self.assertEqual(app.start_again("B", cwd=self.root), 0)
+            hold.release()
+            state = wait_batch(2)
+            self.assertEqual(list_items(state), [OK + "A", OK + "B"])
+            # Idle: a new batch in the same window, its list cleared.
+            self.assertEqual(app.start_again(c), 0)
+            state = wait_until(lambda: (lambda s: s if list_items(s) == [OK + "C"] else None)(
+                probe("state")), message="the second start's batch")
+            self.assertEqual(app.close(), 0)
+        self.assertEqual(log_lines(self.log), [command_line(fake, profile, f, ".rar")
+                                               for f in (a, b, c)])
+
+    def test_send_to_gets_and_loses_its_shortcut(self):
+        link = os.path.join(harness.roaming_folder(), "Microsoft", "Windows", "SendTo",
+                            "Kestrova.lnk")
+        if os.path.exists(link):
+            os.remove(link)
+        self.addCleanup(lambda: os.path.exists(link) and os.remove(link))
+        with Kestrova(ini=self.fake_settings("a"), env=self.env) as app:
+            for _ in range(3):
+                probe("keys", "tab")
+            wait_until(lambda: probe("state")["focus"] == str(IDC_LIST), message="the list")
+            # The last item of the list's menu: 「送る」メニューに追加.
+            probe("keys", "apps", "up", "enter")
+            wait_until(lambda: os.path.exists(link), message="the shortcut")
+            self.assertEqual(probe("shortcut", winpath(link))["target"], winpath(app.exe))
+            # The same item now takes it away: 「送る」メニューから削除.
+            probe("keys", "apps", "up", "enter")
+            wait_until(lambda: not os.path.exists(link), message="the shortcut gone")
+            self.assertEqual(app.close(), 0)
+
+    def test_a_path_with_slashes_is_a_path_with_backslashes(self):
+        trip = make_tree(self.root, "Trip", {"t.txt": b"t"})
+        slashed = winpath(trip).replace("\\", "/")
+        with Kestrova(slashed, ini=self.fake_settings("a"), env=self.env) as app:
+            self.assertEqual(list_items(wait_batch(1)), [OK + "Trip"])
+            self.assertEqual(app.close(), 0)
+        self.assertEqual(log_lines(self.log), [command_line(harness.fake_archiver(), "a", trip, ".rar")])
 
 
 class ReasonsTest(Workspace):

@@ -92,6 +92,65 @@ class SettingsPlaceTest(unittest.TestCase):
                 self.assertEqual(app.wait_exit(60), 0, "the program did not end by itself")
 
 
+class EncodingTest(unittest.TestCase):
+    """The settings file reads the same on any system: a new one is UTF-16, Notepad's UTF-8 is
+    read as UTF-8, and a file of plain ASCII is left as it is."""
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="kestrova-encoding-")
+        self.addCleanup(shutil.rmtree, self.root, ignore_errors=True)
+        self.log = os.path.join(self.root, "runs.log")
+        self.env = {"FAKE_ARCHIVER_LOG": self.log}
+
+    def test_notepads_utf8_without_a_mark_is_read_exactly(self):
+        tools = os.path.join(self.root, "ツール8")
+        os.makedirs(tools)
+        archiver = os.path.join(tools, "fakerar.exe")
+        shutil.copy2(harness.fake_archiver(), archiver)
+        trip = os.path.join(self.root, "旅行")
+        os.makedirs(trip)
+        text = (f"[Main]\r\nWinRARPath={winpath(archiver)}\r\n"
+                "WinRARCommandLine=a -zメモ\r\n")
+        with Kestrova(trip, ini=text.encode("utf-8"), env=self.env) as app:
+            self.assertEqual(list_items(wait_batch(1)), [OK + "旅行"])
+            self.assertEqual(app.close(), 0)
+            with open(app.ini_path, "rb") as f:
+                saved = f.read()
+        self.assertEqual(harness.archiver_runs(self.log),
+                         [f'"{winpath(archiver)}" a -zメモ "{winpath(trip)}.rar" "{winpath(trip)}\\*"'])
+        # Saved as UTF-16, which reads the same whatever the code page.
+        self.assertTrue(saved.startswith(b"\xff\xfe"), saved[:20])
+        values = ini_values(saved[2:].decode("utf-16-le"))
+        self.assertEqual((values["WinRARPath"], values["WinRARCommandLine"]),
+                         (winpath(archiver), "a -zメモ"))
+
+    def test_a_file_of_plain_ascii_stays_byte_for_byte(self):
+        text = ("[Main]\r\nMainX=300\r\nMainY=300\r\nMainW=288\r\nMainH=300\r\n"
+                "FileExt=.rar\r\n"
+                f"WinRARPath={winpath(harness.fake_archiver())}\r\n"
+                "WinRARCommandLine=a -r -ep1 -m0 -rr3p\r\nWinRARCommandLine2=a -r -ep1 -m5 -rr3p\r\n"
+                "WinRARCommandLine3=\r\nWinRARCommandLine4=\r\nWinRARCommandLine5=\r\n")
+        self.assertTrue(text.isascii())
+        with Kestrova(ini=text.encode("ascii")) as app:
+            self.assertEqual(app.close(), 0)
+            with open(app.ini_path, "rb") as f:
+                self.assertEqual(f.read(), text.encode("ascii"))
+
+    def test_a_program_run_from_the_temporary_folder_keeps_its_settings_per_user(self):
+        # As Explorer runs a program straight from a ZIP: a copy in the temporary folder.
+        with Kestrova(ini=None, wait=False, parent=os.path.join(harness.temp_folder(), "zip")) as app:
+            self.assertEqual(probe("dialog", timeout_ms=60000)["caption"], LOCATE_TITLE)
+            self.assertEqual(probe("dialog", "--file", winpath(harness.fake_archiver()))["closed"], "1")
+            app.wait_ready()
+            self.assertEqual(app.close(), 0)
+            self.assertFalse(os.path.exists(app.ini_path), "settings written beside the copy")
+            with open(harness.user_settings_path(), "rb") as f:
+                saved = f.read()
+        self.assertTrue(saved.startswith(b"\xff\xfe"), "a new file is UTF-16")
+        self.assertEqual(ini_values(saved[2:].decode("utf-16-le"))["WinRARPath"],
+                         winpath(harness.fake_archiver()))
+
+
 class SessionTest(unittest.TestCase):
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="kestrova-session-")

@@ -49,7 +49,13 @@ class WindowTest(unittest.TestCase):
             probe("keys", "esc")
             wait_until(lambda: not about_visible(), message="the about dialog gone after Esc")
             wait_until(lambda: focus() == IDC_ABOUT, message="focus back on About")
-            # Space presses it too.
+            # Space presses it too. The dialog opens with no link focused: Enter closes it (it
+            # has no button) instead of opening a browser.
+            probe("keys", "space")
+            wait_until(about_visible, message="the about dialog after Space")
+            probe("keys", "enter")
+            wait_until(lambda: not about_visible(), message="the about dialog gone after Enter")
+            wait_until(lambda: focus() == IDC_ABOUT, message="focus back on About")
             probe("keys", "space")
             wait_until(about_visible, message="the about dialog after Space")
             probe("keys", "alt+f4")

@@ -1,10 +1,11 @@
-// IniValueToWrite and WholeCharacterPrefix. A value written for the profile services comes
-// back unchanged once they have done what they do to a value (drop white space around it,
-// then one pair of equal quotes around it), and a value between plain ASCII characters is
-// written as it stands. The whole-character cut stays within its limit, never splits a surrogate
+// IniValueToWrite, IniValue and WholeCharacterPrefix. A value written for the profile services
+// reads back unchanged (IniValue reads a file as they do: white space around a value dropped,
+// then one pair of equal quotes around it), also among other keys and sections, and a value
+// between plain ASCII characters is written as it stands. The whole-character cut stays within its limit, never splits a surrogate
 // pair, and stops only where the next character would not fit.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,21 +13,6 @@
 #include "toolkit/TextRules.h"
 
 namespace {
-
-bool IsSpace(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == 0x1A || c == 0xA0 ||
-         c == 0x3000;
-}
-
-std::wstring_view AsTheServicesRead(std::wstring_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  if (text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') &&
-      text.back() == text.front()) {
-    text = text.substr(1, text.size() - 2);
-  }
-  return text;
-}
 
 bool IsHigh(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -47,7 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (c != L'\r' && c != L'\n' && c != L'\0') line += c;
   }
   const std::wstring written = kestrova::IniValueToWrite(line);
-  FUZZ_CHECK(AsTheServicesRead(written) == line);
+  const std::wstring file = L"[Other]\r\nK=other\r\n[main]\r\n k =" + written +
+                            L"\r\nK=later\r\n";
+  FUZZ_CHECK(kestrova::IniValue(file, L"Main", L"K") == line);
+  // Whatever the text, what is read is one line's part, with no white space around it.
+  if (const std::optional<std::wstring> read = kestrova::IniValue(value, L"Main", L"K")) {
+    FUZZ_CHECK(read->find_first_of(L"\r\n") == std::wstring::npos);
+    FUZZ_CHECK(read->find(L'\0') == std::wstring::npos);
+  }
   auto printable = [](wchar_t c) { return c > L' ' && c < 0x7F && c != L'"' && c != L'\''; };
   if (!line.empty() && printable(line.front()) && printable(line.back())) {
     FUZZ_CHECK(written == line);

@@ -1,5 +1,8 @@
 // SplitCommandLine: words are never empty and never hold a quote, they come only from the
 // line's own characters, and words quoted and joined again split back to the same words.
+// SplitPaths (what a second start hands over, from another process): only a text that joins
+// back exactly is taken, as non-empty paths without a zero; the command line's words, which are
+// never empty, always hand over whole (they hold no zero on a real command line).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,5 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bare += word;
   }
   if (plain) FUZZ_CHECK(kestrova::SplitCommandLine(bare) == words);
+
+  if (const auto paths = kestrova::SplitPaths(line)) {
+    FUZZ_CHECK(kestrova::JoinPaths(*paths) == line);
+    for (const std::wstring& path : *paths) {
+      FUZZ_CHECK(!path.empty() && path.find(L'\0') == std::wstring::npos);
+    }
+  }
+  // A real command line holds no zero (a quoted one here may).
+  bool zeroFree = !words.empty();
+  for (const std::wstring& word : words) zeroFree = zeroFree && word.find(L'\0') == std::wstring::npos;
+  if (zeroFree) FUZZ_CHECK(kestrova::SplitPaths(kestrova::JoinPaths(words)) == words);
   return 0;
 }

@@ -134,6 +134,8 @@ TEST(OutputTail, LastLinesOfWhatAProgramWrote) {
       {L"\r\n \r\n\t\r\n", L"", "only blank lines"},
       {L"Scanning\r\nERROR: cannot open\r\n", L"Scanning / ERROR: cannot open",
        "the last two lines, in their order"},
+      {L"\r\n\r\nCommand Line Error:\r\nUnknown switch:\r\n-ep1\r\n",
+       L"Unknown switch: -ep1", "a line ending in a colon runs on into the next (7-Zip's words)"},
       {L"a\nb\nc\n\n\n", L"b / c", "blank lines at the end are passed over"},
       {L"  7%\r 50%\r100%\rERROR: disk full  \r\n", L"100% / ERROR: disk full",
        "a carriage return ends a line (progress), blanks around a line go"},
@@ -217,6 +219,27 @@ TEST(IsChildFolder, FoldersInsideThatAreArchivedOnTheirOwn) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
     EXPECT_EQ(IsChildFolder(row.name, row.attributes), row.taken);
+  }
+}
+
+TEST(SplitPaths, WhatASecondStartHandsOver) {
+  using namespace std::string_view_literals;
+  const std::vector<std::wstring> paths{L"C:\\写真\\旅行", L"D:\\Reports", L"\\\\server\\share\\x"};
+  EXPECT_EQ(SplitPaths(JoinPaths(paths)), paths);
+  struct Row {
+    std::wstring_view text;
+    const char* why;
+  };
+  const Row refused[] = {
+      {L""sv, "nothing"},
+      {L"C:\\a"sv, "no final zero"},
+      {L"\0"sv, "an empty path"},
+      {L"C:\\a\0\0"sv, "an empty path after one"},
+      {L"C:\\a\0D:\\b"sv, "the last path without its zero"},
+  };
+  for (const Row& row : refused) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(SplitPaths(row.text), std::nullopt);
   }
 }
 

@@ -148,5 +148,77 @@ TEST(IsUtf8, WellFormedUtf8AndTheBytesThatAreNot) {
   }
 }
 
+TEST(DetectFileText, HowASettingsFileIsRead) {
+  struct Row {
+    std::string_view bytes;
+    FileText text;
+    const char* why;
+  };
+  const Row rows[] = {
+      {"", FileText::Ascii, "an empty file"},
+      {"[Main]\r\nFileExt=.rar\r\n", FileText::Ascii, "ASCII reads the same in every code page"},
+      {"\xFF\xFE[\0M\0", FileText::Utf16, "the UTF-16LE mark"},
+      {"\xEF\xBB\xBF[Main]", FileText::Utf8Mark, "the UTF-8 mark"},
+      {"[Main]\r\nWinRARPath=C:\\\xE3\x83\x84\xE3\x83\xBC\xE3\x83\xAB" "8\\WinRAR.exe\r\n",
+       FileText::Utf8, "Notepad's UTF-8 without a mark: ツール8"},
+      {"[Main]\r\nWinRARPath=C:\\\x83\x63\x81\x5B\x83\x8B" "8\\WinRAR.exe\r\n",
+       FileText::CodePage, "the same line in Shift_JIS"},
+      {"WinRARPath=C:\\Program Files\\\x95\x5C\x83\x5C\\WinRAR.exe\r\n", FileText::CodePage,
+       "表ソ in Shift_JIS: trail bytes that are backslashes"},
+      {"Note=\x95\x5C\x8E\xA6\x82\xCD\x82\xBB\x82\xCC\x82\xDC\x82\xDC\r\n", FileText::CodePage,
+       "表示はそのまま in Shift_JIS"},
+      {"WinRARCommandLine=a -r -\x8E\xCA\x90\x5E\r\n", FileText::CodePage, "写真 in Shift_JIS"},
+      {"WinRARCommandLine2=a -r -p\xE9\r\n", FileText::CodePage, "é in code page 1252"},
+      {"Name=\xC3\xA9\r\n", FileText::Utf8, "é in UTF-8"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(DetectFileText(row.bytes), row.text);
+  }
+}
+
+TEST(IniValue, AKeyAsTheProfileServicesReadIt) {
+  using namespace std::string_view_literals;
+  const std::wstring_view file =
+      L"Loose=before any section\r\n"
+      L"[Other]\r\nFileExt=.zip\r\n"
+      L"  [ main ]  \r\n"
+      L"  fileext  =  .7z  \r\n"
+      L"FileExt=.cab\r\n"
+      L"Quoted=\"  a -r  \"\r\n"
+      L"Single='x'\r\n"
+      L"Half=\"x\r\n"
+      L"Lone=\"\r\n"
+      L"Empty=\r\n"
+      L"NoEquals\r\n"
+      L"Zero=ab\0cd\r\n"
+      L"Old=mac\rNext=line\n"
+      L"[Main]\nLater=second section of the name\n"sv;
+  struct Row {
+    std::wstring_view section, key;
+    std::optional<std::wstring> value;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"Main", L"FileExt", L".7z", "names without case and blanks; the first key counts"},
+      {L"Other", L"FileExt", L".zip", "each section its own"},
+      {L"Main", L"Loose", std::nullopt, "a key before any section is in none"},
+      {L"Main", L"Quoted", L"  a -r  ", "one pair of quotes goes, what it held stays"},
+      {L"Main", L"Single", L"x", "single quotes too"},
+      {L"Main", L"Half", L"\"x", "a quote without its pair stays"},
+      {L"Main", L"Lone", L"\"", "a lone quote stays"},
+      {L"Main", L"Empty", L"", "an empty value is a value"},
+      {L"Main", L"NoEquals", std::nullopt, "a line without = is no key"},
+      {L"Main", L"Zero", L"ab", "a zero ends a value"},
+      {L"Main", L"Next", L"line", "a carriage return alone ends a line"},
+      {L"Main", L"Later", L"second section of the name", "every section of the name is looked in"},
+      {L"Missing", L"FileExt", std::nullopt, "no such section"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(IniValue(file, row.section, row.key), row.value);
+  }
+}
+
 }  // namespace
 }  // namespace kestrova

@@ -57,6 +57,21 @@ inline std::vector<std::wstring> Lines(std::wstring_view text) {
   return lines;
 }
 
+// The text of a settings file by the encoding its first bytes give (UTF-16LE or UTF-8 with
+// their marks, else the code page).
+inline std::wstring FileText(const std::string& bytes) {
+  if (bytes.starts_with("\xFF\xFE")) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  }
+  if (bytes.starts_with("\xEF\xBB\xBF")) return FromUtf8(bytes.substr(3));
+  return FromCodePage(bytes);
+}
+
+// The lines of a saved settings file.
+inline std::vector<std::wstring> SavedLines(const std::wstring& path) {
+  return Lines(FileText(ReadFile(path)));
+}
+
 // A settings text as the file holds it, in the active code page with CR LF line ends.
 inline std::string CodePageIni(std::wstring_view text) {
   std::wstring crlf;
@@ -182,10 +197,12 @@ class MainWindowFixture : public ::testing::Test {
     SetEnvironmentVariableW(L"APPDATA", nullptr);
   }
 
-  // The main window with its settings loaded from the given file bytes.
+  // The main window with its settings loaded from the given file bytes (beside the test
+  // program); the user's own settings file in the test's own folder.
   TKSTV_MAIN& OpenBytes(std::string_view ini) {
     WriteFile(iniPath_, ini);
     main_ = std::make_unique<TKSTV_MAIN>(about_);
+    main_->SettingsFile = TSettingsFile(iniPath_, appData_ + L"\\Kestrova\\Kestrova.ini");
     main_->LoadSettings();
     return *main_;
   }

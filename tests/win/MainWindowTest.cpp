@@ -100,7 +100,9 @@ TEST_F(MainWindowTest, SaveWritesAllElevenKeysInOrder) {
   SetWindowPos(main.Handle(), nullptr, 10, 20, 300, 310, SWP_NOZORDER | SWP_NOACTIVATE);
   main.E_Ext.SetText(L".7z");
   main.SaveSettings();
-  EXPECT_EQ(Lines(FromCodePage(ReadFile(iniPath_))),
+  // A new file is UTF-16 with its mark: it reads the same whatever the code page.
+  EXPECT_TRUE(ReadFile(iniPath_).starts_with("\xFF\xFE"));
+  EXPECT_EQ(SavedLines(iniPath_),
             (std::vector<std::wstring>{
                 L"[Main]", L"MainX=10", L"MainY=20", L"MainW=300", L"MainH=310", L"FileExt=.7z",
                 L"WinRARPath=C:\\Program Files\\WinRAR\\WinRAR.exe", L"WinRARCommandLine=a -r",
@@ -113,7 +115,7 @@ TEST_F(MainWindowTest, SaveWritesAllElevenKeysInOrder) {
   main.SaveSettings();
   main.Target = TTarget::Folder;
   main.SaveSettings();
-  const std::vector<std::wstring> lines = Lines(FromCodePage(ReadFile(iniPath_)));
+  const std::vector<std::wstring> lines = SavedLines(iniPath_);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines.back(), L"ExistingArchive=rename");
 }
@@ -146,6 +148,16 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
        {L"a -z\"smile😀.txt\"", L"", L"", L"", L""},
        Encoding::Utf16, L"C:\\rar.exe",
        {L"a -z\"smile😀.txt\"", L"", L"", L"", L""}},
+      {"a UTF-8 file without a mark, as Notepad saves it, is read and saved as UTF-16",
+       ToUtf8(L"[Main]\r\nWinRARPath=C:\\ツール8\\WinRAR.exe\r\n"
+              L"WinRARCommandLine=a -r -z\"メモ.txt\"\r\n"),
+       L"", {},
+       Encoding::Utf16, L"C:\\ツール8\\WinRAR.exe",
+       {L"a -r -z\"メモ.txt\"", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
+      {"a code-page file of plain ASCII stays in the code page",
+       CodePageIni(L"[Main]\nWinRARPath=C:\\rar.exe\n"), L"", {},
+       Encoding::CodePage, L"C:\\rar.exe",
+       {L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
       {"a UTF-8 file with its mark is read and saved as UTF-16",
        "\xEF\xBB\xBF" + ToUtf8(L"[Main]\r\nWinRARPath=C:\\写真\\rar.exe\r\n"
                                L"WinRARCommandLine=a -r -x*.♡\r\n"),
@@ -178,14 +190,15 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
   }
 }
 
-TEST_F(MainWindowTest, ACodePageFileIsSavedByteForByteAsEver) {
-  // The pair was made by the build before UTF-16: the same file in, the same bytes out.
+TEST_F(MainWindowTest, ACodePageFileIsReadAsEverAndSavedAsUtf16) {
+  // The pair was made by the build that kept code-page files as they were: the same file in
+  // gives the same text out, now in UTF-16, which reads the same on any later system.
   if (GetACP() != 932) GTEST_SKIP() << "the reference file is code page 932";
   const std::wstring data = ExeDir() + L"data\\";
   TKSTV_MAIN& main = OpenBytes(ReadFile(data + L"settings-cp932-input.ini"));
+  EXPECT_EQ(main.WinRARPath, L"C:\\Program Files\\表ソ\\WinRAR.exe");
   main.SaveSettings();
-  EXPECT_TRUE(ReadFile(iniPath_) == ReadFile(data + L"settings-cp932-saved.ini"))
-      << FromCodePage(ReadFile(iniPath_));
+  EXPECT_EQ(ReadFile(iniPath_), Utf16Ini(FromCodePage(ReadFile(data + L"settings-cp932-saved.ini"))));
 }
 
 TEST_F(MainWindowTest, SaveKeepsTheRestoredBoundsOfAMinimizedWindow) {
@@ -195,7 +208,7 @@ TEST_F(MainWindowTest, SaveKeepsTheRestoredBoundsOfAMinimizedWindow) {
   ShowWindow(main.Handle(), SW_MINIMIZE);
   ASSERT_TRUE(IsIconic(main.Handle()));
   main.SaveSettings();
-  const std::vector<std::wstring> lines = Lines(FromCodePage(ReadFile(iniPath_)));
+  const std::vector<std::wstring> lines = SavedLines(iniPath_);
   for (const wchar_t* line : {L"MainX=40", L"MainY=50", L"MainW=400", L"MainH=350"}) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
   }
@@ -234,8 +247,8 @@ TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
     };
     make(iniPath_, row.beside);
     make(perUser, row.user);
-    SetEnvironmentVariableW(L"APPDATA", row.appData ? appData_.c_str() : nullptr);
     main_ = std::make_unique<TKSTV_MAIN>(about_);
+    main_->SettingsFile = TSettingsFile(iniPath_, row.appData ? perUser : L"");
     main_->WinRARPath = L"C:\\rar.exe";  // no question for the archiver
     main_->ApplySettings(main_->SettingsFile.Load(96));
     EXPECT_EQ(main_->E_Ext.Text(), row.loadedExt);
@@ -252,12 +265,12 @@ TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
     } else {
       main_->SaveSettings();
       EXPECT_EQ(main_->SettingsFile.Path(), row.savedTo);
-      const std::vector<std::wstring> lines = Lines(FromCodePage(ReadFile(row.savedTo)));
+      const std::vector<std::wstring> lines = SavedLines(row.savedTo);
       EXPECT_NE(std::find(lines.begin(), lines.end(), L"FileExt=.saved"), lines.end());
       // Nothing was written anywhere else.
       const std::wstring other = row.savedTo == iniPath_ ? perUser : iniPath_;
       if (fs::is_regular_file(other)) {
-        const std::vector<std::wstring> kept = Lines(FromCodePage(ReadFile(other)));
+        const std::vector<std::wstring> kept = SavedLines(other);
         EXPECT_EQ(std::find(kept.begin(), kept.end(), L"FileExt=.saved"), kept.end());
       }
     }
@@ -265,7 +278,6 @@ TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
     std::error_code again;
     fs::remove_all(iniPath_, again);
   }
-  SetEnvironmentVariableW(L"APPDATA", appData_.c_str());
 }
 
 // Classification
