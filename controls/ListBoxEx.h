@@ -49,15 +49,6 @@ class TListBoxEx : public TCustomListBox {
   virtual void LBResetContent(TMessage& message);
 
  private:
-  struct MeasuringDcTraits {
-    using Type = HDC;
-    static bool Valid(HDC dc) { return dc != nullptr; }
-    static void Release(HDC dc) {
-      SelectObject(dc, GetStockObject(SYSTEM_FONT));
-      DeleteDC(dc);
-    }
-  };
-
   void SetExtent(long long extent);
   // The pointer moved over the list: the tooltip follows the line under it.
   void TrackTip(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -68,7 +59,7 @@ class TListBoxEx : public TCustomListBox {
   int FMaxItemWidth = 0;
   int FSpace = 5;
   // The measuring DC, made at the first measurement, and the text buffer of the measurements.
-  mutable Owned<MeasuringDcTraits> measuring_;
+  mutable MemoryDC measuring_;
   mutable std::wstring text_;
 
   std::function<std::wstring(int)> tip_;

@@ -109,7 +109,7 @@ void TURLLink::ApplySpec(const ControlLayout& layout, const LinkSpec& spec) {
 }
 
 TURLLink::~TURLLink() {
-  if (accessible_ != nullptr) accessible_->Disconnect();
+  if (accessible_) accessible_->Disconnect();
   HintForm.reset();
   HintFormFont.reset();
 }

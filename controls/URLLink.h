@@ -109,7 +109,7 @@ class TURLLink : public TCustomLabel {
   std::unique_ptr<TFont> HintFormFont;
 
   HintContent hint_;
-  LinkAccessible* accessible_ = nullptr;
+  ComPtr<LinkAccessible> accessible_;
 };
 
 }  // namespace kestrova

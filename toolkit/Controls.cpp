@@ -209,15 +209,12 @@ bool TImage::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
       const RECT client = paint.Client();
       BITMAP info{};
       GetObjectW(bitmap_.Get(), sizeof(info), &info);
-      HDC source = CreateCompatibleDC(dc);
-      {
-        SelectedObject selected(source, bitmap_.Get());
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
-                   info.bmHeight, SRCCOPY);
-      }
-      DeleteDC(source);
+      const MemoryDC source(CreateCompatibleDC(dc));
+      const SelectedObject selected(source.Get(), bitmap_.Get());
+      SetStretchBltMode(dc, HALFTONE);
+      SetBrushOrgEx(dc, 0, 0, nullptr);
+      StretchBlt(dc, 0, 0, client.right, client.bottom, source.Get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
       result = 0;
       return true;
     }
