@@ -3,17 +3,14 @@
 #include <shlobj.h>
 
 #include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
 void ShowInExplorer(const std::wstring& path) {
-  using CreateFromPath = PIDLIST_ABSOLUTE(WINAPI*)(PCWSTR);
-  using OpenAndSelect = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, UINT, PCUITEMID_CHILD_ARRAY, DWORD);
-  using Free = void(WINAPI*)(PIDLIST_RELATIVE);
-  static const auto create = SystemFunction<CreateFromPath>(L"shell32.dll", "ILCreateFromPathW");
-  static const auto open =
-      SystemFunction<OpenAndSelect>(L"shell32.dll", "SHOpenFolderAndSelectItems");
-  static const auto free = SystemFunction<Free>(L"shell32.dll", "ILFree");
+  const auto create = sys::Shell32().ILCreateFromPathW;
+  const auto open = sys::Shell32().SHOpenFolderAndSelectItems;
+  const auto free = sys::Shell32().ILFree;
   if (create == nullptr || open == nullptr || free == nullptr || !UseCom()) return;
   PIDLIST_ABSOLUTE item = create(path.c_str());
   if (item == nullptr) return;
@@ -23,11 +20,9 @@ void ShowInExplorer(const std::wstring& path) {
 }
 
 void AllowMessagesFromLowerIntegrity(HWND window, std::initializer_list<UINT> messages) {
-  using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  static const auto changeFilter =
-      SystemFunction<Filter>(L"user32.dll", "ChangeWindowMessageFilterEx");
+  const auto changeFilter = sys::User32().ChangeWindowMessageFilterEx;
   if (changeFilter == nullptr) return;
-  for (UINT msg : messages) changeFilter(window, msg, 1 /* MSGFLT_ALLOW */, nullptr);
+  for (UINT msg : messages) changeFilter(window, msg, MSGFLT_ALLOW, nullptr);
 }
 
 }  // namespace kestrova

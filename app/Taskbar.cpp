@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
@@ -26,8 +27,7 @@ void TTaskbarButton::Show(HWND window, int done, int total, bool failed) {
 ITaskbarList3* TTaskbarButton::List() {
   if (tried_) return list_.Get();
   tried_ = true;
-  using Create = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-  static const auto create = SystemFunction<Create>(L"ole32.dll", "CoCreateInstance");
+  const auto create = sys::Ole32().CoCreateInstance;
   if (create == nullptr || !UseCom()) return nullptr;
   ComPtr<ITaskbarList3> list;
   if (SUCCEEDED(create(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,

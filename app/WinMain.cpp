@@ -4,15 +4,14 @@
 #include "app/Reasons.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   using namespace kestrova;
   // DLLs come from the system directory only, never from beside the exe or the current folder
-  // (Windows 8 on, and Windows 7 with KB2533623; System.h loads its DLLs by full path anyway).
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  if (const auto setDirectories =
-          SystemFunction<SetDirectories>(L"kernel32.dll", "SetDefaultDllDirectories")) {
+  // (Windows 8 on, and Windows 7 with KB2533623; SystemCalls.h loads its DLLs by full path
+  // anyway).
+  if (const auto setDirectories = sys::Kernel32().SetDefaultDllDirectories) {
     setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
   try {

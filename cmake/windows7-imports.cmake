@@ -1,6 +1,6 @@
 # What Kestrova.exe may import: the system DLLs, each with the functions of it that Windows 7
 # SP1 has, as documented (minimum supported client Windows 2000, XP, Vista or 7). A function
-# newer than that is looked up at run time (toolkit/System.h), never imported: an import
+# newer than that is bound at run time (toolkit/SystemCalls.h), never imported: an import
 # missing from the running Windows stops the program at load with "entry point not found".
 # A new import that is not listed here fails the test until its minimum version is checked
 # and it is added.

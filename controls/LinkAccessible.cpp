@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
@@ -10,8 +10,7 @@ namespace {
 
 // oleacc and oleaut32 are loaded when a screen reader first asks, not at every start.
 BSTR MakeString(const std::wstring& text) {
-  using Allocate = BSTR(WINAPI*)(const OLECHAR*, UINT);
-  static const auto allocate = SystemFunction<Allocate>(L"oleaut32.dll", "SysAllocStringLen");
+  const auto allocate = sys::OleAut32().SysAllocStringLen;
   return allocate != nullptr ? allocate(text.data(), static_cast<UINT>(text.size())) : nullptr;
 }
 
@@ -26,11 +25,8 @@ HRESULT Text(const std::wstring& text, BSTR* out) {
 LRESULT LinkAccessible::Answer(HWND hwnd, WPARAM wParam, LPARAM lParam,
                                ComPtr<LinkAccessible>& kept, const Link& link) {
   if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
-  using CreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-  using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  static const auto createStandard =
-      SystemFunction<CreateStandard>(L"oleacc.dll", "CreateStdAccessibleObject");
-  static const auto fromObject = SystemFunction<FromObject>(L"oleacc.dll", "LresultFromObject");
+  const auto createStandard = sys::OleAcc().CreateStdAccessibleObject;
+  const auto fromObject = sys::OleAcc().LresultFromObject;
   if (createStandard == nullptr || fromObject == nullptr) return 0;
   if (!kept) {
     ComPtr<IAccessible> standard;

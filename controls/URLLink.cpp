@@ -3,6 +3,7 @@
 #include "controls/LinkAccessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
@@ -17,8 +18,7 @@ constexpr int kHintExtraHeight = 3;
 HINSTANCE OpenWithShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
                         LPCWSTR directory, INT show) {
   // shell32 is loaded when a link is first opened, not at every start; the shell wants COM.
-  static const auto shellExecute =
-      SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  const auto shellExecute = sys::Shell32().ShellExecuteW;
   if (shellExecute == nullptr) return nullptr;
   UseCom();
   return shellExecute(owner, operation, file, parameters, directory, show);

@@ -5,7 +5,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dpi.h"
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 #include "toolkit/Text.h"
 
 namespace kestrova {
@@ -106,10 +106,11 @@ void TForm::InitDialog() {
   font_.Reset(CreateLayoutFont(layout_.font, dpi_));
   background_.Reset(CreateSolidBrush(ColorToRGB(layout_.color)));
   // The layout follows the DPI here, not the dialog manager's scaling of templates.
-  using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
-  static const auto setBehavior =
-      SystemFunction<SetBehavior>(L"user32.dll", "SetDialogDpiChangeBehavior");
-  if (setBehavior != nullptr) setBehavior(hwnd_, 3 /* DDC_DISABLE_ALL */, 3);
+  if (const auto setBehavior = sys::User32().SetDialogDpiChangeBehavior) {
+    constexpr auto kNone =
+        static_cast<DIALOG_DPI_CHANGE_BEHAVIORS>(DDC_DISABLE_ALL | DDC_DISABLE_RESIZE);
+    setBehavior(hwnd_, kNone, kNone);
+  }
   OnCreate();
 }
 
