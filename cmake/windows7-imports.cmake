@@ -38,7 +38,7 @@ set(windows7_user32
   CreateDialogIndirectParamW CreatePopupMenu CreateWindowExW DefDlgProcW DefWindowProcW DestroyMenu
   DestroyWindow DialogBoxIndirectParamW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
   EmptyClipboard EnableWindow EndDialog EndPaint EnumDisplayMonitors FillRect GetActiveWindow
-  GetAncestor GetClassInfoExW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
+  GetAncestor GetClassInfoExW GetClassLongPtrW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
   GetMessagePos GetMessageW GetMonitorInfoW GetNextDlgTabItem GetParent GetSysColor
   GetSystemMetrics GetWindowLongPtrW GetWindowPlacement GetWindowRect GetWindowTextLengthW
   GetWindowTextW GetWindowThreadProcessId InvalidateRect IsChild IsDialogMessageW IsIconic IsWindow

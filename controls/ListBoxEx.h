@@ -13,7 +13,6 @@
 #include <string>
 
 #include "toolkit/Handles.h"
-#include "toolkit/Window.h"
 #include "toolkit/ListBox.h"
 
 namespace kestrova {
@@ -63,7 +62,7 @@ class TListBoxEx : public TCustomListBox {
   mutable std::wstring text_;
 
   std::function<std::wstring(int)> tip_;
-  Window tooltip_;
+  OwnedWindow tooltip_;
   int tipLine_ = -1;
   std::wstring tipText_;
 };

@@ -27,7 +27,7 @@ HINSTANCE OpenWithShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR par
 }  // namespace
 
 // The popup: a top-level window of its own, with no owner, that never takes the activation.
-class TURLLink::HintWindow : public Window {
+class TURLLink::HintWindow : public WindowImpl {
  public:
   explicit HintWindow(const HintContent& content) : content_(content) {
     static const WindowClass kClass{L"KestrovaLinkHint"};

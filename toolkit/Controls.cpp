@@ -69,24 +69,12 @@ void TWinControl::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   if (layout_.font == nullptr && owner_ != nullptr) SetFont(owner_->Font());
   const RECT place = PlaceAtDpi();
-  SetWindowPos(Handle(), nullptr, place.left, place.top, place.right - place.left,
-               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::wstring TWinControl::Text() const { return WindowText(Handle()); }
-
-void TWinControl::SetText(std::wstring_view text) {
-  const std::wstring copy(text);
-  SetWindowTextW(Handle(), copy.c_str());
+  SetBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
 }
 
 void TWinControl::SetFont(HFONT font) {
   font_ = font;
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-}
-
-void TWinControl::SetBounds(int left, int top, int width, int height) {
-  SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Panel

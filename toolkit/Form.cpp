@@ -114,13 +114,6 @@ void TForm::InitDialog() {
   OnCreate();
 }
 
-std::wstring TForm::Caption() const { return WindowText(hwnd_); }
-
-void TForm::SetCaption(std::wstring_view caption) {
-  const std::wstring text(caption);
-  SetWindowTextW(hwnd_, text.c_str());
-}
-
 RECT TForm::Bounds() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);

@@ -12,28 +12,28 @@
 
 #include "toolkit/Handles.h"
 #include "toolkit/Layout.h"
+#include "toolkit/Window.h"
 
 namespace kestrova {
 
 class TWinControl;
 
-class TForm {
+// The form's window goes with it; its handle (Window) is the form's while the window exists.
+class TForm : public Window {
  public:
   virtual ~TForm();
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
-  HWND Handle() const { return hwnd_; }
   const FormLayout& Layout() const { return layout_; }
   UINT Dpi() const { return dpi_; }
   int Scale(int value96) const { return ScaleForDpi(value96, dpi_); }
   HFONT Font() const { return font_.Get(); }
 
-  std::wstring Caption() const;
-  void SetCaption(std::wstring_view caption);
+  std::wstring Caption() const { return Text(); }
+  void SetCaption(std::wstring_view caption) { SetText(caption); }
   // Outer bounds in screen coordinates.
   RECT Bounds() const;
-  bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
   // A modeless form: shows it; the first time, FormShow runs before it becomes visible and the
   // focus goes to the first control.
@@ -81,7 +81,6 @@ class TForm {
 
   const FormLayout& layout_;
   const Showing showing_;
-  HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   FontHandle font_;
   BrushHandle background_;

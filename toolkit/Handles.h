@@ -1,6 +1,7 @@
 // Owning holders for what the platform hands out, each releasing it when it goes: one template
-// for handles of every kind, the DCs (a window's, a paint's, a memory DC), a COM interface
-// pointer, an object selected into a DC, and a general scope guard.
+// for handles of every kind (a native window among them), the DCs (a window's, a paint's, a
+// memory DC), a COM interface pointer, an object selected into a DC, and a general scope
+// guard.
 #pragma once
 
 #include <utility>
@@ -57,6 +58,12 @@ struct MemoryDcTraits {
   static void Release(HDC dc) { DeleteDC(dc); }
 };
 
+struct WindowTraits {
+  using Type = HWND;
+  static bool Valid(HWND hwnd) { return hwnd != nullptr; }
+  static void Release(HWND hwnd) { DestroyWindow(hwnd); }
+};
+
 // A kernel handle (process, thread, file), closed on destruction.
 using UniqueHandle = Owned<KernelHandleTraits>;
 using FontHandle = Owned<GdiObjectTraits<HFONT>>;
@@ -64,6 +71,8 @@ using BrushHandle = Owned<GdiObjectTraits<HBRUSH>>;
 using BitmapHandle = Owned<GdiObjectTraits<HBITMAP>>;
 // A memory DC (CreateCompatibleDC), deleted on destruction.
 using MemoryDC = Owned<MemoryDcTraits>;
+// A native window that keeps its own procedure (a tooltip), destroyed on destruction.
+using OwnedWindow = Owned<WindowTraits>;
 
 // A COM interface pointer holding one reference, released when it goes.
 template <typename T>

@@ -190,7 +190,7 @@ bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = TRUE;
       return true;
     case WM_SETTEXT:
-      result = DefWindowProcW(Handle(), msg, wParam, lParam);
+      result = CallDefault(msg, wParam, lParam);
       caption_ = lParam != 0 ? reinterpret_cast<const wchar_t*>(lParam) : L"";
       AdjustBounds();
       Invalidate();

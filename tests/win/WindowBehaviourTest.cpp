@@ -122,7 +122,7 @@ TEST_F(WindowBehaviourTest, WindowCannotBeSizedBelowItsMinimum) {
 }
 
 // A window whose painting fails.
-class FailingPaint : public Window {
+class FailingPaint : public WindowImpl {
  public:
   FailingPaint() {
     static const WindowClass kClass{L"KestrovaTestFailingPaint"};
