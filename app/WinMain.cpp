@@ -1,4 +1,4 @@
-// Kestrova's entry: the application object, its two windows, the message loop.
+// Kestrova's entry: the application, its two windows, the message loop.
 #include "app/About.h"
 #include "app/Main.h"
 #include "app/Reasons.h"
@@ -6,7 +6,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/SystemCalls.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace kestrova;
   // DLLs come from the system directory only, never from beside the exe or the current folder
   // (Windows 8 on, and Windows 7 with KB2533623; SystemCalls.h loads its DLLs by full path
@@ -14,15 +14,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (const auto setDirectories = sys::Kernel32().SetDefaultDllDirectories) {
     setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
+  TApplication application(L"" KESTROVA_TITLE_TEXT, &ErrorText);
   try {
-    Application.Initialize(instance);
-    Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
-    Application.ErrorText = &ErrorText;
     TKSTV_ABOUT about;
     TKSTV_MAIN main(about);
-    Application.Run(main);
+    return application.Run(main);
   } catch (...) {
-    Application.HandleException(nullptr, 0);
+    application.HandleException(nullptr, 0);
+    return 1;
   }
-  return 0;
 }

@@ -1,9 +1,9 @@
 #include "controls/URLLink.h"
 
 #include "controls/LinkAccessible.h"
-#include "toolkit/Application.h"
 #include "toolkit/System.h"
 #include "toolkit/SystemCalls.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "toolkit/Application.h"
+#include "toolkit/Error.h"
 #include "toolkit/Form.h"
 #include "toolkit/Text.h"
 
@@ -178,9 +178,8 @@ std::wstring TComboBox::SelectedText() const {
 
 TImage::TImage(TForm& owner, const ControlLayout& layout, UINT bitmapId)
     : TWinControl(owner, layout) {
-  bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(Application.Instance(),
-                                                MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
-                                                LR_DEFAULTCOLOR)));
+  bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(bitmapId),
+                                                IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (!bitmap_) ThrowLastError(L"LoadImageW");
   static const WindowClass kClass{L"TImage"};
   CreateOwnControl(kClass, WS_CHILD | WS_VISIBLE, 0);

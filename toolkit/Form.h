@@ -16,6 +16,7 @@
 
 namespace kestrova {
 
+class TApplication;
 class TWinControl;
 
 // The form's window goes with it; its handle (Window) is the form's while the window exists.
@@ -85,6 +86,8 @@ class TForm : public Window {
   FontHandle font_;
   BrushHandle background_;
   std::vector<TWinControl*> controls_;
+  // The application whose message loop a modeless form joined.
+  TApplication* application_ = nullptr;
   bool shownOnce_ = false;
   bool activatedOnce_ = false;
 };

@@ -1,6 +1,5 @@
 #include "toolkit/Label.h"
 
-#include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Text.h"

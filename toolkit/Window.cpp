@@ -10,11 +10,11 @@ namespace {
 
 void Register(const WindowClass& windowClass, WNDPROC proc) {
   WNDCLASSEXW existing{sizeof(existing)};
-  if (GetClassInfoExW(Application.Instance(), windowClass.name, &existing)) return;
+  if (GetClassInfoExW(ModuleInstance(), windowClass.name, &existing)) return;
   WNDCLASSEXW wc{sizeof(wc)};
   wc.style = windowClass.style;
   wc.lpfnWndProc = proc;
-  wc.hInstance = Application.Instance();
+  wc.hInstance = ModuleInstance();
   wc.hCursor = windowClass.cursor != nullptr ? LoadCursorW(nullptr, windowClass.cursor) : nullptr;
   if (windowClass.backgroundColor >= 0) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundColor + 1));
@@ -43,7 +43,7 @@ HWND CreateNativeWindow(const wchar_t* className, DWORD exStyle, DWORD style,
   const HWND hwnd = CreateWindowExW(exStyle, className, text, style, bounds.left, bounds.top,
                                     bounds.right - bounds.left, bounds.bottom - bounds.top,
                                     parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                    Application.Instance(), nullptr);
+                                    ModuleInstance(), nullptr);
   if (hwnd == nullptr) ThrowLastError(L"CreateWindowExW");
   return hwnd;
 }
@@ -60,7 +60,7 @@ void WindowImpl::Create(const WindowClass& windowClass, DWORD exStyle, DWORD sty
                                     bounds.top, bounds.right - bounds.left,
                                     bounds.bottom - bounds.top, parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                    Application.Instance(), this);
+                                    ModuleInstance(), this);
   if (hwnd == nullptr) ThrowLastError(L"CreateWindowExW");
 }
 
@@ -95,7 +95,7 @@ LRESULT CALLBACK WindowImpl::ClassEntryProc(HWND hwnd, UINT msg, WPARAM wParam, 
   auto* window = reinterpret_cast<WindowImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (window == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   LRESULT result = 0;
-  const bool handled = Application.Guarded(
+  const bool handled = TApplication::Guarded(
       hwnd, msg, result, [&] { return window->OnMessage(msg, wParam, lParam, result); });
   if (!handled) result = window->CallDefault(msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
@@ -137,7 +137,7 @@ LRESULT CALLBACK WindowImpl::SubclassEntryProc(HWND hwnd, UINT msg, WPARAM wPara
     return CallWindowProcW(native, hwnd, msg, wParam, lParam);
   }
   LRESULT result = 0;
-  const bool handled = Application.Guarded(
+  const bool handled = TApplication::Guarded(
       hwnd, msg, result, [&] { return window->OnMessage(msg, wParam, lParam, result); });
   if (!handled) result = window->CallDefault(msg, wParam, lParam);
   return result;
