@@ -111,7 +111,7 @@ void TListBoxEx::LBAdd(TMessage& message) {
   CallDefault(message);
   const int width = GetTextWidth(static_cast<int>(message.Result));
   if (width > FMaxItemWidth) {
-    SetExtent(static_cast<long long>(width) + FSpace);
+    SetExtent(static_cast<long long>(width) + space_);
     FMaxItemWidth = width;
   }
 }
@@ -132,13 +132,13 @@ void TListBoxEx::Remeasure() {
     const int w = GetTextWidth(i);
     if (w > widest) widest = w;
   }
-  SetExtent(static_cast<long long>(widest) + FSpace);
+  SetExtent(static_cast<long long>(widest) + space_);
   FMaxItemWidth = widest;
 }
 
 void TListBoxEx::LBResetContent(TMessage& message) {
   CallDefault(message);
-  SetExtent(FSpace);
+  SetExtent(space_);
   FMaxItemWidth = 0;
 }
 
@@ -190,7 +190,7 @@ std::wstring TListBoxEx::CopyText() const {
 
 void TListBoxEx::SetSpace(int space) {
   SetExtent(static_cast<long long>(FMaxItemWidth) + space);
-  FSpace = space;
+  space_ = space;
 }
 
 }  // namespace kestrova

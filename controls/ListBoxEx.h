@@ -22,7 +22,7 @@ class TListBoxEx : public TCustomListBox {
   TListBoxEx(TForm& owner, const ControlLayout& layout);
   TListBoxEx(HWND parent, const ControlLayout& layout, UINT dpi = 96);
 
-  int Space() const { return FSpace; }
+  int Space() const { return space_; }
   // Applies the new extent at once, without measuring anything again.
   void SetSpace(int space);
   int MaxItemWidth() const { return FMaxItemWidth; }
@@ -55,8 +55,8 @@ class TListBoxEx : public TCustomListBox {
   // Puts the list's font (null: the system font) into the measuring DC, once it exists.
   void SelectMeasuringFont(HFONT font) const;
 
-  int FMaxItemWidth = 0;
-  int FSpace = 5;
+  int FMaxItemWidth = 0;  // its given name
+  int space_ = 5;
   // The measuring DC, made at the first measurement, and the text buffer of the measurements.
   mutable MemoryDC measuring_;
   mutable std::wstring text_;

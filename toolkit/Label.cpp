@@ -10,7 +10,7 @@ namespace {
 
 // Double clicks arrive as WM_xBUTTONDBLCLK, each counted as a press; WM_SETCURSOR sets the
 // label's own cursor.
-const WindowClass kLabelClass{L"KestrovaLabel", CS_DBLCLKS, nullptr};
+const WindowClass kLabelClass{L"TCustomLabel", CS_DBLCLKS, nullptr};
 
 TShiftState ShiftFromKeys(WPARAM keys) {
   TShiftState shift = 0;

@@ -44,7 +44,8 @@ class Window {
 HWND CreateNativeWindow(const wchar_t* className, DWORD exStyle, DWORD style,
                         const wchar_t* text, RECT bounds, HWND parent, int id);
 
-// A window class of ours: registered, with WindowImpl's entry procedure, when first used.
+// A window class of ours: registered, with WindowImpl's entry procedure, when first used. It is
+// named after the class that registers it (TPanel, TImage, TCustomLabel), as the forms' are.
 struct WindowClass {
   const wchar_t* name;
   UINT style = 0;

@@ -124,7 +124,7 @@ TEST_F(WindowBehaviourTest, WindowCannotBeSizedBelowItsMinimum) {
 class FailingPaint : public WindowImpl {
  public:
   FailingPaint() {
-    static const WindowClass kClass{L"KestrovaTestFailingPaint"};
+    static const WindowClass kClass{L"FailingPaint"};
     Create(kClass, 0, WS_POPUP | WS_VISIBLE, L"", RECT{0, 0, 50, 50}, nullptr, 0);
   }
 
