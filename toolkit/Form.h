@@ -2,8 +2,10 @@
 // platform's dialog manager with a window class of its own (its name and icon are the
 // layout's): the manager gives it Tab and arrow keys, the default button, Esc, and keeps the
 // focused control across deactivation. A modeless form (the main window) has its window from
-// its construction on, hidden; a modal one (ShowModal) has it while it is shown, and builds
-// its controls in OnCreate. Controls register with their form in creation order (tab order).
+// its construction on, hidden, and joins the application's message loop for its dialog keys
+// until it goes; a modal one (ShowModal) has its window while it is shown, runs the dialog
+// manager's own loop, and builds its controls in OnCreate. Controls register with their form
+// in creation order (tab order).
 #pragma once
 
 #include <string>
@@ -19,7 +21,8 @@ namespace kestrova {
 class TApplication;
 class TWinControl;
 
-// The form's window goes with it; its handle (Window) is the form's while the window exists.
+// The form owns its window, which goes with it; the handle (Window) is set while the window
+// exists.
 class TForm : public Window {
  public:
   virtual ~TForm();
