@@ -13,7 +13,7 @@ TKSTV_ABOUT::Controls::Controls(TKSTV_ABOUT& form)
       L_URL(form, layouts::kAbout.Control(IDC_URL), &layouts::kMakerUrl),
       L_EMail(form, layouts::kAbout.Control(IDC_EMAIL), &layouts::kMakerMail),
       Image2(form, layouts::kAbout.Control(IDC_IMAGE2), IDB_LOGO) {
-  Label1.SetCaption(Application.Title());
+  Label1.SetCaption(Application().Title());
 }
 
 void TKSTV_ABOUT::ShowModalAt(HWND owner, POINT topLeft) {
@@ -55,7 +55,7 @@ bool TKSTV_ABOUT::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
   }
   const bool handled = TForm::OnMessage(msg, wParam, lParam, result);
   if (msg == WM_INITDIALOG) {
-    SetFocus(Handle());
+    ::SetFocus(Handle());
     result = FALSE;  // the system sets no focus of its own
   }
   // The controls go with the window.

@@ -4,7 +4,7 @@
 
 #include "app/JobText.h"
 #include "toolkit/Handles.h"
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
@@ -90,9 +90,8 @@ std::vector<std::wstring> ChildFolders(const std::wstring& folder) {
   } while (FindNextFileW(find, &entry));
   FindClose(find);
   // Explorer's order: numbers in names by their value.
-  using Compare = int(WINAPI*)(PCWSTR, PCWSTR);
-  static const auto logical = SystemFunction<Compare>(L"shlwapi.dll", "StrCmpLogicalW");
-  std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
+  const auto logical = sys::Shlwapi().StrCmpLogicalW;
+  std::sort(names.begin(), names.end(), [logical](const std::wstring& a, const std::wstring& b) {
     return logical != nullptr ? logical(a.c_str(), b.c_str()) < 0 : a < b;
   });
   for (std::wstring& name : names) name = parent + name;

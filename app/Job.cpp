@@ -9,7 +9,7 @@
 #include "app/Process.h"
 #include "app/Reasons.h"
 #include "resources/resource.h"
-#include "toolkit/Application.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 

@@ -12,6 +12,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Handles.h"
 #include "toolkit/System.h"
+#include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
 
 namespace kestrova {
@@ -60,7 +61,7 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
   AllowMessagesFromLowerIntegrity(Handle(), {WM_DROPFILES, WM_COPYDATA,
                                              0x0049 /* WM_COPYGLOBALDATA */,
                                              taskbarButtonCreated_});
-  SetCaption(Application.Title());
+  SetCaption(Application().Title());
 }
 
 bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -374,7 +375,7 @@ bool TKSTV_MAIN::SaveOrAskToQuit() {
   } catch (const Error& e) {
     if (e.GetKind() != Error::Kind::CannotWrite) throw;
     const std::wstring text = ErrorBoxText(ErrorText(e)) + L"\n" + LoadStr(IDS_QUIT_UNSAVED);
-    return MessageBoxW(Handle(), text.c_str(), Application.Title().c_str(),
+    return MessageBoxW(Handle(), text.c_str(), Application().Title().c_str(),
                        MB_YESNO | MB_ICONERROR | MB_DEFBUTTON2) == IDYES;
   }
 }
@@ -422,7 +423,7 @@ void TKSTV_MAIN::AskToStop(TBatch::After after) {
   const std::wstring text = LoadStr(force                           ? IDS_FORCE_STOP
                                     : after == TBatch::After::Close ? IDS_STOP_BATCH
                                                                     : IDS_STOP_QUESTION);
-  const bool yes = MessageBoxW(Handle(), text.c_str(), Application.Title().c_str(),
+  const bool yes = MessageBoxW(Handle(), text.c_str(), Application().Title().c_str(),
                                MB_YESNO | MB_DEFBUTTON2 |
                                    (force ? MB_ICONWARNING : MB_ICONQUESTION)) == IDYES;
   switch (batch_.Answer(yes)) {

@@ -3,7 +3,6 @@
 
 #include "app/JobText.h"
 #include "resources/resource.h"
-#include "toolkit/Application.h"
 #include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
 

@@ -2,12 +2,11 @@
 
 #include "app/ItemKind.h"
 #include "app/JobText.h"
+#include "app/Shell.h"
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/Layout.h"
-#include "toolkit/System.h"
 
-#include <shlobj.h>
 
 namespace kestrova {
 
@@ -75,17 +74,7 @@ std::wstring SettingsPath() {
 }
 
 std::wstring UserSettingsPath() {
-  std::wstring folder;
-  using KnownFolder = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
-  using Free = void(WINAPI*)(LPVOID);
-  static const auto known = SystemFunction<KnownFolder>(L"shell32.dll", "SHGetKnownFolderPath");
-  static const auto free = SystemFunction<Free>(L"ole32.dll", "CoTaskMemFree");
-  PWSTR path = nullptr;
-  if (known != nullptr && free != nullptr &&
-      SUCCEEDED(known(FOLDERID_RoamingAppData, 0, nullptr, &path))) {
-    folder = path;
-  }
-  if (path != nullptr && free != nullptr) free(path);
+  std::wstring folder = KnownFolderPath(FOLDERID_RoamingAppData);
   if (folder.empty()) {
     // The variable is what the system set up for the user, where it cannot be asked.
     folder.resize(MAX_PATH);

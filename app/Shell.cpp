@@ -5,17 +5,14 @@
 #include "app/JobText.h"
 #include "toolkit/Handles.h"
 #include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
 void ShowInExplorer(const std::wstring& path) {
-  using CreateFromPath = PIDLIST_ABSOLUTE(WINAPI*)(PCWSTR);
-  using OpenAndSelect = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, UINT, PCUITEMID_CHILD_ARRAY, DWORD);
-  using Free = void(WINAPI*)(PIDLIST_RELATIVE);
-  static const auto create = SystemFunction<CreateFromPath>(L"shell32.dll", "ILCreateFromPathW");
-  static const auto open =
-      SystemFunction<OpenAndSelect>(L"shell32.dll", "SHOpenFolderAndSelectItems");
-  static const auto free = SystemFunction<Free>(L"shell32.dll", "ILFree");
+  const auto create = sys::Shell32().ILCreateFromPathW;
+  const auto open = sys::Shell32().SHOpenFolderAndSelectItems;
+  const auto free = sys::Shell32().ILFree;
   if (create == nullptr || open == nullptr || free == nullptr || !UseCom()) return;
   PIDLIST_ABSOLUTE item = create(path.c_str());
   if (item == nullptr) return;
@@ -24,48 +21,40 @@ void ShowInExplorer(const std::wstring& path) {
   free(item);
 }
 
-std::wstring SendToShortcut() {
-  using KnownFolder = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
-  using Free = void(WINAPI*)(LPVOID);
-  static const auto known = SystemFunction<KnownFolder>(L"shell32.dll", "SHGetKnownFolderPath");
-  static const auto free = SystemFunction<Free>(L"ole32.dll", "CoTaskMemFree");
+std::wstring KnownFolderPath(REFKNOWNFOLDERID folder, DWORD flags) {
+  const auto known = sys::Shell32().SHGetKnownFolderPath;
+  const auto free = sys::Ole32().CoTaskMemFree;
   if (known == nullptr || free == nullptr) return {};
-  PWSTR folder = nullptr;
-  std::wstring link;
-  if (SUCCEEDED(known(FOLDERID_SendTo, KF_FLAG_CREATE, nullptr, &folder))) {
-    link = std::wstring(folder) + L"\\Kestrova.lnk";
-  }
-  free(folder);
-  return link;
+  PWSTR path = nullptr;
+  std::wstring found;
+  if (SUCCEEDED(known(folder, flags, nullptr, &path))) found = path;
+  free(path);
+  return found;
+}
+
+std::wstring SendToShortcut() {
+  const std::wstring folder = KnownFolderPath(FOLDERID_SendTo, KF_FLAG_CREATE);
+  return folder.empty() ? folder : folder + L"\\Kestrova.lnk";
 }
 
 bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
-  using Create = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-  static const auto create = SystemFunction<Create>(L"ole32.dll", "CoCreateInstance");
+  const auto create = sys::Ole32().CoCreateInstance;
   if (create == nullptr || !UseCom()) return false;
-  IShellLinkW* shortcut = nullptr;
-  if (FAILED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                    reinterpret_cast<void**>(&shortcut)))) {
-    return false;
-  }
-  const ScopeExit releaseShortcut([shortcut] { shortcut->Release(); });
+  ComPtr<IShellLinkW> shortcut;
+  ComPtr<IPersistFile> file;
   const std::wstring folder = target.substr(0, target.size() - FolderName(target).size());
-  IPersistFile* file = nullptr;
-  if (FAILED(shortcut->SetPath(target.c_str())) ||
-      FAILED(shortcut->SetWorkingDirectory(folder.c_str())) ||
-      FAILED(shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    return false;
-  }
-  const ScopeExit releaseFile([file] { file->Release(); });
-  return SUCCEEDED(file->Save(link.c_str(), TRUE));
+  return SUCCEEDED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                          shortcut.Receive())) &&
+         SUCCEEDED(shortcut->SetPath(target.c_str())) &&
+         SUCCEEDED(shortcut->SetWorkingDirectory(folder.c_str())) &&
+         SUCCEEDED(shortcut->QueryInterface(IID_IPersistFile, file.Receive())) &&
+         SUCCEEDED(file->Save(link.c_str(), TRUE));
 }
 
 void AllowMessagesFromLowerIntegrity(HWND window, std::initializer_list<UINT> messages) {
-  using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  static const auto changeFilter =
-      SystemFunction<Filter>(L"user32.dll", "ChangeWindowMessageFilterEx");
+  const auto changeFilter = sys::User32().ChangeWindowMessageFilterEx;
   if (changeFilter == nullptr) return;
-  for (UINT msg : messages) changeFilter(window, msg, 1 /* MSGFLT_ALLOW */, nullptr);
+  for (UINT msg : messages) changeFilter(window, msg, MSGFLT_ALLOW, nullptr);
 }
 
 }  // namespace kestrova

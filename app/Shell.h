@@ -5,12 +5,17 @@
 #include <initializer_list>
 #include <string>
 
+#include <shlobj.h>
+
 #include "toolkit/Win.h"
 
 namespace kestrova {
 
 // Explorer at the path's folder, the path selected in it.
 void ShowInExplorer(const std::wstring& path);
+
+// A known folder's path (SHGetKnownFolderPath); empty where the system cannot say.
+std::wstring KnownFolderPath(REFKNOWNFOLDERID folder, DWORD flags = 0);
 
 // The path of the shortcut "Kestrova.lnk" in the user's Send To folder (the folder made where
 // missing); empty where the user has none.

@@ -2,13 +2,16 @@
 
 #include <shobjidl.h>
 
+#include <utility>
+
 #include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
-TTaskbarButton::~TTaskbarButton() {
-  if (list_ != nullptr) list_->Release();
-}
+// Here, where ITaskbarList3 is complete.
+TTaskbarButton::TTaskbarButton() = default;
+TTaskbarButton::~TTaskbarButton() = default;
 
 void TTaskbarButton::Show(HWND window, int done, int total, bool failed) {
   ITaskbarList3* taskbar = List();
@@ -22,20 +25,17 @@ void TTaskbarButton::Show(HWND window, int done, int total, bool failed) {
 }
 
 ITaskbarList3* TTaskbarButton::List() {
-  if (tried_) return list_;
+  if (tried_) return list_.Get();
   tried_ = true;
-  using Create = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-  static const auto create = SystemFunction<Create>(L"ole32.dll", "CoCreateInstance");
+  const auto create = sys::Ole32().CoCreateInstance;
   if (create == nullptr || !UseCom()) return nullptr;
-  ITaskbarList3* list = nullptr;
+  ComPtr<ITaskbarList3> list;
   if (SUCCEEDED(create(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                       reinterpret_cast<void**>(&list))) &&
+                       list.Receive())) &&
       SUCCEEDED(list->HrInit())) {
-    list_ = list;
-  } else if (list != nullptr) {
-    list->Release();
+    list_ = std::move(list);
   }
-  return list_;
+  return list_.Get();
 }
 
 }  // namespace kestrova

@@ -2,7 +2,7 @@
 // error state once a folder failed.
 #pragma once
 
-#include "toolkit/Win.h"
+#include "toolkit/Handles.h"
 
 struct ITaskbarList3;
 
@@ -10,7 +10,7 @@ namespace kestrova {
 
 class TTaskbarButton {
  public:
-  TTaskbarButton() = default;
+  TTaskbarButton();
   ~TTaskbarButton();
   TTaskbarButton(const TTaskbarButton&) = delete;
   TTaskbarButton& operator=(const TTaskbarButton&) = delete;
@@ -21,7 +21,7 @@ class TTaskbarButton {
  private:
   ITaskbarList3* List();
 
-  ITaskbarList3* list_ = nullptr;
+  ComPtr<ITaskbarList3> list_;
   bool tried_ = false;
 };
 

@@ -1,4 +1,4 @@
-// Kestrova's entry: the application object, its two windows, the message loop.
+// Kestrova's entry: the application, its two windows, the message loop.
 #include "app/About.h"
 #include "app/Main.h"
 #include "app/ItemKind.h"
@@ -6,31 +6,29 @@
 #include "app/SecondStart.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace kestrova;
   // DLLs come from the system directory only, never from beside the exe or the current folder
-  // (Windows 8 on, and Windows 7 with KB2533623; System.h loads its DLLs by full path anyway).
-  using SetDirectories = BOOL(WINAPI*)(DWORD);
-  if (const auto setDirectories =
-          SystemFunction<SetDirectories>(L"kernel32.dll", "SetDefaultDllDirectories")) {
+  // (Windows 8 on, and Windows 7 with KB2533623; SystemCalls.h loads its DLLs by full path
+  // anyway).
+  if (const auto setDirectories = sys::Kernel32().SetDefaultDllDirectories) {
     setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   }
+  TApplication application(L"" KESTROVA_TITLE_TEXT, &ErrorText);
   try {
     // Full paths now, against the directory it was started in.
     const std::vector<std::wstring> arguments = ProgramArguments();
     // A second start with paths gives them to the window already running, and ends.
     if (!arguments.empty() && HandOverToRunning(arguments)) return 0;
-    Application.Initialize(instance);
-    Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
-    Application.ErrorText = &ErrorText;
     TKSTV_ABOUT about;
     TKSTV_MAIN main(about);
     main.Arguments = arguments;
-    Application.Run(main);
+    return application.Run(main);
   } catch (...) {
-    Application.HandleException(nullptr, 0);
+    // Shown in the error box; the program has no other exit code than 0.
+    application.HandleException(nullptr, 0);
+    return 0;
   }
-  return 0;
 }

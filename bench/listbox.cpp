@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
   const int addLines = std::atoi(argv[1]);
   const int shownLines = std::atoi(argv[2]);
   const int runs = std::atoi(argv[3]);
-  Application.Initialize(GetModuleHandleW(nullptr));
+  TApplication application(L"bench_listbox", [](const Error& error) { return error.Subject(); });
   HFONT font = CreateLayoutFont(layouts::kUiFont, 96);
   MeasurementCosts(font, 2000);
   Filled filled = Add(font, ResultLines(addLines), runs, false);

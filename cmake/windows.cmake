@@ -18,7 +18,8 @@ add_link_options(-Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0A00
                         WINVER=0x0A00)
 
-# shell32, comdlg32 and ole32 are looked up when first needed (toolkit/System.h).
+# shell32, comdlg32, ole32, oleacc and oleaut32 are bound when first needed
+# (toolkit/SystemCalls.h).
 set(KESTROVA_SYSTEM_LIBS user32 gdi32 comctl32)
 
 add_library(kestrova_toolkit STATIC
@@ -34,6 +35,7 @@ add_library(kestrova_toolkit STATIC
   toolkit/ListBox.cpp
   toolkit/OpenDialog.cpp
   toolkit/System.cpp
+  toolkit/SystemCalls.cpp
   toolkit/Text.cpp
   toolkit/Window.cpp
 )

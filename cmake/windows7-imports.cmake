@@ -1,6 +1,6 @@
 # What Kestrova.exe may import: the system DLLs, each with the functions of it that Windows 7
 # SP1 has, as documented (minimum supported client Windows 2000, XP, Vista or 7). A function
-# newer than that is looked up at run time (toolkit/System.h), never imported: an import
+# newer than that is bound at run time (toolkit/SystemCalls.h), never imported: an import
 # missing from the running Windows stops the program at load with "entry point not found".
 # A new import that is not listed here fails the test until its minimum version is checked
 # and it is added.
@@ -41,7 +41,7 @@ set(windows7_user32
   CreateDialogIndirectParamW CreatePopupMenu CreateWindowExW DefDlgProcW DefWindowProcW DestroyMenu
   DestroyWindow DialogBoxIndirectParamW FindWindowExW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
   EmptyClipboard EnableWindow EndDialog EndPaint EnumDisplayMonitors FillRect GetActiveWindow
-  GetAncestor GetClassInfoExW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
+  GetAncestor GetClassInfoExW GetClassLongPtrW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
   GetMessagePos GetMessageW GetMonitorInfoW GetNextDlgTabItem GetParent GetSysColor
   GetSystemMetrics GetWindowLongPtrW GetWindowPlacement GetWindowRect GetWindowTextLengthW
   GetWindowTextW GetWindowThreadProcessId InvalidateRect IsChild IsDialogMessageW IsIconic IsWindow

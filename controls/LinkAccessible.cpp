@@ -1,6 +1,8 @@
 #include "controls/LinkAccessible.h"
 
-#include "toolkit/System.h"
+#include <utility>
+
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
@@ -8,8 +10,7 @@ namespace {
 
 // oleacc and oleaut32 are loaded when a screen reader first asks, not at every start.
 BSTR MakeString(const std::wstring& text) {
-  using Allocate = BSTR(WINAPI*)(const OLECHAR*, UINT);
-  static const auto allocate = SystemFunction<Allocate>(L"oleaut32.dll", "SysAllocStringLen");
+  const auto allocate = sys::OleAut32().SysAllocStringLen;
   return allocate != nullptr ? allocate(text.data(), static_cast<UINT>(text.size())) : nullptr;
 }
 
@@ -21,35 +22,28 @@ HRESULT Text(const std::wstring& text, BSTR* out) {
 
 }  // namespace
 
-LRESULT LinkAccessible::Answer(HWND hwnd, WPARAM wParam, LPARAM lParam, LinkAccessible*& kept,
-                               const Link& link) {
+LRESULT LinkAccessible::Answer(HWND hwnd, WPARAM wParam, LPARAM lParam,
+                               ComPtr<LinkAccessible>& kept, const Link& link) {
   if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
-  using CreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-  using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-  static const auto createStandard =
-      SystemFunction<CreateStandard>(L"oleacc.dll", "CreateStdAccessibleObject");
-  static const auto fromObject = SystemFunction<FromObject>(L"oleacc.dll", "LresultFromObject");
+  const auto createStandard = sys::OleAcc().CreateStdAccessibleObject;
+  const auto fromObject = sys::OleAcc().LresultFromObject;
   if (createStandard == nullptr || fromObject == nullptr) return 0;
-  if (kept == nullptr) {
-    IAccessible* standard = nullptr;
-    if (FAILED(createStandard(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
-                              reinterpret_cast<void**>(&standard)))) {
+  if (!kept) {
+    ComPtr<IAccessible> standard;
+    if (FAILED(createStandard(hwnd, OBJID_CLIENT, __uuidof(IAccessible), standard.Receive()))) {
       return 0;
     }
-    kept = new LinkAccessible(standard, link);
+    kept.Reset(new LinkAccessible(std::move(standard), link));
   }
-  return fromObject(__uuidof(IAccessible), wParam, kept);
+  return fromObject(__uuidof(IAccessible), wParam, kept.Get());
 }
 
-LinkAccessible::LinkAccessible(IAccessible* standard, const Link& link)
-    : standard_(standard), link_(link) {}
-
-LinkAccessible::~LinkAccessible() { standard_->Release(); }
+LinkAccessible::LinkAccessible(ComPtr<IAccessible> standard, const Link& link)
+    : standard_(std::move(standard)), link_(link) {}
 
 void LinkAccessible::Disconnect() {
   connected_ = false;
   link_ = Link{};
-  Release();
 }
 
 bool LinkAccessible::Mine(const VARIANT& child) const {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "toolkit/Win.h"
+#include "toolkit/Handles.h"
 
 #include <oleacc.h>
 
@@ -21,8 +21,9 @@ class LinkAccessible final : public IAccessible {
   };
 
   // The answer to WM_GETOBJECT for the window; 0 when it is not asked for its client object
-  // or no accessible object can be had.
-  static LRESULT Answer(HWND hwnd, WPARAM wParam, LPARAM lParam, LinkAccessible*& kept,
+  // or no accessible object can be had. The window keeps its object in kept from the first
+  // answer on.
+  static LRESULT Answer(HWND hwnd, WPARAM wParam, LPARAM lParam, ComPtr<LinkAccessible>& kept,
                         const Link& link);
   // The window goes: clients that still hold the object get errors from now on.
   void Disconnect();
@@ -64,13 +65,13 @@ class LinkAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
 
  private:
-  LinkAccessible(IAccessible* standard, const Link& link);
-  ~LinkAccessible();
+  LinkAccessible(ComPtr<IAccessible> standard, const Link& link);
+  ~LinkAccessible() = default;
   // Whether the request is about the link itself (it has no children), while it is there.
   bool Mine(const VARIANT& child) const;
 
   ULONG references_ = 1;
-  IAccessible* standard_;
+  ComPtr<IAccessible> standard_;
   Link link_;
   bool connected_ = true;
 };

@@ -53,7 +53,7 @@ bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       return TCustomListBox::OnMessage(msg, wParam, lParam, result);
     case WM_NOTIFY: {
       auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-      if (info->hdr.hwndFrom != tooltip_.Handle() || info->hdr.code != TTN_GETDISPINFOW) {
+      if (info->hdr.hwndFrom != tooltip_.Get() || info->hdr.code != TTN_GETDISPINFOW) {
         return TCustomListBox::OnMessage(msg, wParam, lParam, result);
       }
       tipText_ = tip_ && tipLine_ >= 0 ? tip_(tipLine_) : std::wstring();
@@ -63,10 +63,10 @@ bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       break;
     }
     case WM_SIZE:
-      if (tooltip_.Handle() != nullptr) {
+      if (tooltip_.Get() != nullptr) {
         TOOLINFOW tool{sizeof(tool), 0, Handle(), 1};
         GetClientRect(Handle(), &tool.rect);
-        SendMessageW(tooltip_.Handle(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tooltip_.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
       }
       return TCustomListBox::OnMessage(msg, wParam, lParam, result);
     default:
@@ -111,7 +111,7 @@ void TListBoxEx::LBAdd(TMessage& message) {
   CallDefault(message);
   const int width = GetTextWidth(static_cast<int>(message.Result));
   if (width > FMaxItemWidth) {
-    SetExtent(static_cast<long long>(width) + FSpace);
+    SetExtent(static_cast<long long>(width) + space_);
     FMaxItemWidth = width;
   }
 }
@@ -132,37 +132,38 @@ void TListBoxEx::Remeasure() {
     const int w = GetTextWidth(i);
     if (w > widest) widest = w;
   }
-  SetExtent(static_cast<long long>(widest) + FSpace);
+  SetExtent(static_cast<long long>(widest) + space_);
   FMaxItemWidth = widest;
 }
 
 void TListBoxEx::LBResetContent(TMessage& message) {
   CallDefault(message);
-  SetExtent(FSpace);
+  SetExtent(space_);
   FMaxItemWidth = 0;
 }
 
 void TListBoxEx::SetItemTips(std::function<std::wstring(int)> tip) { tip_ = std::move(tip); }
 
 void TListBoxEx::CreateTooltip() {
-  tooltip_.CreateNative(TOOLTIPS_CLASSW, WS_EX_TOPMOST, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                        L"", RECT{}, GetAncestor(Handle(), GA_ROOT), 0);
+  tooltip_.Reset(CreateNativeWindow(TOOLTIPS_CLASSW, WS_EX_TOPMOST,
+                                    WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, L"", RECT{},
+                                    GetAncestor(Handle(), GA_ROOT), 0));
   // One tool over the whole list; its text is asked for (TTN_GETDISPINFOW, to the list) each
   // time it shows, for the line under the pointer.
   TOOLINFOW tool{sizeof(tool), 0, Handle(), 1};
   GetClientRect(Handle(), &tool.rect);
   tool.lpszText = LPSTR_TEXTCALLBACKW;
-  SendMessageW(tooltip_.Handle(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tooltip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   // Long reasons wrap instead of running off the screen.
-  SendMessageW(tooltip_.Handle(), TTM_SETMAXTIPWIDTH, 0, 600);
+  SendMessageW(tooltip_.Get(), TTM_SETMAXTIPWIDTH, 0, 600);
 }
 
 void TListBoxEx::TrackTip(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!tip_) return;
   // Made when first needed: a tooltip is a window of its own, which the start can do without.
-  if (tooltip_.Handle() == nullptr) CreateTooltip();
+  if (tooltip_.Get() == nullptr) CreateTooltip();
   MSG relayed{Handle(), msg, wParam, lParam, 0, {}};
-  SendMessageW(tooltip_.Handle(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  SendMessageW(tooltip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   if (msg != WM_MOUSEMOVE) return;
   const LRESULT hit = SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, lParam);
   // The high word says the point is past the last line.
@@ -170,9 +171,9 @@ void TListBoxEx::TrackTip(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (line == tipLine_) return;
   tipLine_ = line;
   // Another line: the tip goes and comes back with that line's text (or not at all).
-  SendMessageW(tooltip_.Handle(), TTM_POP, 0, 0);
+  SendMessageW(tooltip_.Get(), TTM_POP, 0, 0);
   const bool hasTip = tip_ && line >= 0 && !tip_(line).empty();
-  SendMessageW(tooltip_.Handle(), TTM_ACTIVATE, hasTip ? TRUE : FALSE, 0);
+  SendMessageW(tooltip_.Get(), TTM_ACTIVATE, hasTip ? TRUE : FALSE, 0);
 }
 
 std::wstring TListBoxEx::CopyText() const {
@@ -189,7 +190,7 @@ std::wstring TListBoxEx::CopyText() const {
 
 void TListBoxEx::SetSpace(int space) {
   SetExtent(static_cast<long long>(FMaxItemWidth) + space);
-  FSpace = space;
+  space_ = space;
 }
 
 }  // namespace kestrova

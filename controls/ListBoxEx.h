@@ -13,7 +13,6 @@
 #include <string>
 
 #include "toolkit/Handles.h"
-#include "toolkit/Window.h"
 #include "toolkit/ListBox.h"
 
 namespace kestrova {
@@ -23,7 +22,7 @@ class TListBoxEx : public TCustomListBox {
   TListBoxEx(TForm& owner, const ControlLayout& layout);
   TListBoxEx(HWND parent, const ControlLayout& layout, UINT dpi = 96);
 
-  int Space() const { return FSpace; }
+  int Space() const { return space_; }
   // Applies the new extent at once, without measuring anything again.
   void SetSpace(int space);
   int MaxItemWidth() const { return FMaxItemWidth; }
@@ -49,15 +48,6 @@ class TListBoxEx : public TCustomListBox {
   virtual void LBResetContent(TMessage& message);
 
  private:
-  struct MeasuringDcTraits {
-    using Type = HDC;
-    static bool Valid(HDC dc) { return dc != nullptr; }
-    static void Release(HDC dc) {
-      SelectObject(dc, GetStockObject(SYSTEM_FONT));
-      DeleteDC(dc);
-    }
-  };
-
   void SetExtent(long long extent);
   // The pointer moved over the list: the tooltip follows the line under it.
   void TrackTip(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -65,14 +55,14 @@ class TListBoxEx : public TCustomListBox {
   // Puts the list's font (null: the system font) into the measuring DC, once it exists.
   void SelectMeasuringFont(HFONT font) const;
 
-  int FMaxItemWidth = 0;
-  int FSpace = 5;
+  int FMaxItemWidth = 0;  // its given name
+  int space_ = 5;
   // The measuring DC, made at the first measurement, and the text buffer of the measurements.
-  mutable Owned<MeasuringDcTraits> measuring_;
+  mutable MemoryDC measuring_;
   mutable std::wstring text_;
 
   std::function<std::wstring(int)> tip_;
-  Window tooltip_;
+  OwnedWindow tooltip_;
   int tipLine_ = -1;
   std::wstring tipText_;
 };

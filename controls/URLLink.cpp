@@ -1,8 +1,9 @@
 #include "controls/URLLink.h"
 
 #include "controls/LinkAccessible.h"
-#include "toolkit/Application.h"
 #include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 
@@ -17,8 +18,7 @@ constexpr int kHintExtraHeight = 3;
 HINSTANCE OpenWithShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
                         LPCWSTR directory, INT show) {
   // shell32 is loaded when a link is first opened, not at every start; the shell wants COM.
-  static const auto shellExecute =
-      SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  const auto shellExecute = sys::Shell32().ShellExecuteW;
   if (shellExecute == nullptr) return nullptr;
   UseCom();
   return shellExecute(owner, operation, file, parameters, directory, show);
@@ -27,10 +27,10 @@ HINSTANCE OpenWithShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR par
 }  // namespace
 
 // The popup: a top-level window of its own, with no owner, that never takes the activation.
-class TURLLink::HintWindow : public Window {
+class TURLLink::THintForm : public WindowImpl {
  public:
-  explicit HintWindow(const HintContent& content) : content_(content) {
-    static const WindowClass kClass{L"KestrovaLinkHint"};
+  explicit THintForm(const HintContent& content) : content_(content) {
+    static const WindowClass kClass{L"THintForm"};
     Create(kClass, WS_EX_TOOLWINDOW, WS_POPUP, L"", RECT{}, nullptr, 0);
   }
 
@@ -79,19 +79,19 @@ TURLLink::TURLLink(HWND parent, const ControlLayout& layout, UINT dpi)
 
 void TURLLink::Initialize() {
   ShellOpen = &OpenWithShell;
-  URLType = tpURL;
+  urlType_ = tpURL;
   SetCursor(LoadCursorW(nullptr, IDC_HAND));
-  Link = L"http://";
+  link_ = L"http://";
   Font().SetColor(clBlue);
-  LinkColor = clRed;
+  linkColor_ = clRed;
   HintShown = false;
-  HintOffsetX = 15;
-  HintOffsetY = 15;
-  HintFormColor = clInfoBk;
-  EnableShowHint = true;
-  HintForm = std::make_unique<HintWindow>(hint_);
-  HintFormFont = std::make_unique<TFont>();
-  HintFormFont->SetColor(clWindowText);
+  hintOffsetX_ = 15;
+  hintOffsetY_ = 15;
+  hintFormColor_ = clInfoBk;
+  enableShowHint_ = true;
+  hintForm_ = std::make_unique<THintForm>(hint_);
+  hintFormFont_ = std::make_unique<TFont>();
+  hintFormFont_->SetColor(clWindowText);
   // Tab reaches it.
   SetWindowLongPtrW(Handle(), GWL_STYLE, GetWindowLongPtrW(Handle(), GWL_STYLE) | WS_TABSTOP);
 }
@@ -109,9 +109,9 @@ void TURLLink::ApplySpec(const ControlLayout& layout, const LinkSpec& spec) {
 }
 
 TURLLink::~TURLLink() {
-  if (accessible_ != nullptr) accessible_->Disconnect();
-  HintForm.reset();
-  HintFormFont.reset();
+  if (accessible_) accessible_->Disconnect();
+  hintForm_.reset();
+  hintFormFont_.reset();
 }
 
 bool TURLLink::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -148,72 +148,72 @@ bool TURLLink::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
   return TCustomLabel::OnMessage(msg, wParam, lParam, result);
 }
 
-HWND TURLLink::GetHintForm() const { return HintForm->Handle(); }
+HWND TURLLink::GetHintForm() const { return hintForm_->Handle(); }
 
 void TURLLink::SetURLtype(TURLtype type) {
-  if (URLType == type) return;
-  URLType = type;
+  if (urlType_ == type) return;
+  urlType_ = type;
   Repaint();
 }
 
 void TURLLink::SetLink(std::wstring_view link) {
-  if (Link == link) return;
-  Link = link;
+  if (link_ == link) return;
+  link_ = link;
   Repaint();
 }
 
 void TURLLink::SetLinkColor(TColor color) {
-  if (LinkColor == color) return;
-  LinkColor = color;
+  if (linkColor_ == color) return;
+  linkColor_ = color;
   Repaint();
 }
 
 void TURLLink::SetHintFormColor(TColor color) {
-  if (HintFormColor == color) return;
-  HintFormColor = color;
+  if (hintFormColor_ == color) return;
+  hintFormColor_ = color;
   Repaint();
 }
 
 void TURLLink::SetHintOffsetX(int offset) {
-  if (HintOffsetX == offset) return;
-  HintOffsetX = offset;
+  if (hintOffsetX_ == offset) return;
+  hintOffsetX_ = offset;
   Repaint();
 }
 
 void TURLLink::SetHintOffsetY(int offset) {
-  if (HintOffsetY == offset) return;
-  HintOffsetY = offset;
+  if (hintOffsetY_ == offset) return;
+  hintOffsetY_ = offset;
   Repaint();
 }
 
 void TURLLink::SetEnableShowHint(bool enable) {
-  if (EnableShowHint == enable) return;
-  EnableShowHint = enable;
+  if (enableShowHint_ == enable) return;
+  enableShowHint_ = enable;
   Repaint();
 }
 
 void TURLLink::SetHintFormFont(const TFont& font) {
-  if (&font == HintFormFont.get()) return;
-  HintFormFont->Assign(font);
+  if (&font == hintFormFont_.get()) return;
+  hintFormFont_->Assign(font);
   Repaint();
 }
 
 void TURLLink::CMMouseEnter() {
   TCustomLabel::CMMouseEnter();
-  SavedFontColor = Font().Color();
-  Font().SetColor(LinkColor);
+  savedFontColor_ = Font().Color();
+  Font().SetColor(linkColor_);
   Repaint();
 }
 
 void TURLLink::CMMouseLeave() {
   TCustomLabel::CMMouseLeave();
-  Font().SetColor(SavedFontColor);
+  Font().SetColor(savedFontColor_);
   Repaint();
   if (HintShown) HideHint();
 }
 
 void TURLLink::MouseMove(TShiftState, int, int) {
-  if (!EnableShowHint) return;
+  if (!enableShowHint_) return;
   // Shown once per visit: it does not follow the pointer.
   if (HintShown) return;
   ShowHint();
@@ -228,7 +228,7 @@ void TURLLink::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
 
 std::wstring TURLLink::Target() const {
   // As given: nothing added but the mail scheme, nothing checked.
-  return URLType == tpMAIL ? L"mailto:" + Link : Link;
+  return urlType_ == tpMAIL ? L"mailto:" + link_ : link_;
 }
 
 void TURLLink::Open() {
@@ -241,12 +241,12 @@ void TURLLink::ShowHint() {
   // The pointer's place on the screen, not the move's coordinates.
   POINT pointer{};
   GetCursorPos(&pointer);
-  HWND hint = HintForm->Handle();
+  HWND hint = hintForm_->Handle();
 
-  hint_.text = Link;
-  hint_.background = HintFormColor;
-  hint_.textColor = HintFormFont->Color();
-  hint_.font.Reset(HintFormFont->Create(Dpi()));
+  hint_.text = link_;
+  hint_.background = hintFormColor_;
+  hint_.textColor = hintFormFont_->Color();
+  hint_.font.Reset(hintFormFont_->Create(Dpi()));
 
   SIZE text{};
   {
@@ -256,7 +256,7 @@ void TURLLink::ShowHint() {
                           &text);
   }
   // No border and no caption, so the window is all client area.
-  SetWindowPos(hint, HWND_TOPMOST, pointer.x + HintOffsetX, pointer.y + HintOffsetY,
+  SetWindowPos(hint, HWND_TOPMOST, pointer.x + hintOffsetX_, pointer.y + hintOffsetY_,
                text.cx + kHintExtraWidth, text.cy + kHintExtraHeight, SWP_NOACTIVATE);
   // Shown without activation: the dialog keeps the focus and stays active.
   ShowWindow(hint, SW_SHOWNA);
@@ -266,7 +266,7 @@ void TURLLink::ShowHint() {
 }
 
 void TURLLink::HideHint() {
-  ShowWindow(HintForm->Handle(), SW_HIDE);
+  ShowWindow(hintForm_->Handle(), SW_HIDE);
   HintShown = false;
 }
 

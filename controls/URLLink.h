@@ -41,21 +41,21 @@ class TURLLink : public TCustomLabel {
   TURLLink(HWND parent, const ControlLayout& layout, UINT dpi = 96);
   ~TURLLink() override;
 
-  TURLtype GetURLType() const { return URLType; }
+  TURLtype GetURLType() const { return urlType_; }
   void SetURLtype(TURLtype type);
-  const std::wstring& GetLink() const { return Link; }
+  const std::wstring& GetLink() const { return link_; }
   void SetLink(std::wstring_view link);
-  TColor GetLinkColor() const { return LinkColor; }
+  TColor GetLinkColor() const { return linkColor_; }
   void SetLinkColor(TColor color);
-  TColor GetHintFormColor() const { return HintFormColor; }
+  TColor GetHintFormColor() const { return hintFormColor_; }
   void SetHintFormColor(TColor color);
-  int GetHintOffsetX() const { return HintOffsetX; }
+  int GetHintOffsetX() const { return hintOffsetX_; }
   void SetHintOffsetX(int offset);
-  int GetHintOffsetY() const { return HintOffsetY; }
+  int GetHintOffsetY() const { return hintOffsetY_; }
   void SetHintOffsetY(int offset);
-  bool GetEnableShowHint() const { return EnableShowHint; }
+  bool GetEnableShowHint() const { return enableShowHint_; }
   void SetEnableShowHint(bool enable);
-  const TFont& GetHintFormFont() const { return *HintFormFont; }
+  const TFont& GetHintFormFont() const { return *hintFormFont_; }
   // Copies the attributes of the given font; no reference to it is kept.
   void SetHintFormFont(const TFont& font);
 
@@ -88,7 +88,7 @@ class TURLLink : public TCustomLabel {
     TColor textColor = clWindowText;
     FontHandle font;
   };
-  class HintWindow;
+  class THintForm;
 
   void Initialize();
   void ApplySpec(const ControlLayout& layout, const LinkSpec& spec);
@@ -96,20 +96,20 @@ class TURLLink : public TCustomLabel {
   void HideHint();
 
   // The constructor gives each its first value, in this order.
-  std::unique_ptr<HintWindow> HintForm;
-  bool HintShown{};
-  TURLtype URLType{};
-  std::wstring Link;
-  TColor SavedFontColor{};
-  TColor LinkColor{};
-  TColor HintFormColor{};
-  int HintOffsetX{};
-  int HintOffsetY{};
-  bool EnableShowHint{};
-  std::unique_ptr<TFont> HintFormFont;
+  std::unique_ptr<THintForm> hintForm_;
+  bool HintShown{};  // its given name
+  TURLtype urlType_{};
+  std::wstring link_;
+  TColor savedFontColor_{};
+  TColor linkColor_{};
+  TColor hintFormColor_{};
+  int hintOffsetX_{};
+  int hintOffsetY_{};
+  bool enableShowHint_{};
+  std::unique_ptr<TFont> hintFormFont_;
 
   HintContent hint_;
-  LinkAccessible* accessible_ = nullptr;
+  ComPtr<LinkAccessible> accessible_;
 };
 
 }  // namespace kestrova

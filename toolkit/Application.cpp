@@ -2,16 +2,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 #include "toolkit/Form.h"
-#include "toolkit/Text.h"
+#include "toolkit/Handles.h"
 #include "toolkit/TextRules.h"
 
 namespace kestrova {
-
-TApplication Application;
-
-std::wstring LoadStr(UINT id) { return LoadString(Application.Instance(), id); }
 
 namespace {
 
@@ -35,10 +32,23 @@ bool Paints(UINT msg) {
 
 }  // namespace
 
-void TApplication::Initialize(HINSTANCE instance) {
-  instance_ = instance;
+TApplication& Application() {
+  if (TApplication::current_ == nullptr) throw std::logic_error("no application");
+  return *TApplication::current_;
+}
+
+TApplication::TApplication(std::wstring title, ErrorTextFunction errorText)
+    : title_(std::move(title)), errorText_(std::move(errorText)) {
+  if (current_ != nullptr) throw std::logic_error("an application exists already");
+  current_ = this;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
+}
+
+TApplication::~TApplication() {
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  current_ = nullptr;
 }
 
 void TApplication::Deliver(MSG& msg) {
@@ -59,19 +69,21 @@ void TApplication::RemoveModeless(TForm* form) {
   modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), form), modeless_.end());
 }
 
-void TApplication::ProcessMessages() {
+bool TApplication::ProcessMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      terminated_ = true;
-      continue;
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
     }
     Deliver(msg);
   }
+  return true;
 }
 
 int TApplication::Run(TForm& mainForm) {
   mainForm_ = &mainForm;
+  const ScopeExit ran([this] { mainForm_ = nullptr; });
   try {
     mainForm.Show();
     mainForm.ActivateFirst();
@@ -79,34 +91,13 @@ int TApplication::Run(TForm& mainForm) {
     HandleException(mainForm.Handle(), 0);
   }
   MSG msg;
-  while (!terminated_) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;
-    Deliver(msg);
-  }
-  terminated_ = true;
-  mainForm_ = nullptr;
-  return 0;
+  BOOL got;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) Deliver(msg);
+  if (got == -1) ThrowLastError(L"GetMessageW");
+  return static_cast<int>(msg.wParam);
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
-
-std::wstring TApplication::TextOf(const Error& error) const {
-  if (ErrorText) return ErrorText(error);
-  switch (error.GetKind()) {
-    case Error::Kind::Platform:
-      return error.Subject() + L": " + SystemMessage(error.Code());
-    case Error::Kind::CannotWrite:
-      return L"Cannot write " + error.Subject();
-    case Error::Kind::ListIndex:
-      return L"List index out of bounds";
-    case Error::Kind::ListInsert:
-      return L"The list refused a line";
-    case Error::Kind::Message:
-      break;
-  }
-  return error.Subject();
-}
+void TApplication::Terminate(int exitCode) { PostQuitMessage(exitCode); }
 
 void TApplication::HandleException(HWND window, UINT msg) noexcept {
   try {
@@ -114,7 +105,7 @@ void TApplication::HandleException(HWND window, UINT msg) noexcept {
     try {
       throw;
     } catch (const Error& e) {
-      text = TextOf(e);
+      text = errorText_(e);
     } catch (const std::exception& e) {
       // The library's own errors (bad_alloc and the like) say what they are in ASCII.
       const std::string_view what = e.what();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "toolkit/Application.h"
+#include "toolkit/Error.h"
 #include "toolkit/Form.h"
 #include "toolkit/Text.h"
 
@@ -69,24 +69,12 @@ void TWinControl::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   if (layout_.font == nullptr && owner_ != nullptr) SetFont(owner_->Font());
   const RECT place = PlaceAtDpi();
-  SetWindowPos(Handle(), nullptr, place.left, place.top, place.right - place.left,
-               place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::wstring TWinControl::Text() const { return WindowText(Handle()); }
-
-void TWinControl::SetText(std::wstring_view text) {
-  const std::wstring copy(text);
-  SetWindowTextW(Handle(), copy.c_str());
+  SetBounds(place.left, place.top, place.right - place.left, place.bottom - place.top);
 }
 
 void TWinControl::SetFont(HFONT font) {
   font_ = font;
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-}
-
-void TWinControl::SetBounds(int left, int top, int width, int height) {
-  SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Panel
@@ -190,9 +178,8 @@ std::wstring TComboBox::SelectedText() const {
 
 TImage::TImage(TForm& owner, const ControlLayout& layout, UINT bitmapId)
     : TWinControl(owner, layout) {
-  bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(Application.Instance(),
-                                                MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
-                                                LR_DEFAULTCOLOR)));
+  bitmap_.Reset(static_cast<HBITMAP>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(bitmapId),
+                                                IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (!bitmap_) ThrowLastError(L"LoadImageW");
   static const WindowClass kClass{L"TImage"};
   CreateOwnControl(kClass, WS_CHILD | WS_VISIBLE, 0);
@@ -209,15 +196,12 @@ bool TImage::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
       const RECT client = paint.Client();
       BITMAP info{};
       GetObjectW(bitmap_.Get(), sizeof(info), &info);
-      HDC source = CreateCompatibleDC(dc);
-      {
-        SelectedObject selected(source, bitmap_.Get());
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
-                   info.bmHeight, SRCCOPY);
-      }
-      DeleteDC(source);
+      const MemoryDC source(CreateCompatibleDC(dc));
+      const SelectedObject selected(source.Get(), bitmap_.Get());
+      SetStretchBltMode(dc, HALFTONE);
+      SetBrushOrgEx(dc, 0, 0, nullptr);
+      StretchBlt(dc, 0, 0, client.right, client.bottom, source.Get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
       result = 0;
       return true;
     }

@@ -1,6 +1,8 @@
-// The controls of a form, each a thin value over its window, created by its constructor from
-// its layout entry (in the form's creation order, which is tab order): the panel, single-line
-// edit, push button, drop-down list and picture. A control goes with its object.
+// The controls of a form: the panel, single-line edit, push button, drop-down list and
+// picture. Each owns its window, created by its constructor from its layout entry (in the
+// form's creation order, which is tab order), and destroyed with it. The edit, button and
+// drop-down list are native controls that keep their own procedures; the panel and the
+// picture are windows of classes of ours and get their messages in OnMessage.
 #pragma once
 
 #include <optional>
@@ -19,21 +21,15 @@ class TForm;
 // item.
 std::optional<std::wstring> ReadItemText(HWND hwnd, UINT lengthMsg, UINT textMsg, int index);
 
-class TWinControl : public Window {
+class TWinControl : public WindowImpl {
  public:
   ~TWinControl() override;
 
   const ControlLayout& Layout() const { return layout_; }
   int Id() const { return layout_.id; }
 
-  std::wstring Text() const;
-  void SetText(std::wstring_view text);
   HFONT Font() const { return font_; }
   void SetFont(HFONT font);
-  void SetBounds(int left, int top, int width, int height);
-  void SetFocus() { ::SetFocus(Handle()); }
-  bool Enabled() const { return IsWindowEnabled(Handle()) != FALSE; }
-  void SetEnabled(bool enabled) { EnableWindow(Handle(), enabled ? TRUE : FALSE); }
 
   // The form's DPI changed: the layout's place and the form's font again, at the new DPI.
   virtual void ApplyDpi(UINT dpi);
@@ -44,8 +40,8 @@ class TWinControl : public Window {
   // A free-standing control on any parent window, at the given DPI.
   TWinControl(HWND parent, const ControlLayout& layout, UINT dpi);
 
-  // Creates the window, at the layout's place scaled for the DPI (height: the window's height
-  // at 96 DPI where it is not the layout's), with the form's font.
+  // Creates the native control, at the layout's place scaled for the DPI (height: the
+  // window's height at 96 DPI where it is not the layout's), with the form's font.
   void CreateNativeControl(const wchar_t* className, DWORD style, DWORD exStyle, int height = 0);
   void CreateOwnControl(const WindowClass& windowClass, DWORD style, DWORD exStyle);
   UINT Dpi() const;

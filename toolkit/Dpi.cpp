@@ -1,12 +1,11 @@
 #include "toolkit/Dpi.h"
 
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
 UINT SystemDpi() {
-  static const auto getDpiForSystem = SystemFunction<UINT(WINAPI*)()>(L"user32.dll", "GetDpiForSystem");
-  if (getDpiForSystem != nullptr) return getDpiForSystem();
+  if (const auto getDpiForSystem = sys::User32().GetDpiForSystem) return getDpiForSystem();
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
@@ -14,17 +13,14 @@ UINT SystemDpi() {
 }
 
 UINT WindowDpi(HWND hwnd) {
-  static const auto getDpiForWindow =
-      SystemFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
+  const auto getDpiForWindow = sys::User32().GetDpiForWindow;
   const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(hwnd) : 0;
   return dpi != 0 ? dpi : SystemDpi();
 }
 
 SIZE FrameSize(int width, int height, DWORD style, DWORD exStyle, UINT dpi) {
-  static const auto adjustForDpi = SystemFunction<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>(
-      L"user32.dll", "AdjustWindowRectExForDpi");
   RECT frame{0, 0, width, height};
-  if (adjustForDpi != nullptr) {
+  if (const auto adjustForDpi = sys::User32().AdjustWindowRectExForDpi) {
     adjustForDpi(&frame, style, FALSE, exStyle, dpi);
   } else {
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);

@@ -1,6 +1,6 @@
 // The toolkit's errors: what went wrong, without the program's words. The program turns each
-// into its own text (TApplication::ErrorText); the platform's message for a failed call is
-// part of it.
+// into its own text (the error-text function it gives TApplication); the platform's message
+// for a failed call is part of it.
 #pragma once
 
 #include <exception>

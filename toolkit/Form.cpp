@@ -5,7 +5,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dpi.h"
-#include "toolkit/System.h"
+#include "toolkit/SystemCalls.h"
 #include "toolkit/Text.h"
 
 namespace kestrova {
@@ -15,15 +15,15 @@ namespace {
 // The form's window class: the dialog manager's procedure with the layout's name and icon.
 void RegisterFormClass(const FormLayout& layout) {
   WNDCLASSEXW existing{sizeof(existing)};
-  if (GetClassInfoExW(Application.Instance(), layout.className, &existing)) return;
+  if (GetClassInfoExW(ModuleInstance(), layout.className, &existing)) return;
   WNDCLASSEXW wc{sizeof(wc)};
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = DefDlgProcW;
   wc.cbWndExtra = DLGWINDOWEXTRA;
-  wc.hInstance = Application.Instance();
+  wc.hInstance = ModuleInstance();
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   if (layout.iconId != 0) {
-    wc.hIcon = LoadIconW(Application.Instance(), MAKEINTRESOURCEW(layout.iconId));
+    wc.hIcon = LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(layout.iconId));
   }
   wc.lpszClassName = layout.className;
   if (!RegisterClassExW(&wc)) ThrowLastError(L"RegisterClassExW");
@@ -55,17 +55,19 @@ TForm::TForm(const FormLayout& layout, Showing showing) : layout_(layout), showi
   RegisterFormClass(layout_);
   if (showing_ == Showing::Modeless) {
     const std::vector<WORD> dialog = Template();
-    if (CreateDialogIndirectParamW(Application.Instance(),
+    if (CreateDialogIndirectParamW(ModuleInstance(),
                                    reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), nullptr,
                                    EntryProc, reinterpret_cast<LPARAM>(this)) == nullptr) {
       ThrowLastError(L"CreateDialogIndirectParamW");
     }
-    Application.AddModeless(this);
+    // Its message loop gives it its dialog keys from now on.
+    application_ = &Application();
+    application_->AddModeless(this);
   }
 }
 
 TForm::~TForm() {
-  if (showing_ == Showing::Modeless) Application.RemoveModeless(this);
+  if (application_ != nullptr) application_->RemoveModeless(this);
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
@@ -80,7 +82,7 @@ std::vector<WORD> TForm::Template() const {
   for (const wchar_t* c = layout_.className; *c != L'\0'; ++c) words.push_back(*c);
   words.push_back(0);
   const std::wstring caption =
-      layout_.captionId != 0 ? LoadString(Application.Instance(), layout_.captionId) : L"";
+      layout_.captionId != 0 ? LoadStr(layout_.captionId) : L"";
   for (wchar_t c : caption) words.push_back(c);
   words.push_back(0);
   return words;
@@ -89,7 +91,7 @@ std::vector<WORD> TForm::Template() const {
 INT_PTR TForm::ShowModal(HWND owner) {
   const std::vector<WORD> dialog = Template();
   const INT_PTR result = DialogBoxIndirectParamW(
-      Application.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner, EntryProc,
+      ModuleInstance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner, EntryProc,
       reinterpret_cast<LPARAM>(this));
   if (result == -1) ThrowLastError(L"DialogBoxIndirectParamW");
   return result;
@@ -106,18 +108,12 @@ void TForm::InitDialog() {
   font_.Reset(CreateLayoutFont(layout_.font, dpi_));
   background_.Reset(CreateSolidBrush(ColorToRGB(layout_.color)));
   // The layout follows the DPI here, not the dialog manager's scaling of templates.
-  using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
-  static const auto setBehavior =
-      SystemFunction<SetBehavior>(L"user32.dll", "SetDialogDpiChangeBehavior");
-  if (setBehavior != nullptr) setBehavior(hwnd_, 3 /* DDC_DISABLE_ALL */, 3);
+  if (const auto setBehavior = sys::User32().SetDialogDpiChangeBehavior) {
+    constexpr auto kNone =
+        static_cast<DIALOG_DPI_CHANGE_BEHAVIORS>(DDC_DISABLE_ALL | DDC_DISABLE_RESIZE);
+    setBehavior(hwnd_, kNone, kNone);
+  }
   OnCreate();
-}
-
-std::wstring TForm::Caption() const { return WindowText(hwnd_); }
-
-void TForm::SetCaption(std::wstring_view caption) {
-  const std::wstring text(caption);
-  SetWindowTextW(hwnd_, text.c_str());
 }
 
 RECT TForm::Bounds() const {
@@ -165,7 +161,7 @@ void TForm::CloseRequested() {
   if (showing_ == Showing::Modal) {
     EndModal(IDCANCEL);
   } else {
-    Application.Terminate();
+    Application().Terminate();
   }
 }
 
@@ -213,6 +209,9 @@ bool TForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED) Realign();
       return false;
+    case TApplication::kShowPendingErrors:
+      Application().ShowPendingErrors();
+      return true;
     case WM_CLOSE:
       CloseRequested();
       return true;
@@ -253,12 +252,8 @@ INT_PTR CALLBACK TForm::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   }
   auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (form == nullptr) return FALSE;
-  if (msg == TApplication::kShowPendingErrors) {
-    Application.ShowPendingErrors();
-    return TRUE;
-  }
   LRESULT result = 0;
-  const bool handled = Application.Guarded(
+  const bool handled = TApplication::Guarded(
       hwnd, msg, result, [&] { return form->OnMessage(msg, wParam, lParam, result); });
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);

@@ -2,8 +2,10 @@
 // platform's dialog manager with a window class of its own (its name and icon are the
 // layout's): the manager gives it Tab and arrow keys, the default button, Esc, and keeps the
 // focused control across deactivation. A modeless form (the main window) has its window from
-// its construction on, hidden; a modal one (ShowModal) has it while it is shown, and builds
-// its controls in OnCreate. Controls register with their form in creation order (tab order).
+// its construction on, hidden, and joins the application's message loop for its dialog keys
+// until it goes; a modal one (ShowModal) has its window while it is shown, runs the dialog
+// manager's own loop, and builds its controls in OnCreate. Controls register with their form
+// in creation order (tab order).
 #pragma once
 
 #include <string>
@@ -12,28 +14,30 @@
 
 #include "toolkit/Handles.h"
 #include "toolkit/Layout.h"
+#include "toolkit/Window.h"
 
 namespace kestrova {
 
+class TApplication;
 class TWinControl;
 
-class TForm {
+// The form owns its window, which goes with it; the handle (Window) is set while the window
+// exists.
+class TForm : public Window {
  public:
   virtual ~TForm();
   TForm(const TForm&) = delete;
   TForm& operator=(const TForm&) = delete;
 
-  HWND Handle() const { return hwnd_; }
   const FormLayout& Layout() const { return layout_; }
   UINT Dpi() const { return dpi_; }
   int Scale(int value96) const { return ScaleForDpi(value96, dpi_); }
   HFONT Font() const { return font_.Get(); }
 
-  std::wstring Caption() const;
-  void SetCaption(std::wstring_view caption);
+  std::wstring Caption() const { return Text(); }
+  void SetCaption(std::wstring_view caption) { SetText(caption); }
   // Outer bounds in screen coordinates.
   RECT Bounds() const;
-  bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
   // A modeless form: shows it; the first time, FormShow runs before it becomes visible and the
   // focus goes to the first control.
@@ -81,11 +85,12 @@ class TForm {
 
   const FormLayout& layout_;
   const Showing showing_;
-  HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   FontHandle font_;
   BrushHandle background_;
   std::vector<TWinControl*> controls_;
+  // The application whose message loop a modeless form joined.
+  TApplication* application_ = nullptr;
   bool shownOnce_ = false;
   bool activatedOnce_ = false;
 };

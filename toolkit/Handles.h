@@ -1,5 +1,7 @@
-// Owning holders for platform handles, one template for every kind: each releases what it
-// holds when it goes. Plus the scope helpers of GDI work and a general scope guard.
+// Owning holders for what the platform hands out, each releasing it when it goes: one template
+// for handles of every kind (a native window among them), the DCs (a window's, a paint's, a
+// memory DC), a COM interface pointer, an object selected into a DC, and a general scope
+// guard.
 #pragma once
 
 #include <utility>
@@ -50,11 +52,62 @@ struct GdiObjectTraits {
   static void Release(T object) { DeleteObject(object); }
 };
 
+struct MemoryDcTraits {
+  using Type = HDC;
+  static bool Valid(HDC dc) { return dc != nullptr; }
+  static void Release(HDC dc) { DeleteDC(dc); }
+};
+
+struct WindowTraits {
+  using Type = HWND;
+  static bool Valid(HWND hwnd) { return hwnd != nullptr; }
+  static void Release(HWND hwnd) { DestroyWindow(hwnd); }
+};
+
 // A kernel handle (process, thread, file), closed on destruction.
 using UniqueHandle = Owned<KernelHandleTraits>;
 using FontHandle = Owned<GdiObjectTraits<HFONT>>;
 using BrushHandle = Owned<GdiObjectTraits<HBRUSH>>;
 using BitmapHandle = Owned<GdiObjectTraits<HBITMAP>>;
+// A memory DC (CreateCompatibleDC), deleted on destruction.
+using MemoryDC = Owned<MemoryDcTraits>;
+// A native window that keeps its own procedure (a tooltip), destroyed on destruction.
+using OwnedWindow = Owned<WindowTraits>;
+
+// A COM interface pointer holding one reference, released when it goes.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  // Takes over a reference the caller holds.
+  explicit ComPtr(T* pointer) : pointer_(pointer) {}
+  ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.pointer_, nullptr));
+    return *this;
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() { Reset(); }
+
+  T* Get() const { return pointer_; }
+  T* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+  // Releases the reference held and takes over the given one.
+  void Reset(T* pointer = nullptr) {
+    if (pointer_ != nullptr) pointer_->Release();
+    pointer_ = pointer;
+  }
+  // Where a function that hands out a reference writes it (CoCreateInstance's last argument):
+  // the reference held so far is released first.
+  void** Receive() {
+    Reset();
+    return reinterpret_cast<void**>(&pointer_);
+  }
+
+ private:
+  T* pointer_ = nullptr;
+};
 
 // Runs a function when the scope ends, however it ends.
 template <typename F>

@@ -1,6 +1,5 @@
 #include "toolkit/Label.h"
 
-#include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Text.h"
@@ -11,7 +10,7 @@ namespace {
 
 // Double clicks arrive as WM_xBUTTONDBLCLK, each counted as a press; WM_SETCURSOR sets the
 // label's own cursor.
-const WindowClass kLabelClass{L"KestrovaLabel", CS_DBLCLKS, nullptr};
+const WindowClass kLabelClass{L"TCustomLabel", CS_DBLCLKS, nullptr};
 
 TShiftState ShiftFromKeys(WPARAM keys) {
   TShiftState shift = 0;
@@ -190,7 +189,7 @@ bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
       result = TRUE;
       return true;
     case WM_SETTEXT:
-      result = DefWindowProcW(Handle(), msg, wParam, lParam);
+      result = CallDefault(msg, wParam, lParam);
       caption_ = lParam != 0 ? reinterpret_cast<const wchar_t*>(lParam) : L"";
       AdjustBounds();
       Invalidate();

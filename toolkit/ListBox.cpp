@@ -76,23 +76,18 @@ TCustomListBox::TCustomListBox(HWND parent, const ControlLayout& layout, UINT dp
   CreateList();
 }
 
-TCustomListBox::~TCustomListBox() {
-  // Gone while this part of the object still answers its requests.
-  Destroy();
-}
-
 void TCustomListBox::CreateList() {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
                 LBS_NOINTEGRALHEIGHT;
   if (sorted_) style |= LBS_SORT;
   CreateNativeControl(L"LISTBOX", style, WS_EX_CLIENTEDGE);
-  Attach(Handle());
+  Subclass();
   SetItemHeight();
 }
 
 void TCustomListBox::SetItemHeight() {
   if (Layout().itemHeight > 0) {
-    CallOriginal(LB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
+    CallDefault(LB_SETITEMHEIGHT, 0, ScaleForDpi(Layout().itemHeight, Dpi()));
   }
 }
 
@@ -115,11 +110,5 @@ void TCustomListBox::SetSorted(bool sorted) {
   if (font != nullptr) SetFont(font);
   if (!saved.empty()) Items.Assign(saved);
 }
-
-void TCustomListBox::CallDefault(TMessage& message) const {
-  message.Result = CallOriginal(message.Msg, message.WParam, message.LParam);
-}
-
-bool TCustomListBox::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 }  // namespace kestrova

@@ -1,5 +1,5 @@
-// The list base: a native LISTBOX whose procedure is replaced (Subclass), so that every
-// request it gets, whoever sends it, passes through OnMessage first. Its item collection turns
+// The list base: a native LISTBOX, subclassed (WindowImpl::Subclass), so that every request it
+// gets, whoever sends it, passes through OnMessage first. Its item collection turns
 // each change of the items into native requests: add LB_ADDSTRING, insert LB_INSERTSTRING,
 // delete LB_DELETESTRING, clear LB_RESETCONTENT, replace a deletion then an insertion at the
 // same position, move a deletion then an insertion at the new position, and assign a reset
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "toolkit/Controls.h"
-#include "toolkit/Message.h"
 
 namespace kestrova {
 
@@ -39,11 +38,10 @@ class TListItems {
   TCustomListBox& list_;
 };
 
-class TCustomListBox : public TWinControl, protected Subclass {
+class TCustomListBox : public TWinControl {
  public:
   TCustomListBox(TForm& owner, const ControlLayout& layout);
   TCustomListBox(HWND parent, const ControlLayout& layout, UINT dpi = 96);
-  ~TCustomListBox() override;
 
   TListItems Items{*this};
 
@@ -53,11 +51,6 @@ class TCustomListBox : public TWinControl, protected Subclass {
   void SetSorted(bool sorted);
 
   void ApplyDpi(UINT dpi) override;
-
- protected:
-  // The native list's own handling of a request; gives its result.
-  void CallDefault(TMessage& message) const;
-  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
   void CreateList();

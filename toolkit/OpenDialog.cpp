@@ -2,9 +2,9 @@
 
 #include <commdlg.h>
 
-#include "toolkit/System.h"
-
 #include <vector>
+
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
@@ -30,8 +30,7 @@ bool TOpenDialog::Execute(HWND owner) {
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
               OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
   // comdlg32 is loaded when the question is first asked, not at every start.
-  static const auto getOpenFileName =
-      SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  const auto getOpenFileName = sys::Comdlg32().GetOpenFileNameW;
   if (getOpenFileName == nullptr || !getOpenFileName(&ofn)) return false;
   FileName = file.data();
   return true;

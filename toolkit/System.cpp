@@ -2,25 +2,13 @@
 
 #include <algorithm>
 
-#include <objbase.h>
-#include <shellapi.h>
+#include "toolkit/SystemCalls.h"
 
 namespace kestrova {
 
-HMODULE SystemModule(const wchar_t* dll) {
-  if (HMODULE loaded = GetModuleHandleW(dll)) return loaded;
-  wchar_t path[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-  if (length == 0 || length + 2 + lstrlenW(dll) >= MAX_PATH) return nullptr;
-  lstrcatW(path, L"\\");
-  lstrcatW(path, dll);
-  return LoadLibraryW(path);
-}
-
 std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
-  static const auto queryFile =
-      SystemFunction<decltype(&DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
-  static const auto finish = SystemFunction<decltype(&DragFinish)>(L"shell32.dll", "DragFinish");
+  const auto queryFile = sys::Shell32().DragQueryFileW;
+  const auto finish = sys::Shell32().DragFinish;
   std::vector<std::wstring> paths;
   if (queryFile == nullptr || finish == nullptr) return paths;
   const UINT count = queryFile(drop, 0xFFFFFFFF, nullptr, 0);
@@ -57,10 +45,8 @@ bool SetClipboardText(HWND owner, std::wstring_view text) {
 }
 
 bool UseCom() {
-  using CoInitializeExFunction = HRESULT(WINAPI*)(LPVOID, DWORD);
   static const bool ready = [] {
-    static const auto initialize =
-        SystemFunction<CoInitializeExFunction>(L"ole32.dll", "CoInitializeEx");
+    const auto initialize = sys::Ole32().CoInitializeEx;
     // Kept for the life of the thread: the shell may call back into it at any time.
     return initialize != nullptr &&
            SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));

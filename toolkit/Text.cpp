@@ -26,11 +26,11 @@ std::string Encode(UINT codePage, DWORD flags, std::wstring_view text, BOOL* use
 
 }  // namespace
 
-std::wstring LoadString(HINSTANCE module, UINT id) {
+std::wstring LoadStr(UINT id) {
   // With a zero length LoadStringW hands out a pointer to the resource itself, so no text is
   // ever cut.
   const wchar_t* text = nullptr;
-  const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+  const int length = LoadStringW(ModuleInstance(), id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || text == nullptr) return {};
   return std::wstring(text, static_cast<std::size_t>(length));
 }

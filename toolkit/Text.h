@@ -11,8 +11,8 @@
 
 namespace kestrova {
 
-// A string of the module's string table; empty when there is none.
-std::wstring LoadString(HINSTANCE module, UINT id);
+// A string of the program's string table; empty when there is none.
+std::wstring LoadStr(UINT id);
 
 // A window's text, read whole.
 std::wstring WindowText(HWND hwnd);

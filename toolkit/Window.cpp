@@ -2,6 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Error.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 
@@ -9,11 +10,11 @@ namespace {
 
 void Register(const WindowClass& windowClass, WNDPROC proc) {
   WNDCLASSEXW existing{sizeof(existing)};
-  if (GetClassInfoExW(Application.Instance(), windowClass.name, &existing)) return;
+  if (GetClassInfoExW(ModuleInstance(), windowClass.name, &existing)) return;
   WNDCLASSEXW wc{sizeof(wc)};
   wc.style = windowClass.style;
   wc.lpfnWndProc = proc;
-  wc.hInstance = Application.Instance();
+  wc.hInstance = ModuleInstance();
   wc.hCursor = windowClass.cursor != nullptr ? LoadCursorW(nullptr, windowClass.cursor) : nullptr;
   if (windowClass.backgroundColor >= 0) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundColor + 1));
@@ -24,47 +25,79 @@ void Register(const WindowClass& windowClass, WNDPROC proc) {
 
 }  // namespace
 
-Window::~Window() { Destroy(); }
+// Handle
 
-void Window::Create(const WindowClass& windowClass, DWORD exStyle, DWORD style,
-                    const wchar_t* text, RECT bounds, HWND parent, int id) {
-  Register(windowClass, EntryProc);
+std::wstring Window::Text() const { return WindowText(hwnd_); }
+
+void Window::SetText(std::wstring_view text) const {
+  const std::wstring copy(text);
+  SetWindowTextW(hwnd_, copy.c_str());
+}
+
+void Window::SetBounds(int left, int top, int width, int height) const {
+  SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CreateNativeWindow(const wchar_t* className, DWORD exStyle, DWORD style,
+                        const wchar_t* text, RECT bounds, HWND parent, int id) {
+  const HWND hwnd = CreateWindowExW(exStyle, className, text, style, bounds.left, bounds.top,
+                                    bounds.right - bounds.left, bounds.bottom - bounds.top,
+                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    ModuleInstance(), nullptr);
+  if (hwnd == nullptr) ThrowLastError(L"CreateWindowExW");
+  return hwnd;
+}
+
+// Procedure
+
+WindowImpl::~WindowImpl() { Destroy(); }
+
+void WindowImpl::Create(const WindowClass& windowClass, DWORD exStyle, DWORD style,
+                        const wchar_t* text, RECT bounds, HWND parent, int id) {
+  Register(windowClass, ClassEntryProc);
   // hwnd_ is set at WM_NCCREATE, before the window's first messages reach OnMessage.
-  HWND hwnd = CreateWindowExW(exStyle, windowClass.name, text, style, bounds.left, bounds.top,
-                              bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              Application.Instance(), this);
+  const HWND hwnd = CreateWindowExW(exStyle, windowClass.name, text, style, bounds.left,
+                                    bounds.top, bounds.right - bounds.left,
+                                    bounds.bottom - bounds.top, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    ModuleInstance(), this);
   if (hwnd == nullptr) ThrowLastError(L"CreateWindowExW");
 }
 
-void Window::CreateNative(const wchar_t* className, DWORD exStyle, DWORD style,
-                          const wchar_t* text, RECT bounds, HWND parent, int id) {
-  hwnd_ = CreateWindowExW(exStyle, className, text, style, bounds.left, bounds.top,
-                          bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          Application.Instance(), nullptr);
-  if (hwnd_ == nullptr) ThrowLastError(L"CreateWindowExW");
+void WindowImpl::CreateNative(const wchar_t* className, DWORD exStyle, DWORD style,
+                              const wchar_t* text, RECT bounds, HWND parent, int id) {
+  hwnd_ = CreateNativeWindow(className, exStyle, style, text, bounds, parent, id);
 }
 
-void Window::Destroy() {
+void WindowImpl::Destroy() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
 }
 
-bool Window::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool WindowImpl::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
-LRESULT CALLBACK Window::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT WindowImpl::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam) const {
+  if (native_ != nullptr) return CallWindowProcW(native_, hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+void WindowImpl::CallDefault(TMessage& message) const {
+  message.Result = CallDefault(message.Msg, message.WParam, message.LParam);
+}
+
+LRESULT CALLBACK WindowImpl::ClassEntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* window =
+        static_cast<WindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     window->hwnd_ = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
   }
-  auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* window = reinterpret_cast<WindowImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (window == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   LRESULT result = 0;
-  const bool handled = Application.Guarded(
+  const bool handled = TApplication::Guarded(
       hwnd, msg, result, [&] { return window->OnMessage(msg, wParam, lParam, result); });
-  if (!handled) result = DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (!handled) result = window->CallDefault(msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     window->hwnd_ = nullptr;
@@ -72,38 +105,41 @@ LRESULT CALLBACK Window::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
   return result;
 }
 
-void Subclass::Attach(HWND hwnd) {
-  Detach();
-  hwnd_ = hwnd;
-  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  original_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EntryProc)));
+void WindowImpl::Subclass() {
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  native_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassEntryProc)));
 }
 
-void Subclass::Detach() {
-  if (hwnd_ == nullptr) return;
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+void WindowImpl::Unsubclass() {
+  // A procedure put in front of ours since (a test's spy, an accessibility tool) stays, and
+  // calls ours, which then hands everything to the control's own.
+  if (GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SubclassEntryProc)) {
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(native_));
+  }
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-  hwnd_ = nullptr;
+  native_ = nullptr;
 }
 
-LRESULT Subclass::CallOriginal(UINT msg, WPARAM wParam, LPARAM lParam) const {
-  return CallWindowProcW(original_, hwnd_, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK Subclass::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* subclass = reinterpret_cast<Subclass*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (subclass == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT CALLBACK WindowImpl::SubclassEntryProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                               LPARAM lParam) {
+  auto* window = reinterpret_cast<WindowImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (window == nullptr) {
+    // Called after its object let go of the control: the control's own procedure, which is
+    // its class's (it is subclassed as soon as it exists).
+    const auto native = reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    return CallWindowProcW(native, hwnd, msg, wParam, lParam);
+  }
   if (msg == WM_NCDESTROY) {
-    // The control's last message: it goes back to its own procedure for good.
-    const WNDPROC original = subclass->original_;
-    subclass->Detach();
-    return CallWindowProcW(original, hwnd, msg, wParam, lParam);
+    const WNDPROC native = window->native_;
+    window->Unsubclass();
+    window->hwnd_ = nullptr;
+    return CallWindowProcW(native, hwnd, msg, wParam, lParam);
   }
   LRESULT result = 0;
-  const bool handled = Application.Guarded(
-      hwnd, msg, result, [&] { return subclass->OnMessage(msg, wParam, lParam, result); });
-  if (!handled) result = subclass->CallOriginal(msg, wParam, lParam);
+  const bool handled = TApplication::Guarded(
+      hwnd, msg, result, [&] { return window->OnMessage(msg, wParam, lParam, result); });
+  if (!handled) result = window->CallDefault(msg, wParam, lParam);
   return result;
 }
 

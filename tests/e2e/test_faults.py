@@ -314,8 +314,11 @@ class FaultsTest(unittest.TestCase):
                     first.during(self, app, run)
                 state = self.wait_batch(len(lines), len(runs), run.log)
                 self.assertEqual(state["window"], first.window, "window placement")
-                self.assertEqual([state[f"list.item.{i}"] for i in range(int(state["list.count"]))],
-                                 lines, "result lines, in batch order")
+                got_lines = [state[f"list.item.{i}"] for i in range(int(state["list.count"]))]
+                if got_lines != lines:
+                    # The reasons say why a line differs.
+                    failed = [l for l in probe("copy")["text"].split("\r\n") if "\t" in l]
+                    self.assertEqual(got_lines, lines, f"result lines, in batch order; {failed}")
                 if lines:
                     self.assertEqual(state["caption"], DONE)
                 self.check_profile_box(state, ini)

@@ -498,7 +498,8 @@ class BatchWindowTest(Workspace):
                 with Hold(self.log), \
                         Kestrova(a, b, ini=self.fake_settings(profile), env=self.env) as app:
                     wait_runs(self.log, 1)
-                    self.assertTrue(os.path.exists(a + ".rar"))
+                    # It logs its start, then makes its archive.
+                    wait_until(lambda: os.path.exists(a + ".rar"), message="the half-made archive")
                     if how == "esc":
                         self.stop(STOP_QUESTION)
                         self.stop(FORCE_QUESTION)
@@ -506,14 +507,15 @@ class BatchWindowTest(Workspace):
                             probe("state")), message="the stopped caption")
                         self.assertEqual(list_items(state), [NG + "A"])
                         self.assertEqual(probe("copy")["text"], f"{NG}A\t中止しました\r\n")
-                        self.assertEqual(probe("processes", "fakerar.exe")["count"], "0")
                         self.assertEqual(app.close(), 0)
                     else:
                         close = ("post-close", "main")
                         self.stop("圧縮中です。残りのフォルダーを中止して終了しますか？", how=close)
                         self.stop(FORCE_QUESTION, how=close)
                         self.assertEqual(app.wait_exit(60), 0)
-                        self.assertEqual(probe("processes", "fakerar.exe")["count"], "0")
+                    # Ended while still held: it would not end by itself.
+                    wait_until(lambda: probe("processes", "fakerar.exe")["count"] == "0",
+                               message="the stand-in's end")
                 # The half-made archive is gone; the one made before the batch is untouched.
                 self.assertFalse(os.path.exists(a + ".rar"))
                 with open(b + ".rar", "rb") as f:

@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/Reasons.h"
 #include "controls/ListBoxEx.h"
+#include "resources/resource.h"
 #include "tests/win/TestWindow.h"
 #include "toolkit/Application.h"
 #include "toolkit/Handles.h"
@@ -106,7 +108,6 @@ struct Bench {
 class ListBoxExTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    Application.Initialize(GetModuleHandleW(nullptr));
     font_.Reset(MakeFont(-12));
     largeFont_.Reset(MakeFont(-20));
     HFONT f = font_.Get();
@@ -167,6 +168,7 @@ class ListBoxExTest : public ::testing::Test {
     return result;
   }
 
+  TApplication application_{L"" KESTROVA_TITLE_TEXT, &ErrorText};
   static FontHandle font_, largeFont_;
   static std::map<Line, std::wstring> text_;
 };

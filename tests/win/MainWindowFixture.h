@@ -137,7 +137,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD boundMs = 60000) 
   while (!done()) {
     if (GetTickCount64() > end) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    Application.ProcessMessages();
+    Application().ProcessMessages();
   }
   return true;
 }
@@ -168,11 +168,8 @@ class MainWindowFixture : public ::testing::Test {
   explicit MainWindowFixture(const wchar_t* workName) : workName_(workName) {}
 
   void SetUp() override {
-    Application.Initialize(GetModuleHandleW(nullptr));
-    Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
     // The expectations use the program's own texts: they must be there.
     ASSERT_EQ(LoadStr(IDS_RESULT_OK), L"[OK] ");
-    Application.ErrorText = &ErrorText;
     iniPath_ = SettingsPath();
     std::error_code ignored;
     fs::remove_all(iniPath_, ignored);
@@ -256,6 +253,8 @@ class MainWindowFixture : public ::testing::Test {
 
   const wchar_t* workName_;
   std::wstring iniPath_, work_, archiver_, log_, appData_;
+  // The program's application, for as long as the test's windows.
+  TApplication application_{L"" KESTROVA_TITLE_TEXT, &ErrorText};
   TKSTV_ABOUT about_;
   std::unique_ptr<TKSTV_MAIN> main_;
 };

@@ -33,7 +33,7 @@ TEST_F(ResultsTest, EnterOrADoubleClickOpensTheArchivesPlace) {
   // Enter on the first line, as the keyboard delivers it: through the dialog manager.
   SendMessageW(main.LIST.Handle(), LB_SETCURSEL, 0, 0);
   MSG enter{main.LIST.Handle(), WM_KEYDOWN, VK_RETURN, 0};
-  Application.Deliver(enter);
+  application_.Deliver(enter);
   // A double click on the second.
   RECT second{};
   SendMessageW(main.LIST.Handle(), LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));

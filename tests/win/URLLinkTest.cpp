@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/Reasons.h"
 #include "controls/URLLink.h"
+#include "resources/resource.h"
 #include "toolkit/Application.h"
 
 using namespace kestrova;
@@ -157,8 +159,6 @@ SIZE MeasureText(const std::wstring& text, const wchar_t* face, int height, bool
 
 class URLLinkTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { Application.Initialize(GetModuleHandleA(nullptr)); }
-
   void SetUp() override {
     ASSERT_NE(parent_.Handle(), nullptr);
     link_ = std::make_unique<TURLLink>(parent_.Handle(), kLinkLayout);
@@ -191,6 +191,7 @@ class URLLinkTest : public ::testing::Test {
   void Leave() { SendMessageA(Label(), WM_MOUSELEAVE, 0, 0); }
 
   PointerTurn turn_;  // first in, last out
+  TApplication application_{L"" KESTROVA_TITLE_TEXT, &ErrorText};
   ShownParent parent_;
   std::unique_ptr<TURLLink> link_;
 };
@@ -331,7 +332,7 @@ TEST_F(URLLinkTest, TheSystemsLeaveNotificationEndsTheVisit) {
   const ULONGLONG deadline = GetTickCount64() + 30000;  // only a hang takes that long
   while (link_->MouseInside() && GetTickCount64() < deadline) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    Application.ProcessMessages();
+    application_.ProcessMessages();
   }
   EXPECT_FALSE(link_->MouseInside());
   EXPECT_EQ(link_->Font().Color(), clWhite);

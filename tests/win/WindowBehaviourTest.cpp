@@ -37,8 +37,6 @@ int FontHeight(HWND control) {
 class WindowBehaviourTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application.Initialize(GetModuleHandleW(nullptr));
-    Application.SetTitle(L"" KESTROVA_TITLE_TEXT);
     ini_ = SettingsPath();
     std::ofstream(std::filesystem::path(ini_), std::ios::binary)
         << "[Main]\r\nWinRARPath=C:\\rar.exe\r\n";
@@ -59,6 +57,7 @@ class WindowBehaviourTest : public ::testing::Test {
   }
 
   std::wstring ini_;
+  TApplication application_{L"" KESTROVA_TITLE_TEXT, &ErrorText};
   TKSTV_ABOUT about_;
   std::unique_ptr<TKSTV_MAIN> main_;
 };
@@ -122,10 +121,10 @@ TEST_F(WindowBehaviourTest, WindowCannotBeSizedBelowItsMinimum) {
 }
 
 // A window whose painting fails.
-class FailingPaint : public Window {
+class FailingPaint : public WindowImpl {
  public:
   FailingPaint() {
-    static const WindowClass kClass{L"KestrovaTestFailingPaint"};
+    static const WindowClass kClass{L"FailingPaint"};
     Create(kClass, 0, WS_POPUP | WS_VISIBLE, L"", RECT{0, 0, 50, 50}, nullptr, 0);
   }
 
@@ -137,7 +136,7 @@ class FailingPaint : public Window {
 };
 
 TEST(ErrorBoxTest, AFailedPaintShowsItsBoxOnceAfterThePainting) {
-  Application.Initialize(GetModuleHandleW(nullptr));
+  TApplication application(L"" KESTROVA_TITLE_TEXT, &ErrorText);
   std::vector<std::wstring> boxes;
   bool painting = false;
   int boxesWhilePainting = 0;
@@ -157,7 +156,7 @@ TEST(ErrorBoxTest, AFailedPaintShowsItsBoxOnceAfterThePainting) {
     // The failed paint left nothing to paint: it is not asked again and again.
     EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
   }
-  Application.ProcessMessages();
+  application.ProcessMessages();
   EXPECT_EQ(boxesWhilePainting, 0);
   EXPECT_EQ(boxes, std::vector<std::wstring>{L"cannot paint."});
 }
