@@ -2,6 +2,8 @@
 #include "app/Job.h"
 
 #include <process.h>
+
+#include <atomic>
 #include <utility>
 
 #include "app/ItemKind.h"
@@ -64,65 +66,119 @@ TResult NoChildFolders(const std::wstring& path) {
   return result;
 }
 
-// An item's thread: owns everything it works with, and ends with the item.
-struct ItemThread {
-  HWND window;
+}  // namespace
+
+// An item handed to the worker: everything it works with, its own.
+struct TItemWorker::Request {
   std::uint64_t id;
   TBatchItem item;
   TJobSettings settings;
   std::shared_ptr<TJobControl> control;
   std::function<void()> pause;
+};
 
-  static unsigned __stdcall Run(void* self) {
-    std::unique_ptr<ItemThread>(static_cast<ItemThread*>(self))->Go();
-    return 0;
+// What the window and the thread share: the thread keeps it alive as long as it runs, so the
+// window may go first.
+struct TItemWorker::Shared {
+  HWND window = nullptr;
+  UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  std::atomic<Request*> request{nullptr};
+  std::atomic<bool> quit{false};
+};
+
+namespace {
+
+std::unique_ptr<TItemOutcome> Look(HWND window, const TItemWorker::Request& request) noexcept;
+
+}  // namespace
+
+TItemWorker::TItemWorker(HWND window) : shared_(std::make_shared<Shared>()) {
+  shared_->window = window;
+}
+
+TItemWorker::~TItemWorker() {
+  if (!started_) return;
+  // The thread ends once its item, if any, is done; nothing here waits for it.
+  shared_->quit = true;
+  SetEvent(shared_->wake.Get());
+}
+
+bool TItemWorker::Start(std::uint64_t id, TBatchItem item, TJobSettings settings,
+                        std::shared_ptr<TJobControl> control, std::function<void()> pause) {
+  if (!shared_->wake) return false;
+  if (!started_) {
+    // One thread for all items of the window: a thread costs more than a folder's own work
+    // (under Wine a thread that talks to a window even opens a display connection).
+    auto* keep = new std::shared_ptr<Shared>(shared_);
+    const auto handle = _beginthreadex(nullptr, 0, &TItemWorker::Loop, keep, 0, nullptr);
+    if (handle == 0) {
+      delete keep;
+      return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+    started_ = true;
   }
+  delete shared_->request.exchange(new Request{id, std::move(item), std::move(settings),
+                                               std::move(control), std::move(pause)});
+  SetEvent(shared_->wake.Get());
+  return true;
+}
 
-  void Go() noexcept {
+unsigned __stdcall TItemWorker::Loop(void* keep) {
+  const std::shared_ptr<Shared> shared = *static_cast<std::shared_ptr<Shared>*>(keep);
+  delete static_cast<std::shared_ptr<Shared>*>(keep);
+  for (;;) {
+    WaitForSingleObject(shared->wake.Get(), INFINITE);
+    const std::unique_ptr<Request> request(shared->request.exchange(nullptr));
+    if (shared->quit) break;
+    if (!request) continue;
+    std::unique_ptr<TItemOutcome> outcome = Look(shared->window, *request);
+    // A window that is gone takes nothing: the outcome goes with this thread.
+    if (outcome && PostMessageW(shared->window, kItemDone, 0,
+                                reinterpret_cast<LPARAM>(outcome.get()))) {
+      outcome.release();
+    }
+  }
+  return 0;
+}
+
+namespace {
+
+std::unique_ptr<TItemOutcome> Look(HWND window, const TItemWorker::Request& request) noexcept {
+  try {
     auto outcome = std::make_unique<TItemOutcome>();
-    outcome->id = id;
+    outcome->id = request.id;
     try {
-      if (pause) pause();
+      if (request.pause) request.pause();
+      const TBatchItem& item = request.item;
       if (GetItemKind(item.path) != ikFolder) {
         // Not a folder: skipped without a line.
-      } else if (settings.target == TTarget::Children && !item.child) {
+      } else if (request.settings.target == TTarget::Children && !item.child) {
         outcome->children = ChildFolders(item.path);
         if (outcome->children.empty()) outcome->result = NoChildFolders(item.path);
       } else {
-        outcome->result = ArchiveFolder(item.path, settings, *control, [&](const std::wstring& name) {
-          if (pause) pause();
-          return SendMessageW(window, kItemMayStart, static_cast<WPARAM>(id),
-                              reinterpret_cast<LPARAM>(&name)) == 1;
-        });
+        outcome->result = ArchiveFolder(
+            item.path, request.settings, *request.control, [&](const std::wstring& name) {
+              if (request.pause) request.pause();
+              return SendMessageW(window, kItemMayStart, static_cast<WPARAM>(request.id),
+                                  reinterpret_cast<LPARAM>(&name)) == 1;
+            });
       }
     } catch (...) {
       // Nothing but memory can run out here: the folder counts as failed.
       TResult failed;
       failed.kind = TResult::Kind::Failed;
-      failed.folder = WithoutTrailingSeparators(item.path);
+      failed.folder = WithoutTrailingSeparators(request.item.path);
       failed.name = FolderName(failed.folder);
       failed.reason = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
       outcome->result = std::move(failed);
     }
-    // A window that is gone takes nothing: the outcome goes with this thread.
-    if (PostMessageW(window, kItemDone, 0, reinterpret_cast<LPARAM>(outcome.get()))) {
-      outcome.release();
-    }
+    return outcome;
+  } catch (...) {
+    return nullptr;
   }
-};
+}
 
 }  // namespace
-
-bool StartItem(HWND window, std::uint64_t id, TBatchItem item, TJobSettings settings,
-               std::shared_ptr<TJobControl> control, std::function<void()> pause) {
-  auto thread = std::make_unique<ItemThread>(ItemThread{window, id, std::move(item),
-                                                        std::move(settings), std::move(control),
-                                                        std::move(pause)});
-  const auto handle = _beginthreadex(nullptr, 0, &ItemThread::Run, thread.get(), 0, nullptr);
-  if (handle == 0) return false;
-  thread.release();  // the thread's own now
-  CloseHandle(reinterpret_cast<HANDLE>(handle));
-  return true;
-}
 
 }  // namespace kestrova

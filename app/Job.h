@@ -64,11 +64,32 @@ constexpr UINT kItemMayStart = WM_APP + 1;
 // Posted at the end: lParam a TItemOutcome* that the window deletes.
 constexpr UINT kItemDone = WM_APP + 2;
 
-// Looks at the item on a thread of its own; a folder is archived (ArchiveFolder), or, when the
-// settings say so, the folders inside a given one are listed; anything else is skipped. pause,
-// when given, runs on that thread before it looks at the item and before the archiver starts
-// (tests make it slow). False when no thread could be started.
-bool StartItem(HWND window, std::uint64_t id, TBatchItem item, TJobSettings settings,
-               std::shared_ptr<TJobControl> control, std::function<void()> pause);
+// The thread that looks at a window's items, one at a time: a folder is archived
+// (ArchiveFolder), or, when the settings say so, the folders inside a given one are listed;
+// anything else is skipped. The window gets kItemMayStart (sent) before an archiver starts and
+// kItemDone (posted) at each item's end. Started with the first item; it ends after its owner,
+// once its item (if any) is done.
+class TItemWorker {
+ public:
+  explicit TItemWorker(HWND window);
+  ~TItemWorker();
+  TItemWorker(const TItemWorker&) = delete;
+  TItemWorker& operator=(const TItemWorker&) = delete;
+
+  // Hands the next item over (the last one's outcome has come). pause, when given, runs on the
+  // thread before it looks at the item and before the archiver starts (tests make it slow).
+  // False when no thread could be started.
+  bool Start(std::uint64_t id, TBatchItem item, TJobSettings settings,
+             std::shared_ptr<TJobControl> control, std::function<void()> pause);
+
+  struct Request;
+
+ private:
+  struct Shared;
+  static unsigned __stdcall Loop(void* shared);
+
+  std::shared_ptr<Shared> shared_;
+  bool started_ = false;
+};
 
 }  // namespace kestrova

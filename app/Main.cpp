@@ -443,7 +443,7 @@ void TKSTV_MAIN::NextItem() {
     ShowProgress();
     itemId_ = NextItemId();
     job_ = std::make_shared<TJobControl>();
-    if (StartItem(Handle(), itemId_, *item, jobSettings_, job_, PauseItem)) return;
+    if (worker_.Start(itemId_, *item, jobSettings_, job_, PauseItem)) return;
     // No thread for it: the folder fails as it would without memory.
     TResult failed;
     failed.kind = TResult::Kind::Failed;

@@ -130,6 +130,7 @@ class TKSTV_MAIN : public TForm {
   // archiver.
   std::uint64_t itemId_ = 0;
   std::shared_ptr<TJobControl> job_;
+  TItemWorker worker_{Handle()};
   HWND focusBeforeBatch_ = nullptr;
   TTaskbarButton taskbar_;
   // The taskbar's button was (re)created: the progress is shown again.
