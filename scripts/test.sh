@@ -14,7 +14,7 @@ ctest --preset host
 
 if [ -f scripts/fuzz.sh ]; then
   echo "== fuzz: bounded runs of every target"
-  FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash scripts/fuzz.sh
+  FUZZ_SECONDS=${FUZZ_SECONDS:-10} bash scripts/fuzz.sh
 fi
 
 echo "== win: Kestrova.exe, its tools and the Wine tests"
