@@ -1,4 +1,4 @@
-// Items of a batch on threads of their own.
+// Items of a batch on the window's worker thread.
 #include "app/Job.h"
 
 #include <process.h>
