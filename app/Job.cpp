@@ -15,13 +15,19 @@
 
 namespace kestrova {
 
+TResult FolderResult(std::wstring_view given, TResult::Kind kind, std::wstring reason) {
+  TResult result;
+  result.kind = kind;
+  result.folder = WithoutTrailingSeparators(given);
+  result.name = FolderName(result.folder);
+  result.reason = std::move(reason);
+  return result;
+}
+
 std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings& settings,
                                      TJobControl& control,
                                      const std::function<bool(const std::wstring&)>& mayStart) {
-  // "D:\Photos\" is archived as "D:\Photos"; a root keeps its separator.
-  TResult result;
-  result.folder = WithoutTrailingSeparators(given);
-  result.name = FolderName(result.folder);
+  TResult result = FolderResult(given);
   const std::optional<std::wstring> archive =
       ArchiveToMake(result.folder, settings.ext, settings.existingArchive, Exists);
   if (!archive) {
@@ -53,20 +59,6 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
   }
   return result;
 }
-
-namespace {
-
-// A given folder that stands for the folders inside it, and has none.
-TResult NoChildFolders(const std::wstring& path) {
-  TResult result;
-  result.kind = TResult::Kind::Skipped;
-  result.folder = WithoutTrailingSeparators(path);
-  result.name = FolderName(result.folder);
-  result.reason = LoadStr(IDS_NO_FOLDERS);
-  return result;
-}
-
-}  // namespace
 
 // An item handed to the worker: everything it works with, its own.
 struct TItemWorker::Request {
@@ -155,7 +147,11 @@ std::unique_ptr<TItemOutcome> Look(HWND window, const TItemWorker::Request& requ
         // Not a folder: skipped without a line.
       } else if (request.settings.target == TTarget::Children && !item.child) {
         outcome->children = ChildFolders(item.path);
-        if (outcome->children.empty()) outcome->result = NoChildFolders(item.path);
+        // A given folder that stands for the folders inside it, and has none.
+        if (outcome->children.empty()) {
+          outcome->result =
+              FolderResult(item.path, TResult::Kind::Skipped, LoadStr(IDS_NO_FOLDERS));
+        }
       } else {
         outcome->result = ArchiveFolder(
             item.path, request.settings, *request.control, [&](const std::wstring& name) {
@@ -166,12 +162,8 @@ std::unique_ptr<TItemOutcome> Look(HWND window, const TItemWorker::Request& requ
       }
     } catch (...) {
       // Nothing but memory can run out here: the folder counts as failed.
-      TResult failed;
-      failed.kind = TResult::Kind::Failed;
-      failed.folder = WithoutTrailingSeparators(request.item.path);
-      failed.name = FolderName(failed.folder);
-      failed.reason = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
-      outcome->result = std::move(failed);
+      outcome->result = FolderResult(request.item.path, TResult::Kind::Failed,
+                                     SystemMessage(ERROR_NOT_ENOUGH_MEMORY));
     }
     return outcome;
   } catch (...) {

@@ -38,6 +38,11 @@ class TJobControl {
   UniqueHandle kill_;
 };
 
+// A folder's result, named after the path given ("D:\Photos\" is "D:\Photos"; a root keeps its
+// separator).
+TResult FolderResult(std::wstring_view given, TResult::Kind kind = TResult::Kind::Ok,
+                     std::wstring reason = {});
+
 // Runs one job to its end and returns what became of the folder: its archive beside it, named
 // after it with the extension, made by the archiver from the command line of the settings. An
 // archive that is there already is added to, skipped or left alone for another name, as the

@@ -135,27 +135,14 @@ std::wstring OutputTail(std::wstring_view output, std::size_t count) {
   return tail;
 }
 
-namespace {
-
-bool SameWord(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const wchar_t x = a[i] >= L'A' && a[i] <= L'Z' ? a[i] - L'A' + L'a' : a[i];
-    if (x != b[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 TExistingArchive ExistingArchiveFrom(std::wstring_view word) {
-  if (SameWord(word, L"skip")) return TExistingArchive::Skip;
-  if (SameWord(word, L"rename")) return TExistingArchive::Rename;
+  if (SameAsciiName(word, L"skip")) return TExistingArchive::Skip;
+  if (SameAsciiName(word, L"rename")) return TExistingArchive::Rename;
   return TExistingArchive::Add;
 }
 
 TTarget TargetFrom(std::wstring_view word) {
-  return SameWord(word, L"children") ? TTarget::Children : TTarget::Folder;
+  return SameAsciiName(word, L"children") ? TTarget::Children : TTarget::Folder;
 }
 
 std::wstring_view WordOf(TExistingArchive choice) {

@@ -445,12 +445,8 @@ void TKSTV_MAIN::NextItem() {
     job_ = std::make_shared<TJobControl>();
     if (worker_.Start(itemId_, *item, jobSettings_, job_, PauseItem)) return;
     // No thread for it: the folder fails as it would without memory.
-    TResult failed;
-    failed.kind = TResult::Kind::Failed;
-    failed.folder = WithoutTrailingSeparators(item->path);
-    failed.name = FolderName(failed.folder);
-    failed.reason = SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
-    if (const std::optional<std::size_t> index = batch_.ItemDone(std::move(failed))) {
+    if (const std::optional<std::size_t> index = batch_.ItemDone(FolderResult(
+            item->path, TResult::Kind::Failed, SystemMessage(ERROR_NOT_ENOUGH_MEMORY)))) {
       AddResultLine(*index);
     }
   }

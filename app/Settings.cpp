@@ -7,7 +7,6 @@
 #include "toolkit/IniFile.h"
 #include "toolkit/Layout.h"
 
-
 namespace kestrova {
 
 namespace {

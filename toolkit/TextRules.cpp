@@ -140,7 +140,9 @@ std::wstring_view Trimmed(std::wstring_view text) {
   return text;
 }
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
+}  // namespace
+
+bool SameAsciiName(std::wstring_view a, std::wstring_view b) {
   if (a.size() != b.size()) return false;
   auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -148,8 +150,6 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
   }
   return true;
 }
-
-}  // namespace
 
 std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view section,
                                      std::wstring_view key) {
@@ -163,12 +163,12 @@ std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view s
     if (line.empty()) continue;
     const std::size_t close = line.find(L']');
     if (line.front() == L'[' && close != std::wstring_view::npos) {
-      inSection = SameName(Trimmed(line.substr(1, close - 1)), section);
+      inSection = SameAsciiName(Trimmed(line.substr(1, close - 1)), section);
       continue;
     }
     const std::size_t equals = line.find(L'=');
     if (!inSection || equals == std::wstring_view::npos ||
-        !SameName(Trimmed(line.substr(0, equals)), key)) {
+        !SameAsciiName(Trimmed(line.substr(0, equals)), key)) {
       continue;
     }
     std::wstring_view value = Trimmed(line.substr(equals + 1));

@@ -42,6 +42,10 @@ using CharSize = std::size_t (*)(std::wstring_view character);
 // is one character; a lone surrogate is one of its own.
 std::size_t WholeCharacterPrefix(std::wstring_view text, std::size_t limit, CharSize size);
 
+// Whether two names are the same but for the case of ASCII letters (settings' sections, keys
+// and words).
+bool SameAsciiName(std::wstring_view a, std::wstring_view b);
+
 // The value of key in section of an INI file's text, as the profile services read it: lines end
 // at CR or LF; "[name]" begins a section; the first "key=value" of the key in any section of
 // that name counts (names compare without case, white space around them dropped); white space
