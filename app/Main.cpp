@@ -2,38 +2,22 @@
 
 #include <utility>
 
-#include "app/ItemKind.h"
-#include "app/JobText.h"
-#include "app/Reasons.h"
-#include "app/SecondStart.h"
-#include "app/Shell.h"
-#include "app/WindowPlace.h"
+#include "app/ErrorText.h"
+#include "app/Messages.h"
+#include "app/Program.h"
+#include "app/ProgramText.h"
+#include "app/batch/Files.h"
+#include "app/desktop/Explorer.h"
+#include "app/desktop/MessageFilter.h"
+#include "app/desktop/Placement.h"
+#include "app/desktop/SecondStart.h"
 #include "resources/Layouts.h"
 #include "toolkit/Application.h"
-#include "toolkit/Handles.h"
 #include "toolkit/System.h"
-#include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
-
-namespace {
-
-// Posted when the question for the archiver was cancelled: the program ends once the window
-// has been shown and activated and the command-line batch (if any) has run.
-constexpr UINT kEndAfterStart = WM_APP + 3;
-// Posted with the paths a second start handed over (lParam: a std::vector<std::wstring>* that
-// the window deletes): they are taken as a drop once the second start has its answer.
-constexpr UINT kHandedOver = WM_APP + 4;
-
-// Each item of a batch has its own number, across windows: a message from the thread of an
-// item that is not the window's own is ignored.
-std::uint64_t NextItemId() {
-  static std::uint64_t last = 0;
-  return ++last;
-}
-
-}  // namespace
 
 TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
     : TForm(layouts::kMain, Showing::Modeless),
@@ -43,11 +27,12 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
       CB_Profile(*this, layouts::kMain.Control(IDC_PROFILE)),
       LIST(*this, layouts::kMain.Control(IDC_LIST)),
       about_(about) {
-  ShowInFolder = &ShowInExplorer;
-  TaskbarProgress = [this](int done, int total, bool failed) {
+  Seams.showInFolder = &ShowInExplorer;
+  Seams.taskbarProgress = [this](int done, int total, bool failed) {
     taskbar_.Show(Handle(), done, total, failed);
   };
   taskbarButtonCreated_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  SetAccelerators(LoadAcceleratorsW(ModuleInstance(), MAKEINTRESOURCEW(IDA_MAIN)));
   LIST.SetItemTips([this](int line) {
     const TResult* result = ResultOf(line);
     return result != nullptr ? result->reason : std::wstring();
@@ -56,69 +41,60 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
   OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
   OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
-  // The window takes drops from the start (its layout gives it WS_EX_ACCEPTFILES), also when
-  // it runs elevated and Explorer does not.
-  AllowMessagesFromLowerIntegrity(Handle(), {WM_DROPFILES, WM_COPYDATA,
-                                             0x0049 /* WM_COPYGLOBALDATA */,
-                                             taskbarButtonCreated_});
+  // The window takes drops from the start (its layout gives it WS_EX_ACCEPTFILES); when it runs
+  // elevated, also from Explorer and a second start at the normal level.
+  AcceptHandOversFromBelow(Handle(), {WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */,
+                                      taskbarButtonCreated_});
   SetCaption(Application().Title());
 }
 
 bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (runner_.OnMessage(msg, wParam, lParam, result)) return true;
   switch (msg) {
     case WM_DROPFILES:
       WMDropFiles(reinterpret_cast<HDROP>(wParam));
       result = 0;
       return true;
-    case kItemMayStart:
-      result = ItemMayStart(wParam, *reinterpret_cast<const std::wstring*>(lParam)) ? 1 : 0;
-      return true;
-    case kItemDone: {
-      const std::unique_ptr<TItemOutcome> outcome(reinterpret_cast<TItemOutcome*>(lParam));
-      ItemDone(*outcome);
-      result = 0;
-      return true;
-    }
-    case WM_COPYDATA:
-      // A second start's paths; its answer comes at once, the batch after.
-      if (std::optional<std::vector<std::wstring>> paths =
-              HandedOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
-        auto* posted = new std::vector<std::wstring>(std::move(*paths));
-        if (PostMessageW(Handle(), kHandedOver, 0, reinterpret_cast<LPARAM>(posted))) {
-          result = TRUE;
-          return true;
-        }
-        delete posted;
-      }
+    case WM_COPYDATA: {
+      // A second start's paths: taken only when they will be archived, so that one the window
+      // will not take opens a window of its own. Its answer comes at once, a new batch after.
       result = FALSE;
-      return true;
-    case kHandedOver: {
-      const std::unique_ptr<std::vector<std::wstring>> paths(
-          reinterpret_cast<std::vector<std::wstring>*>(lParam));
-      RunBatch(std::move(*paths));
+      std::optional<std::vector<std::wstring>> paths =
+          HandedOver(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+      if (!paths || closing_ || !runner_.TakesHandOver()) return true;
+      if (runner_.Running()) {
+        runner_.Add(std::move(*paths));
+        result = TRUE;
+        return true;
+      }
+      auto posted = std::make_unique<std::vector<std::wstring>>(std::move(*paths));
+      result = msg::PostOwned(Handle(), msg::kHandedOver, 0, posted) ? TRUE : FALSE;
       return true;
     }
-    case kEndAfterStart:
-      if (batch_.Running()) {
-        batch_.ThenDo(TBatch::After::Quit);
+    case msg::kHandedOver:
+      RunBatch(std::move(*msg::TakeOwned<std::vector<std::wstring>>(lParam)));
+      return true;
+    case msg::kEndAfterStart:
+      if (runner_.Running()) {
+        runner_.ThenDo(TBatch::After::Quit);
       } else {
         TForm::CloseRequested();
       }
       return true;
     case WM_QUERYENDSESSION:
       // Not while a batch runs: its block reason, registered as it began, tells the user why.
-      result = batch_.Running() ? FALSE : TRUE;
+      result = runner_.Running() ? FALSE : TRUE;
       return true;
     case WM_ENDSESSION:
       if (wParam) {
         // The session ends now: no archiver starts any more, the settings are saved, and
         // nothing can be shown. Asked to close by the Restart Manager, the program ends.
-        batch_.EndSession();
+        runner_.EndSession();
         try {
           SaveSettings();
         } catch (...) {
         }
-        if ((lParam & ENDSESSION_CLOSEAPP) != 0 && !batch_.Running()) TForm::CloseRequested();
+        if ((lParam & ENDSESSION_CLOSEAPP) != 0 && !runner_.Running()) TForm::CloseRequested();
       }
       result = 0;
       return true;
@@ -128,20 +104,25 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       return true;
     case WM_COMMAND:
       // Enter on a line of the list opens its place, Esc stops a batch (the dialog manager
-      // hands them to the form as IDOK and IDCANCEL).
+      // hands them to the form as IDOK and IDCANCEL); the window's keys give the menu's
+      // commands.
       if (LOWORD(wParam) == IDOK && GetFocus() == LIST.Handle()) {
-        OpenPlaceOf(static_cast<int>(SendMessageW(LIST.Handle(), LB_GETCURSEL, 0, 0)));
+        OpenPlaceOf(LIST.ItemIndex());
         return true;
       }
       if (LOWORD(wParam) == IDCANCEL && lParam == 0) {
-        if (batch_.Running()) StopRequested();
+        if (runner_.Running()) AskToStop(TBatch::After::Stay);
+        return true;
+      }
+      if (HIWORD(wParam) == 1 && lParam == 0) {
+        RunCommand(static_cast<TListCommand>(LOWORD(wParam)), LIST.ItemIndex());
         return true;
       }
       return TForm::OnMessage(msg, wParam, lParam, result);
     default:
       if (msg == taskbarButtonCreated_ && taskbarButtonCreated_ != 0) {
         // Explorer made (or made again) the button: it shows the batch from now on.
-        if (batch_.Running()) ShowProgress();
+        runner_.ShowProgress();
         return true;
       }
       return TForm::OnMessage(msg, wParam, lParam, result);
@@ -150,129 +131,7 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
 
 void TKSTV_MAIN::ControlCommand(int id, int code) {
   if (id == IDC_ABOUT && code == BN_CLICKED) B_AboutClick();
-  if (id == IDC_LIST && code == LBN_DBLCLK) {
-    OpenPlaceOf(static_cast<int>(SendMessageW(LIST.Handle(), LB_GETCURSEL, 0, 0)));
-  }
-}
-
-const TResult* TKSTV_MAIN::ResultOf(int line) const {
-  if (line < 0) return nullptr;
-  const LRESULT data = SendMessageW(LIST.Handle(), LB_GETITEMDATA, static_cast<WPARAM>(line), 0);
-  if (data <= 0) return nullptr;
-  return batch_.Result(static_cast<std::size_t>(data) - 1);
-}
-
-void TKSTV_MAIN::OpenPlaceOf(int line) {
-  const TResult* result = ResultOf(line);
-  if (result == nullptr || !ShowInFolder) return;
-  ShowInFolder(IsFile(result->archive) ? result->archive : result->folder);
-}
-
-void TKSTV_MAIN::ShowListMenu(POINT at) {
-  const HWND list = LIST.Handle();
-  int line = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
-  if (at.x == -1 && at.y == -1) {
-    // From the keyboard: at the selected line, or the list's corner.
-    RECT place{};
-    if (line < 0 || SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(line),
-                                 reinterpret_cast<LPARAM>(&place)) == LB_ERR) {
-      place = RECT{};
-    }
-    at = POINT{place.left, place.bottom};
-    ClientToScreen(list, &at);
-  } else {
-    // A right click selects the line under the pointer first.
-    POINT client = at;
-    ScreenToClient(list, &client);
-    const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
-    if (HIWORD(hit) == 0) {
-      line = LOWORD(hit);
-      SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-    }
-  }
-  // The items' commands are the ids of their texts.
-  enum : UINT {
-    kCopy = IDS_MENU_COPY,
-    kOpenPlace = IDS_MENU_OPEN_PLACE,
-    kStop = IDS_MENU_STOP,
-    kAdd = IDS_MENU_EXISTING_ADD,
-    kRename = IDS_MENU_EXISTING_RENAME,
-    kFolder = IDS_MENU_TARGET_FOLDER,
-    kChildren = IDS_MENU_TARGET_CHILDREN,
-    kSendToAdd = IDS_MENU_SENDTO_ADD,
-    kSendToRemove = IDS_MENU_SENDTO_REMOVE,
-  };
-  const HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return;
-  const ScopeExit destroy([menu] { DestroyMenu(menu); });
-  auto add = [](HMENU to, UINT flags, UINT_PTR id, UINT text) {
-    return AppendMenuW(to, flags, id, LoadStr(text).c_str()) != FALSE;
-  };
-  const bool running = batch_.Running();
-  add(menu, MF_STRING | (LIST.Items.Count() > 0 ? 0 : MF_GRAYED), kCopy, IDS_MENU_COPY);
-  add(menu, MF_STRING | (ResultOf(line) != nullptr ? 0 : MF_GRAYED), kOpenPlace,
-      IDS_MENU_OPEN_PLACE);
-  if (running) {
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    add(menu, MF_STRING, kStop, IDS_MENU_STOP);
-  }
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  // The choices of the next batch, one of each group checked; a running batch keeps those it
-  // began with. A submenu belongs to the menu once it is in it.
-  struct Choice {
-    UINT text, first, last, checked;
-  };
-  const Choice choices[] = {
-      {IDS_MENU_EXISTING, kAdd, kRename, kAdd + static_cast<UINT>(ExistingArchive)},
-      {IDS_MENU_TARGET, kFolder, kChildren, kFolder + static_cast<UINT>(Target)},
-  };
-  for (const Choice& choice : choices) {
-    const HMENU sub = CreatePopupMenu();
-    if (sub == nullptr) continue;
-    for (UINT id = choice.first; id <= choice.last; ++id) add(sub, MF_STRING, id, id);
-    CheckMenuRadioItem(sub, choice.first, choice.last, choice.checked, MF_BYCOMMAND);
-    if (!add(menu, MF_POPUP | (running ? MF_GRAYED : 0), reinterpret_cast<UINT_PTR>(sub),
-             choice.text)) {
-      DestroyMenu(sub);
-    }
-  }
-  // Explorer's Send To menu: a shortcut to this program there, made or taken away.
-  const std::wstring shortcut = SendToShortcut();
-  const bool sendTo = !shortcut.empty() && IsFile(shortcut);
-  if (!shortcut.empty()) {
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    add(menu, MF_STRING, sendTo ? kSendToRemove : kSendToAdd, sendTo ? kSendToRemove : kSendToAdd);
-  }
-  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Handle(), nullptr));
-  switch (chosen) {
-    case kCopy:
-      SendMessageW(list, WM_COPY, 0, 0);
-      break;
-    case kOpenPlace:
-      OpenPlaceOf(line);
-      break;
-    case kStop:
-      StopRequested();
-      break;
-    case kAdd:
-    case IDS_MENU_EXISTING_SKIP:
-    case kRename:
-      ExistingArchive = static_cast<TExistingArchive>(chosen - kAdd);
-      break;
-    case kFolder:
-    case kChildren:
-      Target = static_cast<TTarget>(chosen - kFolder);
-      break;
-    case kSendToAdd:
-      MakeShortcut(shortcut, ProgramPath());
-      break;
-    case kSendToRemove:
-      DeleteFileW(shortcut.c_str());
-      break;
-    default:
-      break;
-  }
+  if (id == IDC_LIST && code == LBN_DBLCLK) OpenPlaceOf(LIST.ItemIndex());
 }
 
 void TKSTV_MAIN::DpiChanged() {
@@ -283,6 +142,93 @@ void TKSTV_MAIN::DpiChanged() {
 void TKSTV_MAIN::B_AboutClick() {
   const RECT main = Bounds();
   about_.ShowModalAt(Handle(), POINT{main.left, main.top});
+}
+
+// The result list
+
+const TResult* TKSTV_MAIN::ResultOf(int line) const {
+  const LPARAM data = LIST.ItemData(line);
+  return data > 0 ? runner_.Result(static_cast<std::size_t>(data) - 1) : nullptr;
+}
+
+void TKSTV_MAIN::OpenPlaceOf(int line) {
+  const TResult* result = ResultOf(line);
+  if (result == nullptr || !Seams.showInFolder) return;
+  Seams.showInFolder(IsFile(result->archive) ? result->archive : result->folder);
+}
+
+void TKSTV_MAIN::ShowListMenu(POINT at) {
+  int line = LIST.ItemIndex();
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: at the selected line, or the list's corner.
+    const RECT place = LIST.ItemRect(line).value_or(RECT{});
+    at = POINT{place.left, place.bottom};
+    ClientToScreen(LIST.Handle(), &at);
+  } else {
+    // A right click selects the line under the pointer first.
+    POINT client = at;
+    ScreenToClient(LIST.Handle(), &client);
+    if (const int hit = LIST.ItemAt(client); hit >= 0) LIST.SetItemIndex(line = hit);
+  }
+  TListMenuState state;
+  state.hasLines = LIST.Items.Count() > 0;
+  state.lineHasResult = ResultOf(line) != nullptr;
+  state.running = runner_.Running();
+  state.canRetry = !FailedFolders().empty();
+  state.existingArchive = ExistingArchive;
+  state.target = Target;
+  // A copy run from the temporary folder (straight from a ZIP) offers no Send To item: the
+  // shortcut would point at a file that is soon gone.
+  if (!InTemporaryFolder(ProgramPath())) {
+    const std::wstring shortcut = SendToShortcut(false);
+    if (!shortcut.empty()) {
+      state.sendTo = IsFile(shortcut) ? TListMenuState::SendTo::Present
+                                      : TListMenuState::SendTo::Absent;
+    }
+  }
+  RunCommand(kestrova::ShowListMenu(Handle(), at, state), line);
+}
+
+void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
+  const bool running = runner_.Running();
+  if (ChoiceOf(command, ExistingArchive) || ChoiceOf(command, Target)) return;
+  switch (command) {
+    case TListCommand::Copy:
+      SendMessageW(LIST.Handle(), WM_COPY, 0, 0);
+      break;
+    case TListCommand::OpenPlace:
+      OpenPlaceOf(line);
+      break;
+    case TListCommand::Stop:
+      if (running) AskToStop(TBatch::After::Stay);
+      break;
+    case TListCommand::RetryFailed:
+      if (std::vector<TBatchItem> failed = FailedFolders(); !failed.empty()) {
+        Begin(std::move(failed));
+      }
+      break;
+    case TListCommand::LocateArchiver:
+      if (!running && LocateArchiver()) SaveSettings();
+      break;
+    case TListCommand::SendToAdd:
+      MakeShortcut(SendToShortcut(true), ProgramPath());
+      break;
+    case TListCommand::SendToRemove:
+      DeleteFileW(SendToShortcut(false).c_str());
+      break;
+    default:
+      break;
+  }
+}
+
+std::vector<TBatchItem> TKSTV_MAIN::FailedFolders() const {
+  std::vector<TBatchItem> failed;
+  if (runner_.Running()) return failed;
+  // Archived again as they are: a folder found inside a given one is not looked into.
+  for (const TResult& result : runner_.Results()) {
+    if (result.kind == TResult::Kind::Failed) failed.push_back(TBatchItem{result.folder, true});
+  }
+  return failed;
 }
 
 // Settings
@@ -317,18 +263,7 @@ TSettings TKSTV_MAIN::CurrentSettings() const {
 }
 
 bool TKSTV_MAIN::LocateArchiver() {
-  std::wstring programFiles(MAX_PATH, L'\0');
-  const DWORD length = GetEnvironmentVariableW(L"ProgramFiles", programFiles.data(), MAX_PATH);
-  OpenDialog.InitialDir.clear();
-  if (length > 0 && length < MAX_PATH) {
-    programFiles.resize(length);
-    const std::wstring usual = programFiles + L"\\WinRAR";
-    // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
-    // crashes on one): such a folder is not offered.
-    if (usual.size() + 2 < MAX_PATH && GetItemKind(usual) == ikFolder) {
-      OpenDialog.InitialDir = usual;
-    }
-  }
+  OpenDialog.InitialDir = ArchiverFolderToOffer(WinRARPath);
   if (!OpenDialog.Execute(Handle())) return false;
   WinRARPath = OpenDialog.FileName;
   return true;
@@ -344,7 +279,7 @@ void TKSTV_MAIN::LoadSettings() {
       FormClose();
     } catch (...) {
     }
-    PostMessageW(Handle(), kEndAfterStart, 0, 0);
+    PostMessageW(Handle(), msg::kEndAfterStart, 0, 0);
   }
   CB_Profile.SetItemIndex(0);
 }
@@ -356,7 +291,7 @@ void TKSTV_MAIN::FormShow() { LoadSettings(); }
 void TKSTV_MAIN::FormClose() { SaveSettings(); }
 
 void TKSTV_MAIN::CloseRequested() {
-  if (batch_.Running()) {
+  if (runner_.Running()) {
     AskToStop(TBatch::After::Close);
     return;
   }
@@ -364,7 +299,11 @@ void TKSTV_MAIN::CloseRequested() {
 }
 
 void TKSTV_MAIN::Close() {
-  if (!SaveOrAskToQuit()) return;
+  closing_ = true;
+  if (!SaveOrAskToQuit()) {
+    closing_ = false;
+    return;
+  }
   TForm::CloseRequested();
 }
 
@@ -392,11 +331,17 @@ void TKSTV_MAIN::WMDropFiles(HDROP drop) {
 }
 
 void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
-  if (batch_.Running()) {
-    batch_.Add(std::move(items));
-    ShowProgress();
+  if (runner_.Running()) {
+    runner_.Add(std::move(items));
     return;
   }
+  std::vector<TBatchItem> given;
+  given.reserve(items.size());
+  for (std::wstring& item : items) given.push_back(TBatchItem{std::move(item), false});
+  Begin(std::move(given));
+}
+
+void TKSTV_MAIN::Begin(std::vector<TBatchItem> items) {
   if (CB_Profile.SelectedText().empty()) {
     const std::wstring text = LoadStr(IDS_EMPTY_PROFILE);
     const std::wstring caption = LoadStr(IDS_EMPTY_PROFILE_CAPTION);
@@ -404,20 +349,16 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
     return;
   }
   LIST.Items.Clear();
-  jobSettings_ =
-      TJobSettings{WinRARPath, CB_Profile.SelectedText(), E_Ext.Text(), ExistingArchive, Target};
-  batch_.Begin(std::move(items));
   // Registered as the batch begins, as Windows asks of work that must not be cut: a log-off
   // meanwhile waits and shows why.
   ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
   BeginBusy();
-  NextItem();
+  runner_.Begin(std::move(items), TJobSettings{WinRARPath, CB_Profile.SelectedText(),
+                                               E_Ext.Text(), ExistingArchive, Target});
 }
 
-void TKSTV_MAIN::StopRequested() { AskToStop(TBatch::After::Stay); }
-
 void TKSTV_MAIN::AskToStop(TBatch::After after) {
-  const TBatch::Question question = batch_.RequestStop(after);
+  const TBatch::Question question = runner_.RequestStop(after);
   if (question == TBatch::Question::None) return;
   const bool force = question == TBatch::Question::ForceStop;
   const std::wstring text = LoadStr(force                           ? IDS_FORCE_STOP
@@ -426,67 +367,28 @@ void TKSTV_MAIN::AskToStop(TBatch::After after) {
   const bool yes = MessageBoxW(Handle(), text.c_str(), Application().Title().c_str(),
                                MB_YESNO | MB_DEFBUTTON2 |
                                    (force ? MB_ICONWARNING : MB_ICONQUESTION)) == IDYES;
-  switch (batch_.Answer(yes)) {
-    case TBatch::Then::Kill:
-      if (job_) job_->Kill();
-      break;
-    case TBatch::Then::Close:
-      Close();
-      break;
-    case TBatch::Then::Nothing:
-      break;
-  }
+  if (runner_.Answer(yes)) Close();
 }
 
-void TKSTV_MAIN::NextItem() {
-  while (std::optional<TBatchItem> item = batch_.Next()) {
-    ShowProgress();
-    itemId_ = NextItemId();
-    job_ = std::make_shared<TJobControl>();
-    if (worker_.Start(itemId_, *item, jobSettings_, job_, PauseItem)) return;
-    // No thread for it: the folder fails as it would without memory.
-    if (const std::optional<std::size_t> index = batch_.ItemDone(FolderResult(
-            item->path, TResult::Kind::Failed, SystemMessage(ERROR_NOT_ENOUGH_MEMORY)))) {
-      AddResultLine(*index);
-    }
-  }
-  EndBatch();
-}
-
-bool TKSTV_MAIN::ItemMayStart(std::uint64_t id, const std::wstring& name) {
-  if (id != itemId_ || !batch_.MayStart()) return false;
+void TKSTV_MAIN::ItemStarts(const std::wstring& name) {
   SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
-  return true;
 }
 
-void TKSTV_MAIN::ItemDone(const TItemOutcome& outcome) {
-  if (outcome.id != itemId_ || !batch_.Running()) return;
-  job_.reset();
-  batch_.AddChildren(outcome.children);
-  if (const std::optional<std::size_t> index = batch_.ItemDone(outcome.result)) {
-    AddResultLine(*index);
-  }
-  NextItem();
-}
-
-void TKSTV_MAIN::AddResultLine(std::size_t index) {
-  const TResult& result = *batch_.Result(index);
+void TKSTV_MAIN::ResultAdded(std::size_t index, const TResult& result) {
   const UINT prefix = result.kind == TResult::Kind::Ok       ? IDS_RESULT_OK
-                     : result.kind == TResult::Kind::Failed ? IDS_RESULT_NG
-                                                            : IDS_RESULT_SKIPPED;
-  const int line = LIST.Items.Add(LoadStr(prefix) + result.name);
-  SendMessageW(LIST.Handle(), LB_SETITEMDATA, static_cast<WPARAM>(line),
-               static_cast<LPARAM>(index + 1));
+                      : result.kind == TResult::Kind::Failed ? IDS_RESULT_NG
+                                                             : IDS_RESULT_SKIPPED;
+  LIST.SetItemData(LIST.Items.Add(LoadStr(prefix) + result.name), static_cast<LPARAM>(index + 1));
   SetCaption(LoadStr(IDS_CAPTION_DONE));
 }
 
-void TKSTV_MAIN::EndBatch() {
-  TBatch::Ended ended = batch_.End();
-  itemId_ = 0;
-  job_.reset();
+void TKSTV_MAIN::ProgressChanged(int done, int total, bool failed) {
+  if (Seams.taskbarProgress) Seams.taskbarProgress(done, total, failed);
+}
+
+void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {
   ShutdownBlockReasonDestroy(Handle());
   EndBusy();
-  TaskbarProgress(0, 0, false);
   if (ended.stopped) SetCaption(LoadStr(IDS_CAPTION_STOPPED));
   switch (ended.after) {
     case TBatch::After::Close:
@@ -502,31 +404,21 @@ void TKSTV_MAIN::EndBatch() {
   if (!ended.next.empty()) RunBatch(std::move(ended.next));
 }
 
-void TKSTV_MAIN::ShowProgress() {
-  if (TaskbarProgress) TaskbarProgress(batch_.Done(), batch_.Total(), batch_.Failed());
-}
-
 void TKSTV_MAIN::BeginBusy() {
   // Where the focus is now, to give it back. A control that goes disabled loses it on Windows:
   // the list takes it meanwhile, so that the keyboard still reaches the window (Esc stops).
   const HWND focus = GetFocus();
   focusBeforeBatch_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
-  for (const HWND control : {E_Ext.Handle(), CB_Profile.Handle(), B_About.Handle()}) {
-    if (focus != nullptr && (focus == control || IsChild(control, focus))) {
+  for (const Window* control : JobControls()) {
+    if (focus != nullptr && (focus == control->Handle() || IsChild(control->Handle(), focus))) {
       SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(LIST.Handle()), TRUE);
     }
+    control->SetEnabled(false);
   }
-  EnableJobControls(false);
-}
-
-void TKSTV_MAIN::EnableJobControls(bool enable) {
-  E_Ext.SetEnabled(enable);
-  CB_Profile.SetEnabled(enable);
-  B_About.SetEnabled(enable);
 }
 
 void TKSTV_MAIN::EndBusy() {
-  EnableJobControls(true);
+  for (const Window* control : JobControls()) control->SetEnabled(true);
   // Back where it was, through the dialog manager (so that a button becomes the default one
   // again); only while the window is the active one, which it then stays.
   const HWND focus = std::exchange(focusBeforeBatch_, nullptr);

@@ -1,22 +1,21 @@
 // The main window: the extension box, the profile selector, the about button and the result
 // list. It loads the settings when first shown and saves them when closed, takes folders
-// dropped on it or named on the command line, and archives each with one archiver run. Its
-// thread never waits for the file system or a process: each item of a batch is looked at and
-// archived on a thread of its own (app/Job), one at a time, and the batch's rules live in
-// TBatch (app/Batch).
+// dropped on it, named on the command line or handed over by a second start, and has each
+// batch run by its batch runner (app/batch/BatchRunner), which archives the folders one at a
+// time on the window's worker thread. The window shows what the runner tells it, asks the
+// user's questions, and keeps the focus and the taskbar button in step.
 #pragma once
 
-#include <cstdint>
+#include <array>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/About.h"
-#include "app/Batch.h"
-#include "app/Job.h"
+#include "app/ListMenu.h"
 #include "app/Settings.h"
-#include "app/Taskbar.h"
+#include "app/batch/BatchRunner.h"
+#include "app/desktop/Taskbar.h"
 #include "controls/ListBoxEx.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
@@ -24,7 +23,16 @@
 
 namespace kestrova {
 
-class TKSTV_MAIN : public TForm {
+// Where tests stand in for the desktop.
+struct TMainSeams {
+  // How a place is shown in Explorer (SHOpenFolderAndSelectItems).
+  std::function<void(const std::wstring& path)> showInFolder;
+  // How the taskbar button shows a batch: done of total, in the error state once a folder
+  // failed; total 0 clears it (ITaskbarList3).
+  std::function<void(int done, int total, bool failed)> taskbarProgress;
+};
+
+class TKSTV_MAIN : public TForm, private TBatchListener {
  public:
   explicit TKSTV_MAIN(TKSTV_ABOUT& about);
 
@@ -39,24 +47,15 @@ class TKSTV_MAIN : public TForm {
   std::wstring WinRARPath;
   // The paths named on the command line, full (ProgramArguments): the batch of FormActivate.
   std::vector<std::wstring> Arguments;
+  // What the next batch does with an archive that is there already, and what a given folder
+  // stands for: chosen in the list's context menu, kept with the settings.
+  TExistingArchive ExistingArchive = TExistingArchive::Add;
+  TTarget Target = TTarget::Folder;
+  // Where the settings are read from and saved to.
+  TSettingsFile SettingsFile;
 
   void WMDropFiles(HDROP drop);
   void B_AboutClick();
-
-  // The result of the line at that position; null for a line that has none.
-  const TResult* ResultOf(int line) const;
-  // Opens Explorer on the line's archive, selected in its folder (on the folder itself when
-  // there is no archive).
-  void OpenPlaceOf(int line);
-
-  // How a place is shown in Explorer: SHOpenFolderAndSelectItems unless replaced (tests).
-  std::function<void(const std::wstring& path)> ShowInFolder;
-  // How the taskbar button shows a batch: done of total, in the error state once a folder
-  // failed; total 0 clears it. ITaskbarList3 unless replaced (tests).
-  std::function<void(int done, int total, bool failed)> TaskbarProgress;
-  // Runs on an item's thread before it looks at its item and before its archiver starts
-  // (tests make it slow); nothing unless set.
-  std::function<void()> PauseItem;
 
   // The settings load and save that FormShow and FormClose run: read the file, apply it to
   // the window, locate the archiver when none is known (a cancel ends the program once the
@@ -65,28 +64,16 @@ class TKSTV_MAIN : public TForm {
   void LoadSettings();
   void SaveSettings();
   void ApplySettings(const TSettings& settings);
-  TSettings CurrentSettings() const;
-  // Asks for the archiver, starting in ProgramFiles\WinRAR when there is one; false when the
-  // user cancelled.
-  bool LocateArchiver();
-  // Where the settings are read from and saved to.
-  TSettingsFile SettingsFile;
 
-  // A batch: checks the profile, clears the list and archives the folders among the items, one
-  // at a time and in order; returns at once. While it runs the controls that would change a job
-  // (extension, profile, About) take no input, and it keeps the extension and profile it began
-  // with; the window itself stays enabled, takes drops (they join the batch), scrolls its list
-  // and can be closed. Items given while a batch runs join it.
+  // A batch: checks the profile, clears the list and has the runner archive the folders among
+  // the items, one at a time and in order; returns at once. While it runs the controls that
+  // would change a job take no input; the window itself stays enabled, takes drops (they join
+  // the batch), scrolls its list and can be closed. Items given while a batch runs join it.
   void RunBatch(std::vector<std::wstring> items);
-  bool BatchRunning() const { return batch_.Running(); }
-  // Esc or the list menu's "中止" during a batch: asks whether to stop it; once it is stopping
-  // and its archiver still runs, whether to end that archiver.
-  void StopRequested();
+  bool BatchRunning() const { return runner_.Running(); }
 
-  // What the next batch does with an archive that is there already, and what a given folder
-  // stands for: chosen in the list's context menu, kept with the settings.
-  TExistingArchive ExistingArchive = TExistingArchive::Add;
-  TTarget Target = TTarget::Folder;
+  TMainSeams Seams;
+  TWorkerSeams& WorkerSeams() { return runner_.Seams; }
 
  protected:
   void FormShow() override;
@@ -100,19 +87,29 @@ class TKSTV_MAIN : public TForm {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  // Asks the question the batch gives for a stop that after follows, and acts on the answer.
+  // What the runner tells.
+  void ItemStarts(const std::wstring& name) override;
+  void ResultAdded(std::size_t index, const TResult& result) override;
+  void ProgressChanged(int done, int total, bool failed) override;
+  void BatchEnded(TBatch::Ended ended) override;
+
+  // Begins a batch of these items with the choices selected now.
+  void Begin(std::vector<TBatchItem> items);
+  // Esc or the menu's stop: asks whether to stop the batch (or end its archiver), and acts.
   void AskToStop(TBatch::After after);
-  // Takes the batch's next item to a thread of its own, or ends the batch when there is none.
-  void NextItem();
-  // An item's thread asks whether its archiver may start: the caption shows the folder then.
-  bool ItemMayStart(std::uint64_t id, const std::wstring& name);
-  void ItemDone(const TItemOutcome& outcome);
-  // A folder's line and its result.
-  void AddResultLine(std::size_t index);
-  void EndBatch();
-  void ShowProgress();
-  // The result list's context menu, at a screen point (-1, -1: at the selected line).
+  // The result of the line at that position; null for a line that has none.
+  const TResult* ResultOf(int line) const;
+  // Explorer on the line's archive, selected in its folder (on the folder when there is none).
+  void OpenPlaceOf(int line);
+  // The list's context menu at a screen point (-1, -1: at the selected line).
   void ShowListMenu(POINT at);
+  void RunCommand(TListCommand command, int line);
+  // The folders of the last batch that failed, in order.
+  std::vector<TBatchItem> FailedFolders() const;
+  // Asks for the archiver, starting in WinRAR's usual folder when there is one; false when the
+  // user cancelled.
+  bool LocateArchiver();
+  TSettings CurrentSettings() const;
   // Saves; when the file refuses, asks whether to end without the settings. False: stay.
   bool SaveOrAskToQuit();
   // Saves (or asks) and ends.
@@ -120,21 +117,16 @@ class TKSTV_MAIN : public TForm {
   // Busy: the controls that change a job take no input; the focus they had comes back after.
   void BeginBusy();
   void EndBusy();
-  void EnableJobControls(bool enable);
+  std::array<const Window*, 3> JobControls() const { return {&E_Ext, &CB_Profile, &B_About}; }
 
   TKSTV_ABOUT& about_;
-  TBatch batch_;
-  // What the batch's folders get, taken as it began.
-  TJobSettings jobSettings_;
-  // The item in hand: its number (messages of other items are not its) and how to end its
-  // archiver.
-  std::uint64_t itemId_ = 0;
-  std::shared_ptr<TJobControl> job_;
-  TItemWorker worker_{Handle()};
+  TBatchRunner runner_{Handle(), *this};
   HWND focusBeforeBatch_ = nullptr;
   TTaskbarButton taskbar_;
   // The taskbar's button was (re)created: the progress is shown again.
   UINT taskbarButtonCreated_ = 0;
+  // Closing: a hand-over now would be lost.
+  bool closing_ = false;
 };
 
 }  // namespace kestrova

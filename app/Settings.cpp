@@ -1,8 +1,9 @@
 #include "app/Settings.h"
 
-#include "app/ItemKind.h"
-#include "app/JobText.h"
-#include "app/Shell.h"
+#include "app/Program.h"
+#include "app/batch/Files.h"
+#include "app/batch/ArchiveRules.h"
+#include "app/desktop/Explorer.h"
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/Layout.h"

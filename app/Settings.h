@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/JobText.h"
+#include "app/batch/ArchiveRules.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {

@@ -1,9 +1,9 @@
 // Kestrova's entry: the application, its two windows, the message loop.
 #include "app/About.h"
 #include "app/Main.h"
-#include "app/ItemKind.h"
-#include "app/Reasons.h"
-#include "app/SecondStart.h"
+#include "app/ErrorText.h"
+#include "app/Program.h"
+#include "app/desktop/SecondStart.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 #include "toolkit/SystemCalls.h"

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/JobText.h"
+#include "app/ProgramText.h"
+#include "app/batch/ArchiveRules.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace kestrova;

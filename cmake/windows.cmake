@@ -51,16 +51,22 @@ target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)
 # Everything of the program but its entry, so in-process tests can build the real windows.
 add_library(kestrova_app STATIC
   app/About.cpp
-  app/ItemKind.cpp
-  app/Job.cpp
+  app/ErrorText.cpp
+  app/ListMenu.cpp
   app/Main.cpp
-  app/Process.cpp
-  app/Reasons.cpp
-  app/SecondStart.cpp
+  app/Program.cpp
   app/Settings.cpp
-  app/Shell.cpp
-  app/Taskbar.cpp
-  app/WindowPlace.cpp
+  app/batch/ArchiveJob.cpp
+  app/batch/BatchRunner.cpp
+  app/batch/ExitReasons.cpp
+  app/batch/Files.cpp
+  app/batch/ItemWorker.cpp
+  app/batch/Process.cpp
+  app/desktop/Explorer.cpp
+  app/desktop/MessageFilter.cpp
+  app/desktop/Placement.cpp
+  app/desktop/SecondStart.cpp
+  app/desktop/Taskbar.cpp
 )
 target_link_libraries(kestrova_app PUBLIC kestrova_controls)
 

@@ -24,10 +24,10 @@ set(windows7_kernel32
   GetTickCount64 GlobalAlloc GlobalFree GlobalLock GlobalUnlock HeapAlloc HeapFree
   InitializeCriticalSection InitializeProcThreadAttributeList IsDebuggerPresent LeaveCriticalSection LoadLibraryExW LoadLibraryW
   LocalFree MulDiv MultiByteToWideChar OpenProcess OutputDebugStringA RaiseException ReadFile
-  QueryFullProcessImageNameW ReleaseSemaphore RemoveVectoredExceptionHandler ResetEvent ResumeThread RtlCaptureContext
+  QueryFullProcessImageNameW RegisterWaitForSingleObject ReleaseSemaphore RemoveVectoredExceptionHandler ResetEvent ResumeThread RtlCaptureContext
   RtlLookupFunctionEntry RtlUnwindEx RtlVirtualUnwind SetEvent SetFilePointer SetLastError
   SetProcessAffinityMask SetThreadContext SetThreadPriority SetUnhandledExceptionFilter Sleep
-  SuspendThread TerminateJobObject TerminateProcess TlsAlloc TlsGetValue TlsSetValue TryEnterCriticalSection UpdateProcThreadAttribute VirtualProtect
+  SuspendThread TerminateJobObject TerminateProcess TlsAlloc TlsGetValue TlsSetValue TryEnterCriticalSection UnregisterWaitEx UpdateProcThreadAttribute VirtualProtect
   VirtualQuery WaitForMultipleObjects WaitForSingleObject WideCharToMultiByte WriteFile
   WritePrivateProfileStringW __C_specific_handler lstrcatW lstrcpynW lstrlenW)
 set(windows7_msvcrt
@@ -36,11 +36,12 @@ set(windows7_msvcrt
   _wcmdln abort calloc exit fprintf free fwrite longjmp malloc memchr memcmp memcpy memmove memset
   printf realloc signal strcmp strlen strncmp vfprintf wcslen)
 set(windows7_user32
-  AdjustWindowRectEx AppendMenuW BeginPaint CallWindowProcW CheckMenuRadioItem ClientToScreen
+  AdjustWindowRectEx AllowSetForegroundWindow AppendMenuW BeginPaint CallWindowProcW CheckMenuRadioItem ClientToScreen
   CloseClipboard
   CreateDialogIndirectParamW CreatePopupMenu CreateWindowExW DefDlgProcW DefWindowProcW DestroyMenu
   DestroyWindow DialogBoxIndirectParamW FindWindowExW DispatchMessageW DrawEdge DrawFocusRect DrawTextW
-  EmptyClipboard EnableWindow EndDialog EndPaint EnumDisplayMonitors FillRect GetActiveWindow
+  EmptyClipboard EnableWindow EndDialog FlashWindowEx GetForegroundWindow LoadAcceleratorsW
+  SendNotifyMessageW TranslateAcceleratorW EndPaint EnumDisplayMonitors FillRect GetActiveWindow
   GetAncestor GetClassInfoExW GetClassLongPtrW GetClassNameW GetClientRect GetCursorPos GetDC GetFocus GetKeyState
   GetMessagePos GetMessageW GetMonitorInfoW GetNextDlgTabItem GetParent GetSysColor
   GetSystemMetrics GetWindowLongPtrW GetWindowPlacement GetWindowRect GetWindowTextLengthW

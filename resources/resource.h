@@ -20,6 +20,24 @@
 #define IDC_PROFILE 1004
 #define IDC_LIST 1005
 
+// The main window's keys.
+#define IDA_MAIN 200
+
+// Commands of the result list's menu and of the window's keys.
+#define IDM_COPY 1301
+#define IDM_OPEN_PLACE 1302
+#define IDM_STOP 1303
+#define IDM_RETRY_FAILED 1304
+#define IDM_EDIT_PROFILES 1305
+#define IDM_LOCATE_ARCHIVER 1306
+#define IDM_EXISTING_ADD 1307
+#define IDM_EXISTING_SKIP 1308
+#define IDM_EXISTING_RENAME 1309
+#define IDM_TARGET_FOLDER 1310
+#define IDM_TARGET_CHILDREN 1311
+#define IDM_SENDTO_ADD 1312
+#define IDM_SENDTO_REMOVE 1313
+
 // Controls of the about dialog.
 #define IDC_LABEL1 1101
 #define IDC_LABEL2 1102
@@ -70,6 +88,15 @@
 #define IDS_MENU_TARGET_CHILDREN 80
 #define IDS_MENU_SENDTO_ADD 81
 #define IDS_MENU_SENDTO_REMOVE 82
+
+// Every way out of an item, and the menu's commands of the whole batch and the settings.
+#define IDS_WORKER_ENDED 90
+#define IDS_WORKER_NOT_STARTED 91
+#define IDS_ITEM_BROKE_OFF 92
+#define IDS_MENU_RETRY_FAILED 93
+#define IDS_MENU_EDIT_PROFILES 94
+#define IDS_MENU_LOCATE_ARCHIVER 95
+
 #define IDS_LOCATE_TITLE 20
 #define IDS_LOCATE_FILTER_NAME 21
 #define IDS_LOCATE_FILTER_PATTERN 22

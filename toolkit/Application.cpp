@@ -57,7 +57,12 @@ void TApplication::Deliver(MSG& msg) {
     return;
   }
   for (TForm* form : modeless_) {
-    if (IsDialogMessageW(form->Handle(), &msg)) return;
+    const HWND window = form->Handle();
+    if (form->Accelerators() != nullptr && (msg.hwnd == window || IsChild(window, msg.hwnd)) &&
+        TranslateAcceleratorW(window, form->Accelerators(), &msg)) {
+      return;
+    }
+    if (IsDialogMessageW(window, &msg)) return;
   }
   TranslateMessage(&msg);
   DispatchMessageW(&msg);

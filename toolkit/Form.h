@@ -46,6 +46,11 @@ class TForm : public Window {
   // loop starts; later activations never raise it.
   void ActivateFirst();
 
+  // The form's keys: a key of its accelerator table, pressed in the form, becomes the
+  // WM_COMMAND of its command (a table of the resources, never destroyed).
+  HACCEL Accelerators() const { return accelerators_; }
+  void SetAccelerators(HACCEL accelerators) { accelerators_ = accelerators; }
+
   void AddControl(TWinControl* control) { controls_.push_back(control); }
   void RemoveControl(TWinControl* control);
   TWinControl* FindControl(int id) const;
@@ -93,6 +98,7 @@ class TForm : public Window {
   TApplication* application_ = nullptr;
   bool shownOnce_ = false;
   bool activatedOnce_ = false;
+  HACCEL accelerators_ = nullptr;
 };
 
 }  // namespace kestrova

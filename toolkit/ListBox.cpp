@@ -91,6 +91,40 @@ void TCustomListBox::SetItemHeight() {
   }
 }
 
+int TCustomListBox::ItemIndex() const {
+  return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0));
+}
+
+void TCustomListBox::SetItemIndex(int index) {
+  SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+LPARAM TCustomListBox::ItemData(int index) const {
+  if (index < 0) return 0;
+  const LRESULT data = SendMessageW(Handle(), LB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+  return data == LB_ERR ? 0 : data;
+}
+
+void TCustomListBox::SetItemData(int index, LPARAM data) {
+  SendMessageW(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index), data);
+}
+
+std::optional<RECT> TCustomListBox::ItemRect(int index) const {
+  RECT place{};
+  if (index < 0 || SendMessageW(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                                reinterpret_cast<LPARAM>(&place)) == LB_ERR) {
+    return std::nullopt;
+  }
+  return place;
+}
+
+int TCustomListBox::ItemAt(POINT client) const {
+  // The high word says the point lies outside every line (the nearest one is in the low word).
+  const LRESULT hit =
+      SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+  return HIWORD(hit) == 0 ? LOWORD(hit) : -1;
+}
+
 void TCustomListBox::ApplyDpi(UINT dpi) {
   TWinControl::ApplyDpi(dpi);
   SetItemHeight();

@@ -6,6 +6,7 @@
 // then one addition per line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,18 @@ class TCustomListBox : public TWinControl {
   // Changing the order rebuilds the native list, restoring its items through a reset and one
   // addition per item.
   void SetSorted(bool sorted);
+
+  // The selected line; -1 for none. Selecting -1 selects none.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  // The number kept with a line (LB_SETITEMDATA); 0 for a position that names no line.
+  LPARAM ItemData(int index) const;
+  void SetItemData(int index, LPARAM data);
+  // The line's rectangle in the list's client coordinates; nothing for a position that names no
+  // line.
+  std::optional<RECT> ItemRect(int index) const;
+  // The line at a point of the list's client area; -1 where there is none.
+  int ItemAt(POINT client) const;
 
   void ApplyDpi(UINT dpi) override;
 

@@ -2,7 +2,7 @@
 // from the SDK's own declaration. A function is bound rather than imported for one of two
 // reasons. It may be newer than the oldest Windows the program runs on (Windows 7 SP1): an
 // import missing there would stop the program at load, so it is used only where it exists.
-// Or its DLL (shell32, comdlg32, ole32, shlwapi, oleaut32, oleacc) is not needed to show the window:
+// Or its DLL (shell32, comdlg32, ole32, shlwapi, oleaut32, oleacc, advapi32) is not needed to show the window:
 // the start does without loading it. What may be imported is listed in
 // cmake/windows7-imports.cmake.
 //
@@ -60,6 +60,11 @@
   F(CreateStdAccessibleObject)       \
   F(LresultFromObject)
 
+// Whether the program runs elevated: only then does the window open itself to lower levels.
+#define KESTROVA_ADVAPI32_FUNCTIONS(F) \
+  F(GetTokenInformation)               \
+  F(OpenProcessToken)
+
 // Each DLL: the name of its accessor, its file, its functions.
 #define KESTROVA_SYSTEM_DLLS(DLL)                             \
   DLL(Kernel32, L"kernel32.dll", KESTROVA_KERNEL32_FUNCTIONS) \
@@ -69,7 +74,8 @@
   DLL(Ole32, L"ole32.dll", KESTROVA_OLE32_FUNCTIONS)          \
   DLL(Shlwapi, L"shlwapi.dll", KESTROVA_SHLWAPI_FUNCTIONS)    \
   DLL(OleAut32, L"oleaut32.dll", KESTROVA_OLEAUT32_FUNCTIONS) \
-  DLL(OleAcc, L"oleacc.dll", KESTROVA_OLEACC_FUNCTIONS)
+  DLL(OleAcc, L"oleacc.dll", KESTROVA_OLEACC_FUNCTIONS)       \
+  DLL(Advapi32, L"advapi32.dll", KESTROVA_ADVAPI32_FUNCTIONS)
 
 namespace kestrova::sys {
 

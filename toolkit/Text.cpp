@@ -35,6 +35,13 @@ std::wstring LoadStr(UINT id) {
   return std::wstring(text, static_cast<std::size_t>(length));
 }
 
+std::wstring Format(UINT id, std::wstring_view argument) {
+  std::wstring text = LoadStr(id);
+  const std::size_t at = text.find(L"%s");
+  if (at == std::wstring::npos) return text + std::wstring(argument);
+  return text.replace(at, 2, argument);
+}
+
 std::wstring WindowText(HWND hwnd) {
   const int length = GetWindowTextLengthW(hwnd);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

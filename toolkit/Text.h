@@ -1,5 +1,5 @@
-// Text at the platform's edges: strings of the string table, window texts, and the one place
-// where UTF-16 meets code-page bytes or UTF-8. Every conversion into a code page is exact or
+// Text at the platform's edges: strings of the string table, window texts, and conversions
+// between UTF-16 and code-page bytes or UTF-8. Every conversion into a code page is exact or
 // refused: no character is ever replaced by a look-alike.
 #pragma once
 
@@ -13,6 +13,8 @@ namespace kestrova {
 
 // A string of the program's string table; empty when there is none.
 std::wstring LoadStr(UINT id);
+// A string of the string table with its "%s" replaced by argument (appended where it has none).
+std::wstring Format(UINT id, std::wstring_view argument);
 
 // A window's text, read whole.
 std::wstring WindowText(HWND hwnd);

@@ -25,7 +25,7 @@
 //   system-message CODE          the system's message for an error code (text=)
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
 //                                esc, space, alt+f4, down, up, right, left, apps (the menu
-//                                key), shift+f10
+//                                key), shift+f10, ctrl+e, f5, a letter or digit (an access key)
 //   barrier                      posts a marker to the program's message queue and waits until
 //                                it has been handled: so has everything posted before it (a drop)
 //
@@ -47,6 +47,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <cwctype>
 #include <fcntl.h>
 #include <io.h>
 #include <string>
@@ -554,7 +555,7 @@ void CmdKeys(const std::vector<std::wstring>& args) {
       {L"tab", VK_TAB},   {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"space", VK_SPACE},
       {L"f4", VK_F4},     {L"f10", VK_F10},      {L"down", VK_DOWN},  {L"up", VK_UP},
       {L"right", VK_RIGHT}, {L"left", VK_LEFT},  {L"apps", VK_APPS},  {L"shift", VK_SHIFT},
-      {L"alt", VK_MENU}};
+      {L"alt", VK_MENU},  {L"ctrl", VK_CONTROL}, {L"f5", VK_F5}};
   for (const std::wstring& chord : args) {
     std::vector<WORD> keys;
     std::size_t start = 0;
@@ -564,6 +565,10 @@ void CmdKeys(const std::vector<std::wstring>& args) {
       WORD vk = 0;
       for (const Named& n : names)
         if (name == n.name) vk = n.vk;
+      // A letter or a digit: its own key (a menu's access key).
+      if (name.size() == 1 && std::iswalnum(name[0]) && name[0] < 0x80) {
+        vk = static_cast<WORD>(std::towupper(name[0]));
+      }
       if (vk == 0) Fail("keys: unknown key '" + Utf8(name) + "'", 2);
       keys.push_back(vk);
       if (plus == std::wstring::npos) break;

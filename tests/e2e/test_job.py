@@ -605,10 +605,10 @@ class ChoicesTest(Workspace):
             for _ in range(3):
                 probe("keys", "tab")
             wait_until(lambda: probe("state")["focus"] == str(IDC_LIST), message="the list")
-            # コピー, アーカイブの場所を開く, then 既存のアーカイブ and its スキップする.
-            probe("keys", "apps", "down", "down", "down", "right", "down", "enter")
-            # 圧縮する単位 and its 中のフォルダーごと.
-            probe("keys", "apps", "down", "down", "down", "down", "right", "down", "enter")
+            # By their access keys: 既存のアーカイブ(&X) and its スキップする(&S), then
+            # 圧縮する単位(&U) and its 中のフォルダーごと(&I).
+            probe("keys", "apps", "x", "s")
+            probe("keys", "apps", "u", "i")
             self.assertEqual(app.close(), 0)
             values = dict(settings_of(app.read_ini()))
         self.assertEqual((values.get("ExistingArchive"), values.get("Target")), ("skip", "children"))

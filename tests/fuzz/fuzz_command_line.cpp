@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/JobText.h"
+#include "app/ProgramText.h"
+#include "app/batch/ArchiveRules.h"
 
 namespace {
 

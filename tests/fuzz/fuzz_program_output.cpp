@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "app/JobText.h"
+#include "app/batch/ArchiveRules.h"
 #include "toolkit/TextRules.h"
 
 namespace {

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/JobText.h"
+#include "app/ProgramText.h"
+#include "app/batch/ArchiveRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::wstring line = FuzzUnits(data, size);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Batch.h"
+#include "app/batch/Batch.h"
 
 namespace kestrova {
 namespace {
@@ -48,7 +48,8 @@ std::string Joined(const std::vector<std::wstring>& items) {
 }
 
 // One step: "op" or "op:argument", and "=expected" for what the batch answers.
-//   begin:a,b  add:c  children:x,y  next=a (next=- for none, x* for a child)  may=1
+//   begin:a,b  add:c  children:x,y  next=a (next=- for none, x* for a child)  may=1|0|wait
+//   over=1|0 (nothing in hand and nothing to wait for)  takes=1|0 (a hand-over now)
 //   done:ok|ng|-
 //   stop:stay|close=question  yes=then  no=then  session  then:quit
 //   progress=done/total (a "!" after it: a folder failed)  running=0|1
@@ -72,7 +73,12 @@ void Step(TBatch& batch, const std::string& step) {
     got = item ? std::string(item->path.begin(), item->path.end()) + (item->child ? "*" : "")
                : "-";
   } else if (op == "may") {
-    got = batch.MayStart() ? "1" : "0";
+    const TBatch::Start start = batch.MayStart();
+    got = start == TBatch::Start::Yes ? "1" : start == TBatch::Start::Wait ? "wait" : "0";
+  } else if (op == "over") {
+    got = batch.Over() ? "1" : "0";
+  } else if (op == "takes") {
+    got = batch.TakesHandOver() ? "1" : "0";
   } else if (op == "done") {
     std::optional<TResult> result;
     if (arg != "-") {
@@ -169,6 +175,17 @@ TEST(Batch, QueueProgressAndStopRules) {
       {"quitting after a batch that runs to its end",
        {"begin:a,b", "then:quit", "next=a", "done:ng", "next=b", "done:ng", "next=-",
         "end=done,quit,"}},
+      {"nothing new starts while the stop question is open; no goes on",
+       {"begin:a,b", "next=a", "stop:stay=stop", "may=wait", "no=nothing", "may=1", "done:ok",
+        "stop:stay=stop", "next=-", "over=0", "no=nothing", "next=b", "done:ok", "next=-",
+        "over=1"}},
+      {"the next item waits for the close question; yes ends the batch",
+       {"begin:a,b", "next=a", "may=1", "stop:close=stop", "done:ok", "next=-", "over=0",
+        "yes=nothing", "next=-", "over=1", "end=stopped,close,"}},
+      {"a hand-over is refused while it stops to close or asks whether to",
+       {"takes=1", "begin:a", "next=a", "takes=1", "stop:stay=stop", "takes=1", "no=nothing",
+        "stop:close=stop", "takes=0", "no=nothing", "takes=1", "then:quit", "takes=1",
+        "stop:close=stop", "yes=nothing", "takes=0"}},
       {"nothing to stop outside a batch", {"stop:stay=none", "stop:close=none", "yes=nothing"}},
   };
   for (const Row& row : rows) {

@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/ItemKind.h"
-#include "app/JobText.h"
+#include "app/batch/Files.h"
+#include "app/batch/ArchiveRules.h"
 #include "controls/ListBoxEx.h"
 #include "resources/Layouts.h"
 #include "tests/win/MainWindowFixture.h"
@@ -196,8 +196,22 @@ TEST_F(LimitsTest, SettingsIntegersAreParsedFromTheKeptBytes) {
 // on a longer one), which ProgramFiles\WinRAR is for a value of up to 250.
 
 TEST_F(LimitsTest, LocateDialogStartsInWinRarUnderProgramFilesWhenItCan) {
+  // The known folder ProgramFiles comes from the machine's registry: replaced for the test, put
+  // back after it.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                          KEY_QUERY_VALUE | KEY_SET_VALUE, &key),
+            ERROR_SUCCESS);
+  const ScopeExit closeKey([key] { RegCloseKey(key); });
   wchar_t saved[MAX_PATH * 4] = {};
-  const DWORD savedLength = GetEnvironmentVariableW(L"ProgramFiles", saved, MAX_PATH * 4);
+  DWORD savedSize = sizeof saved;
+  ASSERT_EQ(RegQueryValueExW(key, L"ProgramFilesDir", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(saved), &savedSize),
+            ERROR_SUCCESS);
+  const ScopeExit restore([&] {
+    RegSetValueExW(key, L"ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved),
+                   savedSize);
+  });
   const std::wstring decoy = File(L"decoy\\WinRAR.exe", "decoy");
   struct Row {
     std::size_t length;
@@ -209,7 +223,9 @@ TEST_F(LimitsTest, LocateDialogStartsInWinRarUnderProgramFilesWhenItCan) {
         PathOfLength(work_ + L"pf" + std::to_wstring(row.length) + L"\\", row.length);
     ASSERT_EQ(programFiles.size(), row.length);
     File(programFiles + L"\\WinRAR\\WinRAR.exe", "rar");
-    SetEnvironmentVariableW(L"ProgramFiles", programFiles.c_str());
+    RegSetValueExW(key, L"ProgramFilesDir", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(programFiles.c_str()),
+                   static_cast<DWORD>((programFiles.size() + 1) * sizeof(wchar_t)));
     // Answered with a short path: Wine's dialog also fails on a name that makes a path of
     // MAX_PATH characters or more with its folder.
     const std::vector<std::wstring> boxes = OpenAnsweringLocate(decoy);
@@ -223,7 +239,6 @@ TEST_F(LimitsTest, LocateDialogStartsInWinRarUnderProgramFilesWhenItCan) {
     EXPECT_TRUE(boxes.empty()) << boxes.size() << " message boxes";
     main_.reset();
   }
-  SetEnvironmentVariableW(L"ProgramFiles", savedLength > 0 ? saved : nullptr);
 }
 
 // The locate dialog's file buffer: 32768 characters, more than any path here can have (Linux

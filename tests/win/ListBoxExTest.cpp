@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Reasons.h"
+#include "app/ErrorText.h"
 #include "controls/ListBoxEx.h"
 #include "resources/resource.h"
 #include "tests/win/TestWindow.h"

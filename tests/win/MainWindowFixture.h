@@ -17,7 +17,7 @@
 #include <shlobj.h>
 
 #include "app/Main.h"
-#include "app/Reasons.h"
+#include "app/ErrorText.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
 #include "toolkit/Text.h"

@@ -1,12 +1,15 @@
 // The main window in-process under Wine: the settings file through the real profile-string
 // services, item classification on real files, archive jobs and batches with real processes
 // (the stand-in archiver), drops through a real drop handle.
+#include <process.h>
+
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <optional>
 #include <thread>
 
-#include "app/ItemKind.h"
+#include "app/batch/Files.h"
 #include "tests/win/MainWindowFixture.h"
 #include "toolkit/IniFile.h"
 
@@ -437,7 +440,7 @@ TEST_F(MainWindowTest, TheWindowAnswersWhileTheFileSystemIsSlow) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a");
   const UniqueHandle paused(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   const UniqueHandle go(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  main.PauseItem = [&] {
+  main.WorkerSeams().pause = [&] {
     SetEvent(paused.Get());
     WaitForSingleObject(go.Get(), 60000);
   };
@@ -466,6 +469,66 @@ TEST_F(MainWindowTest, TheWindowAnswersWhileTheFileSystemIsSlow) {
   WaitForBatch(main);
   EXPECT_EQ(main.LIST.Items.Strings(), std::vector<std::wstring>{OkLine(L"Share")});
   EXPECT_EQ(ArchiverRuns(), std::vector<std::wstring>{RunOf(L"a", folder)});
+}
+
+// Every way out of an item reaches the window as the folder's result, and the batch goes on
+// to its end: the work's exception, a refused post, a thread that could not start, a thread
+// that ended in the middle of the item.
+TEST_F(MainWindowTest, EveryWayOutOfAnItemEndsItAndTheBatchGoesOn) {
+  static std::atomic<int> calls;
+  struct Row {
+    const char* what;
+    std::function<void(TWorkerSeams&)> seams;
+    std::wstring firstLine;  // the first folder's line, its reason after a tab
+  } rows[] = {
+      {"the work throws",
+       [](TWorkerSeams& seams) {
+         seams.pause = [] {
+           if (calls++ == 0) throw std::bad_alloc();
+         };
+       },
+       NgLine(L"A") + L"\t" + Format(IDS_ITEM_BROKE_OFF, SystemMessage(ERROR_NOT_ENOUGH_MEMORY))},
+      {"the post is refused: the outcome is sent instead",
+       [](TWorkerSeams& seams) {
+         seams.post = [](HWND window, UINT msg, WPARAM wParam, LPARAM lParam) -> BOOL {
+           return calls++ == 0 ? FALSE : PostMessageW(window, msg, wParam, lParam);
+         };
+       },
+       OkLine(L"A")},
+      {"no thread can be started for the first item",
+       [](TWorkerSeams& seams) {
+         seams.beginThread = [](unsigned(__stdcall * loop)(void*), void* argument) -> std::uintptr_t {
+           if (calls++ == 0) {
+             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+             return 0;
+           }
+           return _beginthreadex(nullptr, 0, loop, argument, 0, nullptr);
+         };
+       },
+       NgLine(L"A") + L"\t" + Format(IDS_WORKER_NOT_STARTED, SystemMessage(ERROR_NOT_ENOUGH_MEMORY))},
+      {"the thread ends in the middle of the item",
+       [](TWorkerSeams& seams) {
+         seams.pause = [] {
+           if (calls++ == 0) ExitThread(0);
+         };
+       },
+       NgLine(L"A") + L"\t" + LoadStr(IDS_WORKER_ENDED)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    calls = 0;
+    TKSTV_MAIN& main = OpenWithArchiver(L"a");
+    row.seams(main.WorkerSeams());
+    const std::wstring a = Folder(L"A"), b = Folder(L"B");
+    main.RunBatch({a, b});
+    WaitForBatch(main);
+    EXPECT_EQ(main.LIST.CopyText(), row.firstLine + L"\r\n" + OkLine(L"B") + L"\r\n");
+    EXPECT_EQ(main.Caption(), LoadStr(IDS_CAPTION_DONE));
+    EXPECT_TRUE(main.E_Ext.Enabled() && main.CB_Profile.Enabled() && main.B_About.Enabled());
+    main_.reset();
+    std::error_code ignored;
+    fs::remove(log_, ignored);
+  }
 }
 
 // Batches

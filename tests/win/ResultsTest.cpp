@@ -18,7 +18,7 @@ class ResultsTest : public MainWindowFixture {
 TEST_F(ResultsTest, EnterOrADoubleClickOpensTheArchivesPlace) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a --write");
   std::vector<std::wstring> shown;
-  main.ShowInFolder = [&](const std::wstring& path) { shown.push_back(path); };
+  main.Seams.showInFolder = [&](const std::wstring& path) { shown.push_back(path); };
   const std::wstring written = Folder(L"Written");
   // The archive of this one cannot be made: a folder stands where it would go.
   const std::wstring unwritten = Folder(L"Unwritten");
@@ -50,7 +50,7 @@ TEST_F(ResultsTest, EnterOrADoubleClickOpensTheArchivesPlace) {
 TEST_F(ResultsTest, TaskbarButtonFollowsTheBatch) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a --write");
   std::vector<std::tuple<int, int, bool>> progress;
-  main.TaskbarProgress = [&](int done, int total, bool failed) {
+  main.Seams.taskbarProgress = [&](int done, int total, bool failed) {
     progress.emplace_back(done, total, failed);
   };
   const std::wstring first = Folder(L"First"), failing = Folder(L"Failing"),

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Reasons.h"
+#include "app/ErrorText.h"
 #include "controls/URLLink.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"

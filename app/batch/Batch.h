@@ -4,8 +4,10 @@
 //
 // One item is in hand at a time, from Next until ItemDone. A stop empties the queue: no further
 // item is taken, and the archiver of the item in hand is let finish (or, after a second request
-// and its question, ended). Items that arrive while a batch stops to stay open wait for a batch
-// of their own after it; once it stops to close, nothing new is taken.
+// and its question, ended). While a stop or close question is open nothing new starts: the next
+// item waits, and so does an archiver about to start; the one running goes on. Items that
+// arrive while a batch stops to stay open wait for a batch of their own after it; once it stops
+// to close, nothing new is taken.
 #pragma once
 
 #include <cstddef>
@@ -43,24 +45,32 @@ class TBatch {
   // What the window does after the answer.
   enum class Then { Nothing, Kill, Close };
 
+  // Whether the item in hand's archiver may start now.
+  enum class Start { No, Yes, Wait };
+
   // From Begin until End.
   bool Running() const { return running_; }
-  bool Stopping() const { return running_ && stopping_; }
-  // Between MayStart's yes and the end of the item in hand.
-  bool ArchiverRunning() const { return archiverRunning_; }
 
   // A new batch of these items; the results and the progress start afresh.
   void Begin(std::vector<std::wstring> items);
+  void Begin(std::vector<TBatchItem> items);
   // Items that arrive while the batch runs: behind its queue; while it stops to stay open, kept
   // for the next batch (End gives them); while it stops to close, not taken.
   void Add(std::vector<std::wstring> items);
   // The folders found inside the item in hand: they come before the rest of the queue.
   void AddChildren(std::vector<std::wstring> folders);
 
-  // The next item, now in hand; none once the queue is empty or the batch stops.
+  // The next item, now in hand; none once the queue is empty or the batch stops, and none
+  // while a question is open.
   std::optional<TBatchItem> Next();
-  // Whether the archiver may start for the item in hand: not once the batch stops.
-  bool MayStart();
+  // Whether the batch is over once Next gave nothing: no item in hand, and none to wait for.
+  bool Over() const;
+  // Whether the archiver may start for the item in hand: not once the batch stops; not yet
+  // while a question is open (ask again once it is answered).
+  Start MayStart();
+  // Whether paths handed over now would be archived (by this batch or one after it): not once
+  // it stops to close, nor while the question whether to close is open.
+  bool TakesHandOver() const;
   // The item in hand is done; a folder's result is kept. Returns the result's index.
   std::optional<std::size_t> ItemDone(std::optional<TResult> result);
 
@@ -96,6 +106,8 @@ class TBatch {
 
  private:
   void Stop(After after);
+  // A question about this batch is open (one asked about an earlier batch holds nothing).
+  bool AskingNow() const;
 
   bool running_ = false;
   bool stopping_ = false;

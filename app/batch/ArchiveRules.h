@@ -32,12 +32,6 @@ constexpr std::size_t kMaxCommandLineChars = 32767;
 // Whether a command line fits what CreateProcess accepts.
 bool CommandLineFits(std::wstring_view commandLine);
 
-// The words of a command line, the program's own name first: blanks (any character up to and
-// including " ") separate words, double quotes group blanks into a word and are removed, and
-// a pair of adjacent double quotes where a word would begin is skipped. The words end at the
-// first empty one.
-std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
-
 // A full path in the form that the file services take at any length: "\\?\" before a drive
 // path, "\\?\UNC\" instead of the "\\" of a share path; a path already in that form, or one
 // of another kind (relative, a device), stays as it is.
@@ -67,11 +61,6 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
 // own: a folder that is neither hidden nor a system folder nor a link (reparse point), and not
 // "." or "..".
 bool IsChildFolder(std::wstring_view name, std::uint32_t attributes);
-
-// Paths as one text, each followed by a zero: what a second start hands to the running window.
-std::wstring JoinPaths(const std::vector<std::wstring>& paths);
-// The paths of such a text; nothing when it is not one (empty, an empty path, no final zero).
-std::optional<std::vector<std::wstring>> SplitPaths(std::wstring_view text);
 
 // The last non-empty lines (at most count) of what a program wrote: lines end at CR or LF,
 // blanks and control characters around a line are dropped, a line longer than 256 units is

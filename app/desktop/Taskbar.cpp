@@ -1,4 +1,4 @@
-#include "app/Taskbar.h"
+#include "app/desktop/Taskbar.h"
 
 #include <shobjidl.h>
 

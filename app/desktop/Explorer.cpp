@@ -1,8 +1,9 @@
-#include "app/Shell.h"
+#include "app/desktop/Explorer.h"
 
 #include <shlobj.h>
 
-#include "app/JobText.h"
+#include "app/batch/ArchiveRules.h"
+#include "app/batch/Files.h"
 #include "toolkit/Handles.h"
 #include "toolkit/System.h"
 #include "toolkit/SystemCalls.h"
@@ -32,9 +33,27 @@ std::wstring KnownFolderPath(REFKNOWNFOLDERID folder, DWORD flags) {
   return found;
 }
 
-std::wstring SendToShortcut() {
-  const std::wstring folder = KnownFolderPath(FOLDERID_SendTo, KF_FLAG_CREATE);
+std::wstring SendToShortcut(bool makeFolder) {
+  // Without the folder, only its path: nothing is made by looking.
+  const std::wstring folder = KnownFolderPath(FOLDERID_SendTo, makeFolder ? KF_FLAG_CREATE : KF_FLAG_DONT_VERIFY);
   return folder.empty() ? folder : folder + L"\\Kestrova.lnk";
+}
+
+std::wstring ArchiverFolderToOffer(const std::wstring& archiver) {
+  // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
+  // crashes on one): such a folder is not offered.
+  const auto usable = [](const std::wstring& folder) {
+    return !folder.empty() && folder.size() + 2 < MAX_PATH && GetItemKind(folder) == ikFolder;
+  };
+  const std::wstring current(WithoutTrailingSeparators(
+      std::wstring_view(archiver).substr(0, archiver.size() - FolderName(archiver).size())));
+  if (usable(current)) return current;
+  // WinRAR installs under the Program Files of its own bitness.
+  for (REFKNOWNFOLDERID programFiles : {FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86}) {
+    const std::wstring folder = KnownFolderPath(programFiles);
+    if (!folder.empty() && usable(folder + L"\\WinRAR")) return folder + L"\\WinRAR";
+  }
+  return {};
 }
 
 bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
@@ -49,12 +68,6 @@ bool MakeShortcut(const std::wstring& link, const std::wstring& target) {
          SUCCEEDED(shortcut->SetWorkingDirectory(folder.c_str())) &&
          SUCCEEDED(shortcut->QueryInterface(IID_IPersistFile, file.Receive())) &&
          SUCCEEDED(file->Save(link.c_str(), TRUE));
-}
-
-void AllowMessagesFromLowerIntegrity(HWND window, std::initializer_list<UINT> messages) {
-  const auto changeFilter = sys::User32().ChangeWindowMessageFilterEx;
-  if (changeFilter == nullptr) return;
-  for (UINT msg : messages) changeFilter(window, msg, MSGFLT_ALLOW, nullptr);
 }
 
 }  // namespace kestrova

@@ -1,8 +1,8 @@
-#include "app/WindowPlace.h"
+#include "app/desktop/Placement.h"
 
 #include <vector>
 
-#include "app/Placement.h"
+#include "app/desktop/PlacementRule.h"
 
 namespace kestrova {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/Placement.h"
+#include "app/desktop/PlacementRule.h"
 
 namespace kestrova {
 namespace {

@@ -1,8 +1,9 @@
 // Reasons in the string table's words.
-#include "app/Reasons.h"
+#include "app/batch/ExitReasons.h"
 
-#include "app/JobText.h"
+#include "app/batch/ArchiveRules.h"
 #include "resources/resource.h"
+#include "toolkit/Error.h"
 #include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
 
@@ -28,13 +29,6 @@ std::wstring OutputText(std::string_view bytes) {
 
 }  // namespace
 
-std::wstring Format(UINT id, std::wstring_view argument) {
-  std::wstring text = LoadStr(id);
-  const std::size_t at = text.find(L"%s");
-  if (at == std::wstring::npos) return text + std::wstring(argument);
-  return text.replace(at, 2, argument);
-}
-
 std::wstring ReasonOfEnd(const TProcessEnd& end) {
   switch (end.how) {
     case TProcessEnd::How::NotStarted:
@@ -49,22 +43,6 @@ std::wstring ReasonOfEnd(const TProcessEnd& end) {
   const std::wstring said = OutputTail(OutputText(end.output), 3);
   if (!said.empty()) reason += L" \u2014 " + said;
   return reason;
-}
-
-std::wstring ErrorText(const Error& error) {
-  switch (error.GetKind()) {
-    case Error::Kind::Platform:
-      return error.Subject() + L": " + SystemMessage(error.Code());
-    case Error::Kind::CannotWrite:
-      return Format(IDS_CANNOT_WRITE, error.Subject());
-    case Error::Kind::ListIndex:
-      return LoadStr(IDS_LIST_INDEX_ERROR);
-    case Error::Kind::ListInsert:
-      return LoadStr(IDS_LIST_INSERT_ERROR);
-    case Error::Kind::Message:
-      break;
-  }
-  return error.Subject();
 }
 
 }  // namespace kestrova

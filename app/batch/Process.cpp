@@ -1,6 +1,6 @@
 // The archiver's process: null input, output through an overlapped pipe read on this thread,
 // a job object for ending it.
-#include "app/Process.h"
+#include "app/batch/Process.h"
 
 #include <atomic>
 #include <vector>

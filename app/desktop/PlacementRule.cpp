@@ -1,4 +1,4 @@
-#include "app/Placement.h"
+#include "app/desktop/PlacementRule.h"
 
 #include <algorithm>
 

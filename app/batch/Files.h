@@ -26,12 +26,6 @@ bool Exists(const std::wstring& path);
 // paths in Explorer's order of names ("b2" before "b10").
 std::vector<std::wstring> ChildFolders(const std::wstring& folder);
 
-// The running program's own full path.
-std::wstring ProgramPath();
-// The program's command-line arguments (its own name left out), each made a full path against
-// the directory it was started in: called before anything can change that directory.
-std::vector<std::wstring> ProgramArguments();
-
 // The full path of a path given relative to the current directory (or to the current
 // directory of its drive); "/" becomes "\". The path itself when it cannot be made full.
 std::wstring FullPath(const std::wstring& path);

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/JobText.h"
+#include "app/ProgramText.h"
+#include "app/batch/ArchiveRules.h"
 
 namespace kestrova {
 namespace {

@@ -1,18 +1,24 @@
 // The batch's queue, progress and stop rules.
-#include "app/Batch.h"
+#include "app/batch/Batch.h"
 
 #include <utility>
 
 namespace kestrova {
 
 void TBatch::Begin(std::vector<std::wstring> items) {
+  std::vector<TBatchItem> given;
+  given.reserve(items.size());
+  for (std::wstring& item : items) given.push_back(TBatchItem{std::move(item), false});
+  Begin(std::move(given));
+}
+
+void TBatch::Begin(std::vector<TBatchItem> items) {
   running_ = true;
   stopping_ = false;
   after_ = After::Stay;
   inHand_ = archiverRunning_ = false;
-  queue_.clear();
+  queue_ = std::move(items);
   next_.clear();
-  Add(std::move(items));
   done_ = 0;
   failed_ = false;
   results_.clear();
@@ -38,17 +44,30 @@ void TBatch::AddChildren(std::vector<std::wstring> folders) {
 }
 
 std::optional<TBatchItem> TBatch::Next() {
-  if (!running_ || stopping_ || inHand_ || queue_.empty()) return std::nullopt;
+  if (!running_ || stopping_ || inHand_ || queue_.empty() || AskingNow()) {
+    return std::nullopt;
+  }
   TBatchItem item = std::move(queue_.front());
   queue_.erase(queue_.begin());
   inHand_ = true;
   return item;
 }
 
-bool TBatch::MayStart() {
-  if (!inHand_ || stopping_) return false;
+bool TBatch::AskingNow() const { return asking_ != Question::None && askedIn_ == generation_; }
+
+bool TBatch::Over() const { return !inHand_ && (stopping_ || queue_.empty()); }
+
+TBatch::Start TBatch::MayStart() {
+  if (!inHand_ || stopping_) return Start::No;
+  if (AskingNow()) return Start::Wait;
   archiverRunning_ = true;
-  return true;
+  return Start::Yes;
+}
+
+bool TBatch::TakesHandOver() const {
+  if (!running_) return true;
+  if (stopping_ && after_ != After::Stay) return false;
+  return !AskingNow() || askedAfter_ == After::Stay;
 }
 
 std::optional<std::size_t> TBatch::ItemDone(std::optional<TResult> result) {

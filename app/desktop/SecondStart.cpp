@@ -1,7 +1,9 @@
-#include "app/SecondStart.h"
+#include "app/desktop/SecondStart.h"
 
-#include "app/ItemKind.h"
-#include "app/JobText.h"
+#include "app/Program.h"
+#include "app/batch/Files.h"
+#include "app/ProgramText.h"
+#include "app/batch/ArchiveRules.h"
 #include "resources/resource.h"
 #include "toolkit/Handles.h"
 

@@ -1,0 +1,25 @@
+// The toolkit's errors in the program's words.
+#include "app/ErrorText.h"
+
+#include "resources/resource.h"
+#include "toolkit/Text.h"
+
+namespace kestrova {
+
+std::wstring ErrorText(const Error& error) {
+  switch (error.GetKind()) {
+    case Error::Kind::Platform:
+      return error.Subject() + L": " + SystemMessage(error.Code());
+    case Error::Kind::CannotWrite:
+      return Format(IDS_CANNOT_WRITE, error.Subject());
+    case Error::Kind::ListIndex:
+      return LoadStr(IDS_LIST_INDEX_ERROR);
+    case Error::Kind::ListInsert:
+      return LoadStr(IDS_LIST_INSERT_ERROR);
+    case Error::Kind::Message:
+      break;
+  }
+  return error.Subject();
+}
+
+}  // namespace kestrova

@@ -1,0 +1,158 @@
+// The result list's context menu.
+#include "app/ListMenu.h"
+
+#include <span>
+
+#include "toolkit/Handles.h"
+#include "toolkit/Text.h"
+
+namespace kestrova {
+
+namespace {
+
+using State = TListMenuState;
+
+// One line of the menu: an item, a separator, or a submenu (its items follow, up to its end).
+struct Entry {
+  enum class Kind { Item, Separator, Submenu, End } kind;
+  UINT text = 0;
+  TListCommand command = TListCommand::None;
+  // Whether it is there, whether it can be chosen, whether it is the checked one of its group;
+  // null: always, always, never.
+  bool (*shown)(const State&) = nullptr;
+  bool (*enabled)(const State&) = nullptr;
+  bool (*checked)(const State&) = nullptr;
+};
+
+using K = Entry::Kind;
+using C = TListCommand;
+
+// The choices of the next batch: a running batch keeps those it began with.
+bool Idle(const State& s) { return !s.running; }
+
+const Entry kMenu[] = {
+    {K::Item, IDS_MENU_COPY, C::Copy, nullptr, [](const State& s) { return s.hasLines; }},
+    {K::Item, IDS_MENU_OPEN_PLACE, C::OpenPlace, nullptr,
+     [](const State& s) { return s.lineHasResult; }},
+    {K::Separator, 0, C::None, [](const State& s) { return s.running; }},
+    {K::Item, IDS_MENU_STOP, C::Stop, [](const State& s) { return s.running; }},
+    {K::Separator},
+    {K::Item, IDS_MENU_RETRY_FAILED, C::RetryFailed, nullptr,
+     [](const State& s) { return s.canRetry && !s.running; }},
+    {K::Separator},
+    {K::Submenu, IDS_MENU_EXISTING, C::None, nullptr, Idle},
+    {K::Item, IDS_MENU_EXISTING_ADD, C::ExistingAdd, nullptr, nullptr,
+     [](const State& s) { return s.existingArchive == TExistingArchive::Add; }},
+    {K::Item, IDS_MENU_EXISTING_SKIP, C::ExistingSkip, nullptr, nullptr,
+     [](const State& s) { return s.existingArchive == TExistingArchive::Skip; }},
+    {K::Item, IDS_MENU_EXISTING_RENAME, C::ExistingRename, nullptr, nullptr,
+     [](const State& s) { return s.existingArchive == TExistingArchive::Rename; }},
+    {K::End},
+    {K::Submenu, IDS_MENU_TARGET, C::None, nullptr, Idle},
+    {K::Item, IDS_MENU_TARGET_FOLDER, C::TargetFolder, nullptr, nullptr,
+     [](const State& s) { return s.target == TTarget::Folder; }},
+    {K::Item, IDS_MENU_TARGET_CHILDREN, C::TargetChildren, nullptr, nullptr,
+     [](const State& s) { return s.target == TTarget::Children; }},
+    {K::End},
+    {K::Item, IDS_MENU_EDIT_PROFILES, C::EditProfiles, nullptr, Idle},
+    {K::Item, IDS_MENU_LOCATE_ARCHIVER, C::LocateArchiver, nullptr, Idle},
+    // Explorer's Send To menu: a shortcut to this program there, made or taken away.
+    {K::Separator, 0, C::None, [](const State& s) { return s.sendTo != State::SendTo::Unknown; }},
+    {K::Item, IDS_MENU_SENDTO_ADD, C::SendToAdd,
+     [](const State& s) { return s.sendTo == State::SendTo::Absent; }},
+    {K::Item, IDS_MENU_SENDTO_REMOVE, C::SendToRemove,
+     [](const State& s) { return s.sendTo == State::SendTo::Present; }},
+};
+
+// Appends the entries from at to the end of their menu (or of the table) to menu; at ends past
+// them.
+bool Append(HMENU menu, std::span<const Entry>& at, const State& state) {
+  while (!at.empty()) {
+    const Entry& entry = at.front();
+    at = at.subspan(1);
+    if (entry.kind == K::End) return true;
+    const bool shown = entry.shown == nullptr || entry.shown(state);
+    const UINT grayed = entry.enabled == nullptr || entry.enabled(state) ? 0 : MF_GRAYED;
+    switch (entry.kind) {
+      case K::Separator:
+        if (shown && !AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) return false;
+        break;
+      case K::Item: {
+        if (!shown) break;
+        const auto id = static_cast<UINT>(entry.command);
+        if (!AppendMenuW(menu, MF_STRING | grayed, id, LoadStr(entry.text).c_str())) return false;
+        if (entry.checked != nullptr && entry.checked(state)) {
+          CheckMenuRadioItem(menu, id, id, id, MF_BYCOMMAND);
+        }
+        break;
+      }
+      case K::Submenu: {
+        // A submenu belongs to the menu once it is in it.
+        const HMENU sub = CreatePopupMenu();
+        if (sub == nullptr) return false;
+        if (!Append(sub, at, state) ||
+            !AppendMenuW(menu, MF_POPUP | grayed, reinterpret_cast<UINT_PTR>(sub),
+                         LoadStr(entry.text).c_str())) {
+          DestroyMenu(sub);
+          return false;
+        }
+        break;
+      }
+      case K::End:
+        break;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+HMENU BuildListMenu(const TListMenuState& state) {
+  const HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return nullptr;
+  std::span<const Entry> entries(kMenu);
+  if (!Append(menu, entries, state)) {
+    DestroyMenu(menu);
+    return nullptr;
+  }
+  return menu;
+}
+
+TListCommand ShowListMenu(HWND owner, POINT at, const TListMenuState& state) {
+  const HMENU menu = BuildListMenu(state);
+  if (menu == nullptr) return TListCommand::None;
+  const ScopeExit destroy([menu] { DestroyMenu(menu); });
+  return static_cast<TListCommand>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+}
+
+bool ChoiceOf(TListCommand command, TExistingArchive& existingArchive) {
+  switch (command) {
+    case C::ExistingAdd:
+      existingArchive = TExistingArchive::Add;
+      return true;
+    case C::ExistingSkip:
+      existingArchive = TExistingArchive::Skip;
+      return true;
+    case C::ExistingRename:
+      existingArchive = TExistingArchive::Rename;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ChoiceOf(TListCommand command, TTarget& target) {
+  switch (command) {
+    case C::TargetFolder:
+      target = TTarget::Folder;
+      return true;
+    case C::TargetChildren:
+      target = TTarget::Children;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace kestrova

@@ -1,0 +1,60 @@
+// A folder's archive job: the batch's choices, the way to end its archiver, and one run of the
+// archiver from its start to its end. It runs on the batch's worker thread (ItemWorker), never
+// on the window's.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/batch/Batch.h"
+#include "app/batch/ArchiveRules.h"
+#include "toolkit/Handles.h"
+
+namespace kestrova {
+
+// The batch's choices, taken as it begins: every folder of it gets the same.
+struct TJobSettings {
+  std::wstring archiver;
+  std::wstring profile;
+  std::wstring ext;
+  TExistingArchive existingArchive = TExistingArchive::Add;
+  TTarget target = TTarget::Folder;
+};
+
+// Shared by the window and the worker for the item in hand: the window's way to end its
+// archiver, and to let a start that was told to wait go on.
+class TJobControl {
+ public:
+  TJobControl()
+      : kill_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        resume_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+  // Ends the archiver and everything it started (at once if it has not started yet).
+  void Kill() { SetEvent(kill_.Get()); }
+  HANDLE KillEvent() const { return kill_.Get(); }
+  // The start that waits (TItemStart::Wait) asks again.
+  void Resume() { SetEvent(resume_.Get()); }
+  HANDLE ResumeEvent() const { return resume_.Get(); }
+
+ private:
+  UniqueHandle kill_;
+  UniqueHandle resume_;
+};
+
+// A folder's result, named after the path given ("D:\Photos\" is "D:\Photos"; a root keeps its
+// separator).
+TResult FolderResult(std::wstring_view given, TResult::Kind kind = TResult::Kind::Ok,
+                     std::wstring reason = {});
+
+// Runs one job to its end and returns what became of the folder: its archive beside it, named
+// after it with the extension, made by the archiver from the command line of the settings. An
+// archive that is there already is added to, skipped or left alone for another name, as the
+// settings say (ArchiveToMake). The archiver starts only once mayStart (asked right before,
+// with the folder's name) agrees; without that there is no result. An archive that a killed
+// archiver leaves behind is deleted, unless it was there before the job.
+std::optional<TResult> ArchiveFolder(std::wstring_view folder, const TJobSettings& settings,
+                                     TJobControl& control,
+                                     const std::function<bool(const std::wstring&)>& mayStart);
+
+}  // namespace kestrova

@@ -1,0 +1,161 @@
+// A batch driven through the worker's messages.
+#include "app/batch/BatchRunner.h"
+
+#include <new>
+#include <utility>
+
+#include "app/Messages.h"
+#include "resources/resource.h"
+#include "toolkit/Error.h"
+#include "toolkit/Text.h"
+
+namespace kestrova {
+
+namespace {
+
+// Each item of a batch has its own number, across windows: a message of an item that is not
+// the window's own is ignored.
+std::uint64_t NextItemId() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
+// A reason with what it says more, after a colon, when there is any.
+std::wstring WithDetail(UINT id, const std::wstring& detail) {
+  return detail.empty() ? LoadStr(id) : Format(id, detail);
+}
+
+}  // namespace
+
+TBatchRunner::TBatchRunner(HWND window, TBatchListener& listener)
+    : window_(window), listener_(listener) {}
+
+TBatchRunner::~TBatchRunner() {
+  // A start held by a question asks again, and a window that is gone says no; an archiver
+  // that runs is let finish.
+  if (job_) job_->Resume();
+}
+
+void TBatchRunner::Begin(std::vector<TBatchItem> items, TJobSettings settings) {
+  settings_ = std::move(settings);
+  batch_.Begin(std::move(items));
+  NextItem();
+}
+
+void TBatchRunner::Add(std::vector<std::wstring> items) {
+  batch_.Add(std::move(items));
+  ShowProgress();
+}
+
+bool TBatchRunner::Answer(bool yes) {
+  const TBatch::Then then = batch_.Answer(yes);
+  if (then == TBatch::Then::Kill && job_) job_->Kill();
+  // The question held the next item and an archiver about to start: they go on now (or find
+  // the batch stopped).
+  if (job_) job_->Resume();
+  if (batch_.Running() && itemId_ == 0) NextItem();
+  return then == TBatch::Then::Close;
+}
+
+bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  switch (msg) {
+    case msg::kItemMayStart: {
+      TItemStart start = TItemStart::No;
+      if (wParam == itemId_ && itemId_ != 0) {
+        switch (batch_.MayStart()) {
+          case TBatch::Start::Yes:
+            start = TItemStart::Yes;
+            listener_.ItemStarts(*reinterpret_cast<const std::wstring*>(lParam));
+            break;
+          case TBatch::Start::Wait:
+            start = TItemStart::Wait;
+            break;
+          case TBatch::Start::No:
+            break;
+        }
+      }
+      result = static_cast<LRESULT>(start);
+      return true;
+    }
+    case msg::kItemDone: {
+      const std::unique_ptr<TItemOutcome> outcome = msg::TakeOwned<TItemOutcome>(lParam);
+      result = 1;
+      ItemDone(*outcome);
+      return true;
+    }
+    case msg::kWorkerEnded:
+      if (worker_ && worker_->Number() == wParam) {
+        // Its thread is gone: the next item gets a new one, and the item it left fails.
+        worker_.reset();
+        if (itemId_ != 0) Fail(LoadStr(IDS_WORKER_ENDED));
+      }
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TBatchRunner::NextItem() {
+  while (std::optional<TBatchItem> item = batch_.Next()) {
+    ShowProgress();
+    itemId_ = NextItemId();
+    itemPath_ = item->path;
+    DWORD error = ERROR_SUCCESS;
+    try {
+      job_ = std::make_shared<TJobControl>();
+      if (!worker_) worker_ = std::make_unique<TItemWorker>(window_, ++workers_, Seams);
+      if (worker_->Start(itemId_, std::move(*item), settings_, job_)) return;
+      error = GetLastError();
+      worker_.reset();
+    } catch (const std::bad_alloc&) {
+      error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    // No worker for it: the folder fails, and the batch goes on with the next.
+    Record(FolderResult(itemPath_, TResult::Kind::Failed,
+                        WithDetail(IDS_WORKER_NOT_STARTED,
+                                   SystemMessage(error != ERROR_SUCCESS ? error
+                                                                        : ERROR_NOT_ENOUGH_MEMORY))),
+           {});
+  }
+  // Held by an open question: the next item starts once it is answered.
+  if (!batch_.Over()) return;
+  TBatch::Ended ended = batch_.End();
+  itemId_ = 0;
+  job_.reset();
+  listener_.ProgressChanged(0, 0, false);
+  listener_.BatchEnded(std::move(ended));
+}
+
+void TBatchRunner::ItemDone(const TItemOutcome& outcome) {
+  if (outcome.id != itemId_ || itemId_ == 0 || !batch_.Running()) return;
+  if (outcome.brokeOff) {
+    Fail(WithDetail(IDS_ITEM_BROKE_OFF, outcome.failure));
+    return;
+  }
+  Finish(outcome.result, outcome.children);
+}
+
+void TBatchRunner::Fail(std::wstring reason) {
+  Finish(FolderResult(itemPath_, TResult::Kind::Failed, std::move(reason)));
+}
+
+void TBatchRunner::Finish(std::optional<TResult> result, std::vector<std::wstring> children) {
+  Record(std::move(result), std::move(children));
+  NextItem();
+}
+
+void TBatchRunner::Record(std::optional<TResult> result, std::vector<std::wstring> children) {
+  itemId_ = 0;
+  job_.reset();
+  batch_.AddChildren(std::move(children));
+  if (const std::optional<std::size_t> index = batch_.ItemDone(std::move(result))) {
+    listener_.ResultAdded(*index, *batch_.Result(*index));
+  }
+}
+
+void TBatchRunner::ShowProgress() {
+  if (batch_.Running()) listener_.ProgressChanged(batch_.Done(), batch_.Total(), batch_.Failed());
+}
+
+}  // namespace kestrova

@@ -1,0 +1,99 @@
+// A batch from its first item to its end, for a window: it owns the batch's rules (TBatch), the
+// worker, the item in hand with the control that ends its archiver, and the choices the batch
+// began with. It takes the worker's messages (the window hands them over first thing) and tells
+// the window what to show through a small listener. It asks the user nothing: the window asks,
+// and gives the runner the answer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/batch/ArchiveJob.h"
+#include "app/batch/Batch.h"
+#include "app/batch/ItemWorker.h"
+#include "toolkit/Win.h"
+
+namespace kestrova {
+
+// What a batch tells its window.
+class TBatchListener {
+ public:
+  // An item's archiver is about to start: the folder's name.
+  virtual void ItemStarts(const std::wstring& name) = 0;
+  // A folder's result, kept in the batch at index.
+  virtual void ResultAdded(std::size_t index, const TResult& result) = 0;
+  // Items done of those taken so far; whether a folder failed.
+  virtual void ProgressChanged(int done, int total, bool failed) = 0;
+  // The batch is over; what the window does next is in ended.
+  virtual void BatchEnded(TBatch::Ended ended) = 0;
+
+ protected:
+  ~TBatchListener() = default;
+};
+
+class TBatchRunner {
+ public:
+  TBatchRunner(HWND window, TBatchListener& listener);
+  ~TBatchRunner();
+  TBatchRunner(const TBatchRunner&) = delete;
+  TBatchRunner& operator=(const TBatchRunner&) = delete;
+
+  bool Running() const { return batch_.Running(); }
+  // The batch's results (also after it ended, until the next begins).
+  const TResult* Result(std::size_t index) const { return batch_.Result(index); }
+  const std::vector<TResult>& Results() const { return batch_.Results(); }
+
+  // Begins a batch of these items with these choices; the first item goes to the worker now.
+  void Begin(std::vector<TBatchItem> items, TJobSettings settings);
+  // Items given while the batch runs (TBatch::Add).
+  void Add(std::vector<std::wstring> items);
+  bool TakesHandOver() const { return batch_.TakesHandOver(); }
+
+  // A request to stop and the question it asks (TBatch::RequestStop); while it is open no new
+  // item starts. Answer acts on the answer: true when the window is to close now.
+  TBatch::Question RequestStop(TBatch::After after) { return batch_.RequestStop(after); }
+  bool Answer(bool yes);
+  // The session ends: no further archiver starts.
+  void EndSession() { batch_.EndSession(); }
+  // What the window does once the batch has ended.
+  void ThenDo(TBatch::After after) { batch_.ThenDo(after); }
+
+  // Tells the listener the progress again, while a batch runs.
+  void ShowProgress();
+
+  // The worker's messages (app/Messages.h): true when it was one of them.
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  // Where tests make the worker's ways out happen; read when a worker is made.
+  TWorkerSeams Seams;
+
+ private:
+  // Takes the batch's next item to the worker, or ends the batch when it is over.
+  void NextItem();
+  // The item in hand ends with this outcome (none: it gave no line).
+  void Finish(std::optional<TResult> result, std::vector<std::wstring> children = {});
+  // The same without taking the next item.
+  void Record(std::optional<TResult> result, std::vector<std::wstring> children);
+  // The item in hand fails for this reason, as every way out of it that is not its own result.
+  void Fail(std::wstring reason);
+  void ItemDone(const TItemOutcome& outcome);
+
+  HWND window_;
+  TBatchListener& listener_;
+  TBatch batch_;
+  // What the batch's folders get, taken as it began.
+  TJobSettings settings_;
+  // The item in hand: its number (messages of other items are not its), its path, and how to
+  // end its archiver or let it start.
+  std::uint64_t itemId_ = 0;
+  std::wstring itemPath_;
+  std::shared_ptr<TJobControl> job_;
+  std::unique_ptr<TItemWorker> worker_;
+  std::uint64_t workers_ = 0;
+};
+
+}  // namespace kestrova

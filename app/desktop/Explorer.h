@@ -1,0 +1,29 @@
+// What the program asks of the desktop shell: Explorer opened on a place, known folders, the
+// Send To shortcut, and where the archiver is looked for.
+#pragma once
+
+#include <string>
+
+#include <shlobj.h>
+
+#include "toolkit/Win.h"
+
+namespace kestrova {
+
+// Explorer at the path's folder, the path selected in it.
+void ShowInExplorer(const std::wstring& path);
+
+// A known folder's path (SHGetKnownFolderPath); empty where the system cannot say.
+std::wstring KnownFolderPath(REFKNOWNFOLDERID folder, DWORD flags = 0);
+
+// The path of the shortcut "Kestrova.lnk" in the user's Send To folder, the folder made where
+// missing only when asked (to add the shortcut); empty where the user has none.
+std::wstring SendToShortcut(bool makeFolder);
+
+// The folder the archiver's locate dialog starts in: the current archiver's, where it exists;
+// else WinRAR's under the 64-bit or the 32-bit Program Files, whichever has one; else none.
+std::wstring ArchiverFolderToOffer(const std::wstring& archiver);
+// Makes a shortcut at link that starts target (in target's folder); false when it could not.
+bool MakeShortcut(const std::wstring& link, const std::wstring& target);
+
+}  // namespace kestrova
