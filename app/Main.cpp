@@ -31,6 +31,10 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about)
   Seams.taskbarProgress = [this](int done, int total, bool failed) {
     taskbar_.Show(Handle(), done, total, failed);
   };
+  Seams.flash = [this] {
+    FLASHWINFO flash{sizeof(flash), Handle(), FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+  };
   taskbarButtonCreated_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
   SetAccelerators(LoadAcceleratorsW(ModuleInstance(), MAKEINTRESOURCEW(IDA_MAIN)));
   LIST.SetItemTips([this](int line) {
@@ -353,6 +357,7 @@ void TKSTV_MAIN::Begin(std::vector<TBatchItem> items) {
   // meanwhile waits and shows why.
   ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
   BeginBusy();
+  batchBegan_ = GetTickCount64();
   runner_.Begin(std::move(items), TJobSettings{WinRARPath, CB_Profile.SelectedText(),
                                                E_Ext.Text(), ExistingArchive, Target});
 }
@@ -389,6 +394,11 @@ void TKSTV_MAIN::ProgressChanged(int done, int total, bool failed) {
 void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {
   ShutdownBlockReasonDestroy(Handle());
   EndBusy();
+  // Long work done while the user works elsewhere: the taskbar button says so.
+  if (GetTickCount64() - batchBegan_ >= Seams.longBatchMs && GetForegroundWindow() != Handle() &&
+      Seams.flash) {
+    Seams.flash();
+  }
   if (ended.stopped) SetCaption(LoadStr(IDS_CAPTION_STOPPED));
   switch (ended.after) {
     case TBatch::After::Close:

@@ -30,6 +30,10 @@ struct TMainSeams {
   // How the taskbar button shows a batch: done of total, in the error state once a folder
   // failed; total 0 clears it (ITaskbarList3).
   std::function<void(int done, int total, bool failed)> taskbarProgress;
+  // How the taskbar button asks for attention when a long batch ends while the window is not
+  // in front (FlashWindowEx until the window comes to the front), and how long is long.
+  std::function<void()> flash;
+  ULONGLONG longBatchMs = 5000;
 };
 
 class TKSTV_MAIN : public TForm, private TBatchListener {
@@ -127,6 +131,8 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   UINT taskbarButtonCreated_ = 0;
   // Closing: a hand-over now would be lost.
   bool closing_ = false;
+  // When the batch began (GetTickCount64).
+  ULONGLONG batchBegan_ = 0;
 };
 
 }  // namespace kestrova

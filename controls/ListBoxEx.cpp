@@ -20,13 +20,9 @@ bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case LB_INSERTSTRING:
     case LB_DIR:
     case LB_ADDFILE:
-      LBAdd(message);
-      break;
     case LB_DELETESTRING:
-      LBDelete(message);
-      break;
     case LB_RESETCONTENT:
-      LBResetContent(message);
+      Dispatch(&message);
       break;
     case WM_SETFONT:
       // The measuring DC takes the new font, letting go of the old one before its owner
@@ -75,6 +71,29 @@ bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
   result = message.Result;
   return true;
 }
+
+void TListBoxEx::Dispatch(void* message) {
+  TMessage& request = *static_cast<TMessage*>(message);
+  switch (request.Msg) {
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_DIR:
+    case LB_ADDFILE:
+      LBAdd(request);
+      break;
+    case LB_DELETESTRING:
+      LBDelete(request);
+      break;
+    case LB_RESETCONTENT:
+      LBResetContent(request);
+      break;
+    default:
+      CallDefault(request);
+      break;
+  }
+}
+
+void Register() {}
 
 void TListBoxEx::SetExtent(long long extent) {
   // A negative extent has no meaning to the native list.

@@ -46,6 +46,10 @@ class TListBoxEx : public TCustomListBox {
   virtual void LBAdd(TMessage& message);
   virtual void LBDelete(TMessage& message);
   virtual void LBResetContent(TMessage& message);
+  // The message map (message: a TMessage*): the six requests that add or remove lines go to
+  // their handler, which calls the list's own handling itself; every other message goes to
+  // the list's own handling unchanged.
+  virtual void Dispatch(void* message);
 
  private:
   void SetExtent(long long extent);
@@ -66,5 +70,9 @@ class TListBoxEx : public TCustomListBox {
   int tipLine_ = -1;
   std::wstring tipText_;
 };
+
+// A form designer's registration of TListBoxEx on its component palette ("Samples"). The
+// program has no designer: it does nothing, and nothing calls it at run time.
+void Register();
 
 }  // namespace kestrova

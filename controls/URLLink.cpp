@@ -198,16 +198,16 @@ void TURLLink::SetHintFormFont(const TFont& font) {
   Repaint();
 }
 
-void TURLLink::CMMouseEnter() {
-  TCustomLabel::CMMouseEnter();
-  savedFontColor_ = Font().Color();
+void TURLLink::CMMouseEnter(TMessage& message) {
+  TCustomLabel::CMMouseEnter(message);
+  SavedFontColor = Font().Color();
   Font().SetColor(linkColor_);
   Repaint();
 }
 
-void TURLLink::CMMouseLeave() {
-  TCustomLabel::CMMouseLeave();
-  Font().SetColor(savedFontColor_);
+void TURLLink::CMMouseLeave(TMessage& message) {
+  TCustomLabel::CMMouseLeave(message);
+  Font().SetColor(SavedFontColor);
   Repaint();
   if (HintShown) HideHint();
 }

@@ -74,8 +74,8 @@ class TURLLink : public TCustomLabel {
   ShellOpenFunction ShellOpen;
 
  protected:
-  void CMMouseEnter() override;
-  void CMMouseLeave() override;
+  void CMMouseEnter(TMessage& message) override;
+  void CMMouseLeave(TMessage& message) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -100,7 +100,7 @@ class TURLLink : public TCustomLabel {
   bool HintShown{};  // its given name
   TURLtype urlType_{};
   std::wstring link_;
-  TColor savedFontColor_{};
+  TColor SavedFontColor{};
   TColor linkColor_{};
   TColor hintFormColor_{};
   int hintOffsetX_{};

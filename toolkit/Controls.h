@@ -103,7 +103,6 @@ class TImage : public TWinControl {
  public:
   TImage(TForm& owner, const ControlLayout& layout, UINT bitmapId);
 
-  bool HasPicture() const { return static_cast<bool>(bitmap_); }
 
  protected:
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

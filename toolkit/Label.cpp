@@ -92,11 +92,11 @@ void TCustomLabel::ApplyDpi(UINT dpi) {
   Invalidate();
 }
 
-void TCustomLabel::CMMouseEnter() {
+void TCustomLabel::CMMouseEnter(TMessage&) {
   if (OnMouseEnter) OnMouseEnter();
 }
 
-void TCustomLabel::CMMouseLeave() {
+void TCustomLabel::CMMouseLeave(TMessage&) {
   if (OnMouseLeave) OnMouseLeave();
 }
 
@@ -199,14 +199,16 @@ bool TCustomLabel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         mouseInside_ = true;
         TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
         TrackMouseEvent(&track);
-        CMMouseEnter();
+        TMessage message{msg, wParam, lParam, 0};
+        CMMouseEnter(message);
       }
       MouseMove(ShiftFromKeys(wParam), x, y);
       return true;
     case WM_MOUSELEAVE:
       if (mouseInside_) {
         mouseInside_ = false;
-        CMMouseLeave();
+        TMessage message{msg, wParam, lParam, 0};
+        CMMouseLeave(message);
       }
       return true;
     case WM_LBUTTONDOWN:

@@ -13,6 +13,7 @@
 
 #include "toolkit/Controls.h"
 #include "toolkit/Font.h"
+#include "toolkit/Message.h"
 
 namespace kestrova {
 
@@ -69,8 +70,9 @@ class TCustomLabel : public TWinControl {
   std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
 
  protected:
-  virtual void CMMouseEnter();
-  virtual void CMMouseLeave();
+  // The pointer has entered or left the label (message: the mouse message that told).
+  virtual void CMMouseEnter(TMessage& message);
+  virtual void CMMouseLeave(TMessage& message);
   // Client coordinates of the label.
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);

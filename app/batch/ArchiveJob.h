@@ -29,17 +29,22 @@ class TJobControl {
  public:
   TJobControl()
       : kill_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-        resume_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+        resume_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+        finished_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   // Ends the archiver and everything it started (at once if it has not started yet).
   void Kill() { SetEvent(kill_.Get()); }
   HANDLE KillEvent() const { return kill_.Get(); }
   // The start that waits (TItemStart::Wait) asks again.
   void Resume() { SetEvent(resume_.Get()); }
   HANDLE ResumeEvent() const { return resume_.Get(); }
+  // The worker is done with the item: its archiver has ended and what it left is cleaned up.
+  void Finished() { SetEvent(finished_.Get()); }
+  HANDLE FinishedEvent() const { return finished_.Get(); }
 
  private:
   UniqueHandle kill_;
   UniqueHandle resume_;
+  UniqueHandle finished_;
 };
 
 // A folder's result, named after the path given ("D:\Photos\" is "D:\Photos"; a root keeps its

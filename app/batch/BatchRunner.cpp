@@ -57,6 +57,16 @@ bool TBatchRunner::Answer(bool yes) {
   return then == TBatch::Then::Close;
 }
 
+void TBatchRunner::EndSession() {
+  batch_.EndSession();
+  if (!job_) return;
+  // Windows may end the process any time after WM_ENDSESSION returns: the archiver is ended
+  // now, and the half-made archive deleted, unless that takes longer than a moment.
+  constexpr DWORD kCleanUpMs = 5000;
+  job_->Kill();
+  WaitForSingleObject(job_->FinishedEvent(), kCleanUpMs);
+}
+
 bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (msg) {
     case msg::kItemMayStart: {

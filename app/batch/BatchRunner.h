@@ -57,8 +57,9 @@ class TBatchRunner {
   // item starts. Answer acts on the answer: true when the window is to close now.
   TBatch::Question RequestStop(TBatch::After after) { return batch_.RequestStop(after); }
   bool Answer(bool yes);
-  // The session ends: no further archiver starts.
-  void EndSession() { batch_.EndSession(); }
+  // The session ends: no further archiver starts, and the one that runs is ended, so that no
+  // half-made archive stays behind; waits a bounded time for the worker to clean up.
+  void EndSession();
   // What the window does once the batch has ended.
   void ThenDo(TBatch::After after) { batch_.ThenDo(after); }
 

@@ -172,6 +172,7 @@ unsigned __stdcall TItemWorker::Loop(void* keep) {
     if (shared->quit) break;
     if (!request) continue;
     Look(*shared, *request);
+    request->control->Finished();
     Deliver(*shared, std::move(request->outcome));
   }
   return 0;

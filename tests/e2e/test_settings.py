@@ -19,7 +19,7 @@ from harness import (Hold, Kestrova, immutable, list_items, parse_rect, probe,  
 
 TITLE = "Kestrova 080525"
 LOCATE_TITLE = "WinRAR.exeを指定して下さい"
-OK = "[OK] "
+OK, NG = "[OK] ", "[NG] "
 QUESTION = "{} に書き込めません.\n設定を保存せずに終了しますか？"
 
 
@@ -173,20 +173,23 @@ class SessionTest(unittest.TestCase):
             self.assertEqual(probe("session", "query")["answer"], "1", "asked after it")
             self.assertEqual(app.close(), 0)
 
-    def test_no_archiver_starts_after_the_session_ends(self):
+    def test_the_end_of_the_session_ends_the_batch_and_leaves_no_half_made_archive(self):
         folders = []
         for name in ("One", "Two", "Three"):
             folders.append(os.path.join(self.root, name))
             os.makedirs(folders[-1])
         log = self.env["FAKE_ARCHIVER_LOG"]
-        with Hold(log) as hold, Kestrova(*folders, ini=self.settings("a --hold"), env=self.env) as app:
+        with Hold(log), Kestrova(*folders, ini=self.settings("a --write-first --hold"),
+                                 env=self.env) as app:
             wait_runs(log, 1)
+            self.assertTrue(os.path.exists(folders[0] + ".rar"), "the archive being written")
+            # The held archiver is ended with the session, not let finish.
             probe("session", "end")
-            hold.release()
             state = wait_until(lambda: (lambda s: s if s["caption"] == "中止." else None)(
                 probe("state")), message="the batch's end")
-            self.assertEqual(list_items(state), [OK + "One"])
+            self.assertEqual(list_items(state), [NG + "One"])
             self.assertEqual(len(harness.archiver_runs(log)), 1)
+            self.assertFalse(os.path.exists(folders[0] + ".rar"), "the half-made archive")
             self.assertEqual(app.close(), 0)
 
     def test_the_restart_manager_closes_it_when_idle(self):

@@ -531,6 +531,58 @@ TEST_F(MainWindowTest, EveryWayOutOfAnItemEndsItAndTheBatchGoesOn) {
   }
 }
 
+// While a stop question is open nothing new starts: the running archiver goes on and its line
+// comes, and No goes on with the rest. Once the window stops to close, a second start's folders
+// are refused (its own window takes them), never taken and lost.
+TEST_F(MainWindowTest, AnOpenQuestionHoldsTheBatchAndAClosingWindowRefusesHandOvers) {
+  TKSTV_MAIN& main = OpenWithArchiver(L"a --hold");
+  const std::wstring a = Folder(L"A"), b = Folder(L"B"), c = Folder(L"C");
+  std::size_t runsAtAnswer = 0;
+  std::vector<std::wstring> linesAtAnswer;
+  {
+    HoldArchiver hold(log_);
+    main.RunBatch({a, b});
+    ASSERT_TRUE(PumpUntil([&] { return ArchiverRuns().size() == 1; }));
+    ThreadTicker ticker([&] {
+      const HWND box = FindWindowW(L"#32770", nullptr);
+      if (box == nullptr) return;
+      // The running archiver ends while the question is open; its line comes meanwhile.
+      hold.Release();
+      if (main.LIST.Items.Count() == 0) return;
+      runsAtAnswer = ArchiverRuns().size();
+      linesAtAnswer = main.LIST.Items.Strings();
+      PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
+    // Esc: the question, answered by the ticker.
+    SendMessageW(main.Handle(), WM_COMMAND, IDCANCEL, 0);
+  }
+  EXPECT_EQ(runsAtAnswer, 1u);
+  EXPECT_EQ(linesAtAnswer, std::vector<std::wstring>{OkLine(L"A")});
+  WaitForBatch(main);
+  EXPECT_EQ(main.LIST.Items.Strings(), (std::vector<std::wstring>{OkLine(L"A"), OkLine(L"B")}));
+
+  HoldArchiver hold(log_);
+  main.RunBatch({a});
+  ASSERT_TRUE(PumpUntil([&] { return ArchiverRuns().size() == 3; }));
+  {
+    ThreadTicker ticker([&] {
+      if (const HWND box = FindWindowW(L"#32770", nullptr)) {
+        PostMessageW(box, WM_COMMAND, IDYES, 0);
+      }
+    });
+    SendMessageW(main.Handle(), WM_CLOSE, 0, 0);
+  }
+  ASSERT_TRUE(main.BatchRunning());
+  // As a second start hands its folders over ("KSTV": a hand-over).
+  const std::wstring paths = c + L'\0';
+  COPYDATASTRUCT data{0x4B535456, static_cast<DWORD>(paths.size() * sizeof(wchar_t)),
+                      const_cast<wchar_t*>(paths.data())};
+  EXPECT_EQ(SendMessageW(main.Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), FALSE);
+  hold.Release();
+  WaitForBatch(main);
+  EXPECT_EQ(ArchiverRuns().size(), 3u);
+}
+
 // Batches
 
 TEST_F(MainWindowTest, DropBatchArchivesFoldersInOrderAndSkipsTheRest) {

@@ -1,9 +1,14 @@
 // What the result list offers beyond its lines, in-process under Wine with the stand-in
 // archiver: the place of a line's archive opened from the keyboard and the mouse, and the
 // taskbar button's progress through a batch (both through the window's seams).
+#include <functional>
+#include <set>
 #include <utility>
 
+#include "app/ListMenu.h"
+
 #include "tests/win/MainWindowFixture.h"
+#include "tests/win/TestWindow.h"
 
 using namespace kestrova;
 using namespace kestrova::test;
@@ -61,6 +66,92 @@ TEST_F(ResultsTest, TaskbarButtonFollowsTheBatch) {
   using P = std::tuple<int, int, bool>;
   EXPECT_EQ(progress, (std::vector<P>{P{0, 4, false}, P{1, 4, false}, P{2, 4, false},
                                       P{3, 4, true}, P{0, 0, false}}));
+}
+
+// F5 (the window's key for the menu's retry) starts a batch of exactly the folders whose
+// lines were [NG], in their order; a [--] line is no failure.
+TEST_F(ResultsTest, RetryArchivesTheFailedFoldersAgainInOrder) {
+  TKSTV_MAIN& main = OpenWithArchiver(L"a --exit-by-name");
+  main.ExistingArchive = TExistingArchive::Skip;
+  const std::wstring first = Folder(L"First"), three = Folder(L"exit-3"), old = Folder(L"Old"),
+                     five = Folder(L"exit-5");
+  File(L"Old.rar", "old");
+  Drop(main, {first, three, old, five});
+  ASSERT_EQ(main.LIST.Items.Strings(),
+            (std::vector<std::wstring>{OkLine(L"First"), NgLine(L"exit-3"),
+                                       LoadStr(IDS_RESULT_SKIPPED) + L"Old", NgLine(L"exit-5")}));
+  std::error_code ignored;
+  fs::remove(log_, ignored);
+  main.LIST.SetFocus();
+  MSG f5{main.LIST.Handle(), WM_KEYDOWN, VK_F5, 0};
+  application_.Deliver(f5);
+  WaitForBatch(main);
+  EXPECT_EQ(ArchiverRuns(), (std::vector<std::wstring>{RunOf(L"a --exit-by-name", three),
+                                                       RunOf(L"a --exit-by-name", five)}));
+  EXPECT_EQ(main.LIST.Items.Strings(),
+            (std::vector<std::wstring>{NgLine(L"exit-3"), NgLine(L"exit-5")}));
+}
+
+// A batch that ends while another window is in front flashes the taskbar button; one that ends
+// in front does not.
+TEST_F(ResultsTest, ABatchThatEndsBehindAnotherWindowFlashesItsButton) {
+  TestParent other;
+  ShowWindow(other.Handle(), SW_SHOWNOACTIVATE);
+  for (const bool inFront : {true, false}) {
+    SCOPED_TRACE(inFront ? "in front" : "behind another window");
+    TKSTV_MAIN& main = OpenWithArchiver(L"a");
+    int flashes = 0;
+    main.Seams.flash = [&] { ++flashes; };
+    main.Seams.longBatchMs = 0;
+    ShowWindow(main.Handle(), SW_SHOW);
+    SetForegroundWindow(inFront ? main.Handle() : other.Handle());
+    ASSERT_EQ(GetForegroundWindow(), inFront ? main.Handle() : other.Handle());
+    Archive(main, Folder(L"Trip"));
+    EXPECT_EQ(flashes, inFront ? 0 : 1);
+    main_.reset();
+  }
+}
+
+// Every item of the list's menu, in every state, has an access key in the Japanese form
+// ("コピー(&C)", a shortcut after a tab), unique within its menu.
+TEST_F(ResultsTest, EveryMenuItemHasItsOwnAccessKey) {
+  using SendTo = TListMenuState::SendTo;
+  struct Row {
+    bool running;
+    SendTo sendTo;
+    int items;  // items and submenus of the top menu
+  } rows[] = {{false, SendTo::Absent, 8}, {true, SendTo::Present, 9}, {false, SendTo::Unknown, 7}};
+  std::function<void(HMENU)> check = [&](HMENU menu) {
+    std::set<wchar_t> keys;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[256] = {};
+      if (GetMenuStringW(menu, i, text, 256, MF_BYPOSITION) == 0) continue;  // a separator
+      std::wstring item(text);
+      item = item.substr(0, item.find(L'\t'));
+      SCOPED_TRACE(ToUtf8(item));
+      ASSERT_GE(item.size(), 4u);
+      EXPECT_EQ(item.substr(item.size() - 4, 2), L"(&");
+      EXPECT_EQ(item.back(), L')');
+      EXPECT_EQ(item.find(L'&'), item.size() - 3) << "one access key only";
+      EXPECT_TRUE(keys.insert(item[item.size() - 2]).second) << "the key is taken already";
+      if (HMENU sub = GetSubMenu(menu, i)) check(sub);
+    }
+  };
+  for (const Row& row : rows) {
+    TListMenuState state;
+    state.hasLines = state.lineHasResult = state.canRetry = true;
+    state.running = row.running;
+    state.sendTo = row.sendTo;
+    const HMENU menu = BuildListMenu(state);
+    ASSERT_NE(menu, nullptr);
+    int items = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      items += (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(items, row.items);
+    check(menu);
+    DestroyMenu(menu);
+  }
 }
 
 }  // namespace
