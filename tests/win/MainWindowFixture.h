@@ -211,7 +211,7 @@ class MainWindowFixture : public ::testing::Test {
                 L"\nWinRARCommandLine=" + profile + L"\n");
   }
 
-  // A batch runs on threads of its own and reports to the window: its messages are handled
+  // A batch runs on the window's worker thread and reports to the window: its messages are handled
   // until it has ended.
   void WaitForBatch(TKSTV_MAIN& main) {
     ASSERT_TRUE(PumpUntil([&] { return !main.BatchRunning(); })) << "the batch did not end";
