@@ -17,15 +17,49 @@ struct Entry {
   enum class Kind { Item, Separator, Submenu, End } kind;
   UINT text = 0;
   TListCommand command = TListCommand::None;
-  // Whether it is there, whether it can be chosen, whether it is the checked one of its group;
-  // null: always, always, never.
+  // Whether it is there, whether it can be chosen; null: always. A choice's item is checked
+  // when it is the state's.
   bool (*shown)(const State&) = nullptr;
   bool (*enabled)(const State&) = nullptr;
-  bool (*checked)(const State&) = nullptr;
 };
 
 using K = Entry::Kind;
 using C = TListCommand;
+
+// The choices' commands, each with the choice it stands for.
+template <class Choice>
+struct ChoiceCommand {
+  TListCommand command;
+  Choice choice;
+};
+constexpr ChoiceCommand<TExistingArchive> kExistingArchive[] = {
+    {C::ExistingAdd, TExistingArchive::Add},
+    {C::ExistingSkip, TExistingArchive::Skip},
+    {C::ExistingRename, TExistingArchive::Rename},
+};
+constexpr ChoiceCommand<TTarget> kTarget[] = {
+    {C::TargetFolder, TTarget::Folder},
+    {C::TargetChildren, TTarget::Children},
+};
+
+template <class Choice, std::size_t N>
+bool Pick(TListCommand command, const ChoiceCommand<Choice> (&table)[N], Choice& choice) {
+  for (const ChoiceCommand<Choice>& entry : table) {
+    if (entry.command != command) continue;
+    choice = entry.choice;
+    return true;
+  }
+  return false;
+}
+
+// Whether the command is the choice the state holds.
+bool Checked(TListCommand command, const State& state) {
+  TExistingArchive existingArchive{};
+  TTarget target{};
+  return (Pick(command, kExistingArchive, existingArchive) &&
+          existingArchive == state.existingArchive) ||
+         (Pick(command, kTarget, target) && target == state.target);
+}
 
 // The choices of the next batch: a running batch keeps those it began with.
 bool Idle(const State& s) { return !s.running; }
@@ -41,27 +75,22 @@ const Entry kMenu[] = {
      [](const State& s) { return s.canRetry && !s.running; }},
     {K::Separator},
     {K::Submenu, IDS_MENU_EXISTING, C::None, nullptr, Idle},
-    {K::Item, IDS_MENU_EXISTING_ADD, C::ExistingAdd, nullptr, nullptr,
-     [](const State& s) { return s.existingArchive == TExistingArchive::Add; }},
-    {K::Item, IDS_MENU_EXISTING_SKIP, C::ExistingSkip, nullptr, nullptr,
-     [](const State& s) { return s.existingArchive == TExistingArchive::Skip; }},
-    {K::Item, IDS_MENU_EXISTING_RENAME, C::ExistingRename, nullptr, nullptr,
-     [](const State& s) { return s.existingArchive == TExistingArchive::Rename; }},
+    {K::Item, IDS_MENU_EXISTING_ADD, C::ExistingAdd},
+    {K::Item, IDS_MENU_EXISTING_SKIP, C::ExistingSkip},
+    {K::Item, IDS_MENU_EXISTING_RENAME, C::ExistingRename},
     {K::End},
     {K::Submenu, IDS_MENU_TARGET, C::None, nullptr, Idle},
-    {K::Item, IDS_MENU_TARGET_FOLDER, C::TargetFolder, nullptr, nullptr,
-     [](const State& s) { return s.target == TTarget::Folder; }},
-    {K::Item, IDS_MENU_TARGET_CHILDREN, C::TargetChildren, nullptr, nullptr,
-     [](const State& s) { return s.target == TTarget::Children; }},
+    {K::Item, IDS_MENU_TARGET_FOLDER, C::TargetFolder},
+    {K::Item, IDS_MENU_TARGET_CHILDREN, C::TargetChildren},
     {K::End},
     {K::Item, IDS_MENU_EDIT_PROFILES, C::EditProfiles, nullptr, Idle},
     {K::Item, IDS_MENU_LOCATE_ARCHIVER, C::LocateArchiver, nullptr, Idle},
     // Explorer's Send To menu: a shortcut to this program there, made or taken away.
-    {K::Separator, 0, C::None, [](const State& s) { return s.sendTo != State::SendTo::Unknown; }},
+    {K::Separator, 0, C::None, [](const State& s) { return s.sendTo != TSendTo::NotOffered; }},
     {K::Item, IDS_MENU_SENDTO_ADD, C::SendToAdd,
-     [](const State& s) { return s.sendTo == State::SendTo::Absent; }},
+     [](const State& s) { return s.sendTo == TSendTo::Absent; }},
     {K::Item, IDS_MENU_SENDTO_REMOVE, C::SendToRemove,
-     [](const State& s) { return s.sendTo == State::SendTo::Present; }},
+     [](const State& s) { return s.sendTo == TSendTo::Present; }},
 };
 
 // Appends the entries from at to the end of their menu (or of the table) to menu; at ends past
@@ -81,7 +110,7 @@ bool Append(HMENU menu, std::span<const Entry>& at, const State& state) {
         if (!shown) break;
         const auto id = static_cast<UINT>(entry.command);
         if (!AppendMenuW(menu, MF_STRING | grayed, id, LoadStr(entry.text).c_str())) return false;
-        if (entry.checked != nullptr && entry.checked(state)) {
+        if (Checked(entry.command, state)) {
           CheckMenuRadioItem(menu, id, id, id, MF_BYCOMMAND);
         }
         break;
@@ -127,32 +156,9 @@ TListCommand ShowListMenu(HWND owner, POINT at, const TListMenuState& state) {
 }
 
 bool ChoiceOf(TListCommand command, TExistingArchive& existingArchive) {
-  switch (command) {
-    case C::ExistingAdd:
-      existingArchive = TExistingArchive::Add;
-      return true;
-    case C::ExistingSkip:
-      existingArchive = TExistingArchive::Skip;
-      return true;
-    case C::ExistingRename:
-      existingArchive = TExistingArchive::Rename;
-      return true;
-    default:
-      return false;
-  }
+  return Pick(command, kExistingArchive, existingArchive);
 }
 
-bool ChoiceOf(TListCommand command, TTarget& target) {
-  switch (command) {
-    case C::TargetFolder:
-      target = TTarget::Folder;
-      return true;
-    case C::TargetChildren:
-      target = TTarget::Children;
-      return true;
-    default:
-      return false;
-  }
-}
+bool ChoiceOf(TListCommand command, TTarget& target) { return Pick(command, kTarget, target); }
 
 }  // namespace kestrova

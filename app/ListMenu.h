@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/batch/ArchiveRules.h"
+#include "app/desktop/Explorer.h"
 #include "resources/resource.h"
 #include "toolkit/Win.h"
 
@@ -36,7 +37,7 @@ struct TListMenuState {
   bool canRetry = false;       // the last batch has [NG] lines
   TExistingArchive existingArchive = TExistingArchive::Add;
   TTarget target = TTarget::Folder;
-  enum class SendTo { Unknown, Absent, Present } sendTo = SendTo::Unknown;
+  TSendTo sendTo = TSendTo::NotOffered;
 };
 
 // The menu for that state; the caller destroys it (DestroyMenu takes its submenus too). Null

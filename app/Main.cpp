@@ -178,18 +178,10 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
   state.hasLines = LIST.Items.Count() > 0;
   state.lineHasResult = ResultOf(line) != nullptr;
   state.running = runner_.Running();
-  state.canRetry = !FailedFolders().empty();
+  state.canRetry = !runner_.FailedFolders().empty();
   state.existingArchive = ExistingArchive;
   state.target = Target;
-  // A copy run from the temporary folder (straight from a ZIP) offers no Send To item: the
-  // shortcut would point at a file that is soon gone.
-  if (!InTemporaryFolder(ProgramPath())) {
-    const std::wstring shortcut = SendToShortcut(false);
-    if (!shortcut.empty()) {
-      state.sendTo = IsFile(shortcut) ? TListMenuState::SendTo::Present
-                                      : TListMenuState::SendTo::Absent;
-    }
-  }
+  state.sendTo = SendToState();
   RunCommand(kestrova::ShowListMenu(Handle(), at, state), line);
 }
 
@@ -207,7 +199,7 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
       if (running) AskToStop(TBatch::After::Stay);
       break;
     case TListCommand::RetryFailed:
-      if (std::vector<TBatchItem> failed = FailedFolders(); !failed.empty()) {
+      if (std::vector<TBatchItem> failed = runner_.FailedFolders(); !failed.empty()) {
         Begin(std::move(failed));
       }
       break;
@@ -223,16 +215,6 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
     default:
       break;
   }
-}
-
-std::vector<TBatchItem> TKSTV_MAIN::FailedFolders() const {
-  std::vector<TBatchItem> failed;
-  if (runner_.Running()) return failed;
-  // Archived again as they are: a folder found inside a given one is not looked into.
-  for (const TResult& result : runner_.Results()) {
-    if (result.kind == TResult::Kind::Failed) failed.push_back(TBatchItem{result.folder, true});
-  }
-  return failed;
 }
 
 // Settings

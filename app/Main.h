@@ -108,8 +108,6 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   // The list's context menu at a screen point (-1, -1: at the selected line).
   void ShowListMenu(POINT at);
   void RunCommand(TListCommand command, int line);
-  // The folders of the last batch that failed, in order.
-  std::vector<TBatchItem> FailedFolders() const;
   // Asks for the archiver, starting in WinRAR's usual folder when there is one; false when the
   // user cancelled.
   bool LocateArchiver();

@@ -129,6 +129,16 @@ void TBatch::EndSession() {
   if (running_) Stop(after_);
 }
 
+std::vector<TBatchItem> TBatch::FailedFolders() const {
+  std::vector<TBatchItem> failed;
+  if (running_) return failed;
+  // A folder found inside a given one is not looked into again.
+  for (const TResult& result : results_) {
+    if (result.kind == TResult::Kind::Failed) failed.push_back(TBatchItem{result.folder, true});
+  }
+  return failed;
+}
+
 TBatch::Ended TBatch::End() {
   Ended ended;
   ended.stopped = stopping_;

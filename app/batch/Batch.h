@@ -98,6 +98,10 @@ class TBatch {
   int Total() const;
   bool Failed() const { return failed_; }
 
+  // The folders whose results are failures, in order, as items archived as they are: what a
+  // retry begins with. None while the batch runs.
+  std::vector<TBatchItem> FailedFolders() const;
+
   // The results of the batch (also after it ended, until the next begins), in order.
   const std::vector<TResult>& Results() const { return results_; }
   const TResult* Result(std::size_t index) const {

@@ -45,7 +45,7 @@ class TBatchRunner {
   bool Running() const { return batch_.Running(); }
   // The batch's results (also after it ended, until the next begins).
   const TResult* Result(std::size_t index) const { return batch_.Result(index); }
-  const std::vector<TResult>& Results() const { return batch_.Results(); }
+  std::vector<TBatchItem> FailedFolders() const { return batch_.FailedFolders(); }
 
   // Begins a batch of these items with these choices; the first item goes to the worker now.
   void Begin(std::vector<TBatchItem> items, TJobSettings settings);

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "app/Program.h"
+#include "app/Settings.h"
 #include "app/batch/ArchiveRules.h"
 #include "app/batch/Files.h"
 #include "toolkit/Handles.h"
@@ -37,6 +39,13 @@ std::wstring SendToShortcut(bool makeFolder) {
   // Without the folder, only its path: nothing is made by looking.
   const std::wstring folder = KnownFolderPath(FOLDERID_SendTo, makeFolder ? KF_FLAG_CREATE : KF_FLAG_DONT_VERIFY);
   return folder.empty() ? folder : folder + L"\\Kestrova.lnk";
+}
+
+TSendTo SendToState() {
+  if (InTemporaryFolder(ProgramPath())) return TSendTo::NotOffered;
+  const std::wstring shortcut = SendToShortcut(false);
+  if (shortcut.empty()) return TSendTo::NotOffered;
+  return IsFile(shortcut) ? TSendTo::Present : TSendTo::Absent;
 }
 
 std::wstring ArchiverFolderToOffer(const std::wstring& archiver) {

@@ -20,6 +20,12 @@ std::wstring KnownFolderPath(REFKNOWNFOLDERID folder, DWORD flags = 0);
 // missing only when asked (to add the shortcut); empty where the user has none.
 std::wstring SendToShortcut(bool makeFolder);
 
+// Whether Explorer's Send To menu has this program: not offered where the user has no Send To
+// folder, nor for a copy run from the temporary folder (straight from a ZIP: the shortcut would
+// point at a file that is soon gone). Nothing is made by asking.
+enum class TSendTo { NotOffered, Absent, Present };
+TSendTo SendToState();
+
 // The folder the archiver's locate dialog starts in: the current archiver's, where it exists;
 // else WinRAR's under the 64-bit or the 32-bit Program Files, whichever has one; else none.
 std::wstring ArchiverFolderToOffer(const std::wstring& archiver);

@@ -211,7 +211,11 @@ TEST(Batch, ResultsAreKeptInOrderUntilTheNextBatch) {
   ASSERT_EQ(batch.Results().size(), 2u);
   EXPECT_EQ(batch.Result(1)->kind, TResult::Kind::Failed);
   EXPECT_EQ(batch.Result(2), nullptr);
+  // A retry takes the failed folders as they are, never looking into them.
+  ASSERT_EQ(batch.FailedFolders().size(), 1u);
+  EXPECT_TRUE(batch.FailedFolders()[0].child);
   batch.Begin({L"d"});
+  EXPECT_TRUE(batch.FailedFolders().empty()) << "none while a batch runs";
   EXPECT_TRUE(batch.Results().empty());
 }
 

@@ -115,12 +115,12 @@ TEST_F(ResultsTest, ABatchThatEndsBehindAnotherWindowFlashesItsButton) {
 // Every item of the list's menu, in every state, has an access key in the Japanese form
 // ("コピー(&C)", a shortcut after a tab), unique within its menu.
 TEST_F(ResultsTest, EveryMenuItemHasItsOwnAccessKey) {
-  using SendTo = TListMenuState::SendTo;
+  using SendTo = TSendTo;
   struct Row {
     bool running;
     SendTo sendTo;
     int items;  // items and submenus of the top menu
-  } rows[] = {{false, SendTo::Absent, 8}, {true, SendTo::Present, 9}, {false, SendTo::Unknown, 7}};
+  } rows[] = {{false, SendTo::Absent, 8}, {true, SendTo::Present, 9}, {false, SendTo::NotOffered, 7}};
   std::function<void(HMENU)> check = [&](HMENU menu) {
     std::set<wchar_t> keys;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
