@@ -12,8 +12,8 @@ namespace kestrova {
 namespace {
 
 constexpr const wchar_t* kSection = L"Main";
-// Whether the profile services can reach the path at all: they take no path of MAX_PATH
-// characters or more, not even in the \\?\ form.
+// Whether the file services can reach the path as it stands: a path of MAX_PATH characters or
+// more is out of their reach unless the system has long paths switched on.
 bool Reachable(const std::wstring& path) { return !path.empty() && path.size() < MAX_PATH; }
 
 bool FileThere(const std::wstring& path) { return Reachable(path) && IsFile(path); }
@@ -62,6 +62,7 @@ void TSettings::Save(const std::wstring& file) const {
   };
   choice(L"ExistingArchive", WordOf(existingArchive), existingArchive == TExistingArchive::Add);
   choice(L"Target", WordOf(target), target == TTarget::Folder);
+  ini.Save();
 }
 
 std::wstring SettingsPath() {

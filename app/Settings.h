@@ -28,8 +28,9 @@ struct TSettings {
   // The file's values, each key that is missing or malformed taking its default. The default
   // size is the 96-DPI one scaled to dpi; a size from the file is taken as it stands.
   static TSettings Read(const std::wstring& file, UINT dpi);
-  // Writes every key, in order (a choice at its default is taken out of the file); a refused
-  // write raises Error::Kind::CannotWrite.
+  // Writes every key, in order (a choice at its default is taken out of the file), and replaces
+  // the file in one step, its other lines kept (TIniFile); a refused write raises
+  // Error::Kind::CannotWrite, and the file is then as it was.
   void Save(const std::wstring& file) const;
 };
 
@@ -45,8 +46,8 @@ bool InTemporaryFolder(const std::wstring& path);
 // Where the settings are kept. The file beside the executable comes first (the portable way);
 // where there is none, the per-user file; where neither exists, the defaults. A save goes to
 // the file that was read; with none, beside the executable, and to the per-user file (its folder
-// made) when that folder refuses a new file. A place the profile services cannot reach (a path
-// of MAX_PATH characters or more) is passed over, and so is the place beside an executable in
+// made) when that folder refuses a new file. A place the file services cannot reach (a path of
+// MAX_PATH characters or more) is passed over, and so is the place beside an executable in
 // the temporary folder. The per-user place is looked up only when needed.
 class TSettingsFile {
  public:
