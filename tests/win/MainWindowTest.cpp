@@ -284,6 +284,33 @@ TEST_F(MainWindowTest, ASaveReplacesTheFileWholeAndKeepsWhatIsNotKestrovas) {
   }
 }
 
+TEST_F(MainWindowTest, AnEditMadeOutsideWhileTheWindowRunsIsTakenAndKept) {
+  TKSTV_MAIN& main = Open(L"[Main]\nMainX=40\nMainY=50\nMainW=400\nMainH=350\n"
+                          L"WinRARPath=C:\\rar.exe\nWinRARCommandLine=a -old\n");
+  EXPECT_FALSE(main.SettingsFile.ChangedOutside(main.CurrentSettings())) << "nothing changed yet";
+  // Notepad saves (UTF-8 without a mark) while the user types an extension into the window.
+  WriteFile(iniPath_, ToUtf8(L"[Main]\r\nMainX=90\r\nMainY=50\r\nMainW=400\r\nMainH=350\r\n"
+                             L"FileExt=.cab\r\nWinRARPath=C:\\ツール\\WinRAR.exe\r\n"
+                             L"WinRARCommandLine=a -new\r\nWinRARCommandLine2=a -new2\r\n"));
+  main.E_Ext.SetText(L".7z");
+  const std::optional<TSettings> taken = main.SettingsFile.ChangedOutside(main.CurrentSettings());
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(taken->winRARPath, L"C:\\ツール\\WinRAR.exe");
+  EXPECT_EQ(taken->profiles[0], L"a -new");
+  EXPECT_EQ(taken->profiles[1], L"a -new2");
+  EXPECT_EQ(taken->fileExt, L".7z") << "the user's own change stays";
+  EXPECT_EQ(taken->left, 40) << "the window stays where it is";
+  main.ApplySettings(*taken);
+  EXPECT_FALSE(main.SettingsFile.ChangedOutside(main.CurrentSettings())) << "all taken";
+
+  main.SaveSettings();
+  const std::vector<std::wstring> lines = SavedLines(iniPath_);
+  for (const wchar_t* line : {L"MainX=90", L"FileExt=.7z", L"WinRARPath=C:\\ツール\\WinRAR.exe",
+                              L"WinRARCommandLine=a -new", L"WinRARCommandLine2=a -new2"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+  }
+}
+
 TEST_F(MainWindowTest, SaveKeepsTheRestoredBoundsOfAMinimizedWindow) {
   TKSTV_MAIN& main = Open(L"[Main]\nWinRARPath=C:\\rar.exe\nMainX=40\nMainY=50\n"
                           L"MainW=400\nMainH=350\n");
