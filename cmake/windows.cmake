@@ -55,6 +55,7 @@ add_library(kestrova_app STATIC
   app/Job.cpp
   app/Main.cpp
   app/Process.cpp
+  app/ProfileDialog.cpp
   app/Reasons.cpp
   app/SecondStart.cpp
   app/Settings.cpp
