@@ -4,6 +4,7 @@
 
 #include "app/ErrorText.h"
 #include "app/Messages.h"
+#include "app/ProfileDialog.h"
 #include "app/Program.h"
 #include "app/ProgramText.h"
 #include "app/batch/Files.h"
@@ -102,6 +103,10 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       }
       result = 0;
       return true;
+    case WM_ACTIVATE:
+      // A batch keeps the settings it began with; an edit made meanwhile waits for its end.
+      if (LOWORD(wParam) != WA_INACTIVE && !runner_.Running()) TakeOutsideEdits();
+      return TForm::OnMessage(msg, wParam, lParam, result);
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) != LIST.Handle()) return false;
       ShowListMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
@@ -203,8 +208,11 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
         Begin(std::move(failed));
       }
       break;
+    case TListCommand::EditProfiles:
+      if (!running) EditProfiles();
+      break;
     case TListCommand::LocateArchiver:
-      if (!running && LocateArchiver()) SaveSettings();
+      if (!running && LocateArchiver()) SaveNow();
       break;
     case TListCommand::SendToAdd:
       MakeShortcut(SendToShortcut(true), ProgramPath());
@@ -223,12 +231,48 @@ void TKSTV_MAIN::ApplySettings(const TSettings& settings) {
   SetWindowPos(Handle(), nullptr, settings.left, settings.top, settings.width, settings.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   KeepOnScreen(Handle());
+  ApplyValues(settings);
+}
+
+void TKSTV_MAIN::ApplyValues(const TSettings& settings) {
   E_Ext.SetText(settings.fileExt);
   WinRARPath = settings.winRARPath;
-  CB_Profile.Clear();
-  for (const std::wstring& profile : settings.profiles) CB_Profile.Add(profile);
+  SetProfiles(settings.profiles);
   ExistingArchive = settings.existingArchive;
   Target = settings.target;
+}
+
+void TKSTV_MAIN::SetProfiles(const std::array<std::wstring, 5>& profiles) {
+  const int selected = CB_Profile.ItemIndex();
+  CB_Profile.Clear();
+  for (const std::wstring& profile : profiles) CB_Profile.Add(profile);
+  CB_Profile.SetItemIndex(selected);
+}
+
+void TKSTV_MAIN::TakeOutsideEdits() {
+  if (const std::optional<TSettings> taken = SettingsFile.ChangedOutside(CurrentSettings())) {
+    ApplyValues(*taken);
+  }
+}
+
+void TKSTV_MAIN::EditProfiles() {
+  std::array<std::wstring, 5> profiles;
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    profiles[i] = CB_Profile.Item(static_cast<int>(i));
+  }
+  if (!kestrova::EditProfiles(Handle(), profiles)) return;
+  SetProfiles(profiles);
+  SaveNow();
+}
+
+void TKSTV_MAIN::SaveNow() {
+  try {
+    SaveSettings();
+  } catch (const Error& e) {
+    if (e.GetKind() != Error::Kind::CannotWrite) throw;
+    const std::wstring text = ErrorBoxText(ErrorText(e));
+    MessageBoxW(Handle(), text.c_str(), Application().Title().c_str(), MB_OK | MB_ICONERROR);
+  }
 }
 
 TSettings TKSTV_MAIN::CurrentSettings() const {
@@ -376,6 +420,8 @@ void TKSTV_MAIN::ProgressChanged(int done, int total, bool failed) {
 void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {
   ShutdownBlockReasonDestroy(Handle());
   EndBusy();
+  // An edit made outside during the batch, taken now rather than at the next activation.
+  if (GetActiveWindow() == Handle()) TakeOutsideEdits();
   // Long work done while the user works elsewhere: the taskbar button says so.
   if (GetTickCount64() - batchBegan_ >= Seams.longBatchMs && GetForegroundWindow() != Handle() &&
       Seams.flash) {

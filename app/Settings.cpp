@@ -13,8 +13,8 @@ namespace kestrova {
 namespace {
 
 constexpr const wchar_t* kSection = L"Main";
-// Whether the profile services can reach the path at all: they take no path of MAX_PATH
-// characters or more, not even in the \\?\ form.
+// Whether the file services can reach the path as it stands: a path of MAX_PATH characters or
+// more is out of their reach unless the system has long paths switched on.
 bool Reachable(const std::wstring& path) { return !path.empty() && path.size() < MAX_PATH; }
 
 bool FileThere(const std::wstring& path) { return Reachable(path) && IsFile(path); }
@@ -23,10 +23,8 @@ constexpr const wchar_t* kProfileKeys[] = {L"WinRARCommandLine", L"WinRARCommand
                                            L"WinRARCommandLine3", L"WinRARCommandLine4",
                                            L"WinRARCommandLine5"};
 
-}  // namespace
-
-TSettings TSettings::Read(const std::wstring& file, UINT dpi) {
-  const TIniFile ini(file);
+// The file's values, each key that is missing or malformed taking its default.
+TSettings ReadSettings(const TIniFile& ini, UINT dpi) {
   TSettings settings;
   settings.left = ini.ReadInteger(kSection, L"MainX", settings.left);
   settings.top = ini.ReadInteger(kSection, L"MainY", settings.top);
@@ -42,18 +40,18 @@ TSettings TSettings::Read(const std::wstring& file, UINT dpi) {
   return settings;
 }
 
-void TSettings::Save(const std::wstring& file) const {
-  TIniFile ini(file);
-  ini.WriteInteger(kSection, L"MainX", left);
-  ini.WriteInteger(kSection, L"MainY", top);
-  ini.WriteInteger(kSection, L"MainW", width);
-  ini.WriteInteger(kSection, L"MainH", height);
-  ini.WriteString(kSection, L"FileExt", fileExt);
-  ini.WriteString(kSection, L"WinRARPath", winRARPath);
-  for (std::size_t i = 0; i < profiles.size(); ++i) {
-    ini.WriteString(kSection, kProfileKeys[i], profiles[i]);
+// Every key, in order; a choice at its default is taken out, so that an untouched file keeps
+// exactly its eleven keys.
+void WriteSettings(TIniFile& ini, const TSettings& settings) {
+  ini.WriteInteger(kSection, L"MainX", settings.left);
+  ini.WriteInteger(kSection, L"MainY", settings.top);
+  ini.WriteInteger(kSection, L"MainW", settings.width);
+  ini.WriteInteger(kSection, L"MainH", settings.height);
+  ini.WriteString(kSection, L"FileExt", settings.fileExt);
+  ini.WriteString(kSection, L"WinRARPath", settings.winRARPath);
+  for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
+    ini.WriteString(kSection, kProfileKeys[i], settings.profiles[i]);
   }
-  // An untouched file keeps exactly its eleven keys.
   auto choice = [&ini](const wchar_t* key, std::wstring_view word, bool isDefault) {
     if (isDefault) {
       ini.DeleteKey(kSection, key);
@@ -61,9 +59,12 @@ void TSettings::Save(const std::wstring& file) const {
       ini.WriteString(kSection, key, word);
     }
   };
-  choice(L"ExistingArchive", WordOf(existingArchive), existingArchive == TExistingArchive::Add);
-  choice(L"Target", WordOf(target), target == TTarget::Folder);
+  choice(L"ExistingArchive", WordOf(settings.existingArchive),
+         settings.existingArchive == TExistingArchive::Add);
+  choice(L"Target", WordOf(settings.target), settings.target == TTarget::Folder);
 }
+
+}  // namespace
 
 std::wstring SettingsPath() {
   std::wstring path = ProgramPath();
@@ -118,25 +119,48 @@ const std::wstring& TSettingsFile::PerUser() {
   return *perUser_;
 }
 
-TSettings TSettingsFile::Load(UINT dpi) {
-  current_.clear();
-  if (FileThere(portable_)) {
-    current_ = portable_;
-  } else if (FileThere(PerUser())) {
-    current_ = PerUser();
-  }
-  // A missing file reads as all defaults.
-  return TSettings::Read(current_, dpi);
+std::wstring TSettingsFile::ExistingFile() {
+  if (FileThere(portable_)) return portable_;
+  if (FileThere(PerUser())) return PerUser();
+  return {};
 }
 
-void TSettingsFile::Save(const TSettings& settings) {
+TSettings TSettingsFile::Load(UINT dpi) {
+  dpi_ = dpi;
+  current_ = ExistingFile();
+  // A missing file reads as all defaults.
+  baseline_ = ReadSettings(TIniFile(current_), dpi);
+  return baseline_;
+}
+
+std::optional<TSettings> TSettingsFile::ChangedOutside(const TSettings& window) {
+  const std::wstring path = current_.empty() ? ExistingFile() : current_;
+  if (!FileThere(path)) return std::nullopt;
+  const TIniFile ini(path);
+  if (!ini.Exists()) return std::nullopt;
+  current_ = path;
+  const TSettings taken = TakenSettings(baseline_, window, ReadSettings(ini, dpi_));
+  if (taken == window) return std::nullopt;
+  return taken;
+}
+
+void TSettingsFile::SaveTo(const std::wstring& path, const TSettings& window) {
+  TIniFile ini(path);
+  // A file that is not there holds no other program's values.
+  const TSettings file = ini.Exists() ? ReadSettings(ini, dpi_) : baseline_;
+  WriteSettings(ini, SavedSettings(baseline_, window, file));
+  ini.Save();
+  baseline_ = window;
+}
+
+void TSettingsFile::Save(const TSettings& window) {
   if (!current_.empty()) {
-    settings.Save(current_);
+    SaveTo(current_, window);
     return;
   }
   if (Reachable(portable_)) {
     try {
-      settings.Save(portable_);
+      SaveTo(portable_, window);
       current_ = portable_;
       return;
     } catch (const Error& e) {
@@ -152,7 +176,7 @@ void TSettingsFile::Save(const TSettings& settings) {
   const std::wstring folder = perUser.substr(0, perUser.size() - FolderName(perUser).size() - 1);
   CreateDirectoryW(folder.c_str(), nullptr);
   try {
-    settings.Save(perUser);
+    SaveTo(perUser, window);
   } catch (const Error&) {
     throw Error(Error::Kind::CannotWrite, named);
   }

@@ -54,6 +54,7 @@ add_library(kestrova_app STATIC
   app/ErrorText.cpp
   app/ListMenu.cpp
   app/Main.cpp
+  app/ProfileDialog.cpp
   app/Program.cpp
   app/Settings.cpp
   app/batch/ArchiveJob.cpp

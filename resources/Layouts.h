@@ -69,4 +69,46 @@ inline constexpr FormLayout kAbout{
     kAboutControls,
 };
 
+// Five rows of a label and its box, in profile order, then OK (the default) and キャンセル; each
+// label's access key goes to the box after it.
+inline constexpr ControlLayout kProfilesControls[] = {
+    {.id = IDC_PROFILE_LABEL_BASE + 0, .name = "Label1", .parent = 0, .left = 8, .top = 12,
+     .width = 84, .height = 12, .textId = IDS_PROFILE_LABEL_BASE + 0},
+    {.id = IDC_PROFILE_EDIT_BASE + 0, .name = "E_Profile1", .parent = 0, .left = 96, .top = 8,
+     .width = 256, .height = 20},
+    {.id = IDC_PROFILE_LABEL_BASE + 1, .name = "Label2", .parent = 0, .left = 8, .top = 40,
+     .width = 84, .height = 12, .textId = IDS_PROFILE_LABEL_BASE + 1},
+    {.id = IDC_PROFILE_EDIT_BASE + 1, .name = "E_Profile2", .parent = 0, .left = 96, .top = 36,
+     .width = 256, .height = 20},
+    {.id = IDC_PROFILE_LABEL_BASE + 2, .name = "Label3", .parent = 0, .left = 8, .top = 68,
+     .width = 84, .height = 12, .textId = IDS_PROFILE_LABEL_BASE + 2},
+    {.id = IDC_PROFILE_EDIT_BASE + 2, .name = "E_Profile3", .parent = 0, .left = 96, .top = 64,
+     .width = 256, .height = 20},
+    {.id = IDC_PROFILE_LABEL_BASE + 3, .name = "Label4", .parent = 0, .left = 8, .top = 96,
+     .width = 84, .height = 12, .textId = IDS_PROFILE_LABEL_BASE + 3},
+    {.id = IDC_PROFILE_EDIT_BASE + 3, .name = "E_Profile4", .parent = 0, .left = 96, .top = 92,
+     .width = 256, .height = 20},
+    {.id = IDC_PROFILE_LABEL_BASE + 4, .name = "Label5", .parent = 0, .left = 8, .top = 124,
+     .width = 84, .height = 12, .textId = IDS_PROFILE_LABEL_BASE + 4},
+    {.id = IDC_PROFILE_EDIT_BASE + 4, .name = "E_Profile5", .parent = 0, .left = 96, .top = 120,
+     .width = 256, .height = 20},
+    {.id = IDC_PROFILES_OK, .name = "B_OK", .parent = 0, .left = 196, .top = 152, .width = 75,
+     .height = 23, .textId = IDS_PROFILES_OK},
+    {.id = IDC_PROFILES_CANCEL, .name = "B_Cancel", .parent = 0, .left = 277, .top = 152,
+     .width = 75, .height = 23, .textId = IDS_PROFILES_CANCEL},
+};
+
+inline constexpr FormLayout kProfiles{
+    L"" KESTROVA_PROFILES_CLASS,
+    IDS_PROFILES_CAPTION,
+    360,
+    183,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN,
+    WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+    clBtnFace,
+    kUiFont,
+    0,
+    kProfilesControls,
+};
+
 }  // namespace kestrova::layouts

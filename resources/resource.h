@@ -12,6 +12,7 @@
 // Window classes, for the probe and the tests as much as for the program.
 #define KESTROVA_MAIN_CLASS "TKSTV_MAIN"
 #define KESTROVA_ABOUT_CLASS "TKSTV_ABOUT"
+#define KESTROVA_PROFILES_CLASS "TKSTV_PROFILES"
 
 // Controls of the main window.
 #define IDC_PANEL 1001
@@ -44,6 +45,13 @@
 #define IDC_URL 1103
 #define IDC_EMAIL 1104
 #define IDC_IMAGE2 1105
+
+// Controls of the profile editing dialog: the labels, the boxes (profile n is base + n - 1),
+// its buttons.
+#define IDC_PROFILE_LABEL_BASE 1201
+#define IDC_PROFILE_EDIT_BASE 1206
+#define IDC_PROFILES_OK 1211
+#define IDC_PROFILES_CANCEL 1212
 
 // String table.
 #define IDS_ABOUT_BUTTON 2
@@ -107,3 +115,11 @@
 #define IDS_MAKER 31
 #define IDS_MAKER_URL 32
 #define IDS_MAKER_MAIL 33
+
+// The profile editing dialog (label n is base + n - 1), and where a failed start's reason sends
+// the user.
+#define IDS_PROFILES_CAPTION 120
+#define IDS_PROFILE_LABEL_BASE 121
+#define IDS_PROFILES_OK 126
+#define IDS_PROFILES_CANCEL 127
+#define IDS_CANNOT_START_HINT 130

@@ -112,7 +112,7 @@ bool TPanel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) 
   }
 }
 
-// Edit and button
+// Edit, button and static text
 
 TEdit::TEdit(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
   CreateNativeControl(L"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
@@ -121,6 +121,10 @@ TEdit::TEdit(TForm& owner, const ControlLayout& layout) : TWinControl(owner, lay
 
 TButton::TButton(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
   CreateNativeControl(L"BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0);
+}
+
+TStaticText::TStaticText(TForm& owner, const ControlLayout& layout) : TWinControl(owner, layout) {
+  CreateNativeControl(L"STATIC", WS_CHILD | WS_VISIBLE | SS_LEFT, 0);
 }
 
 // Combo box

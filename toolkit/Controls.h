@@ -1,7 +1,7 @@
-// The controls of a form: the panel, single-line edit, push button, drop-down list and
-// picture. Each owns its window, created by its constructor from its layout entry (in the
-// form's creation order, which is tab order), and destroyed with it. The edit, button and
-// drop-down list are native controls that keep their own procedures; the panel and the
+// The controls of a form: the panel, single-line edit, push button, static text, drop-down list
+// and picture. Each owns its window, created by its constructor from its layout entry (in the
+// form's creation order, which is tab order), and destroyed with it. The edit, button, static
+// text and drop-down list are native controls that keep their own procedures; the panel and the
 // picture are windows of classes of ours and get their messages in OnMessage.
 #pragma once
 
@@ -76,6 +76,13 @@ class TEdit : public TWinControl {
 class TButton : public TWinControl {
  public:
   TButton(TForm& owner, const ControlLayout& layout);
+};
+
+// The platform's static text: a label whose access key ("&" before a character) the dialog
+// manager hands to the control after it, which screen readers also name after it.
+class TStaticText : public TWinControl {
+ public:
+  TStaticText(TForm& owner, const ControlLayout& layout);
 };
 
 // A drop-down list: the user picks an item but cannot type.

@@ -2,6 +2,7 @@
 #include "toolkit/TextRules.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace kestrova {
 
@@ -151,27 +152,68 @@ bool SameAsciiName(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
+namespace {
+
+// One line of an INI file's text, as the profile services take it.
+struct IniLine {
+  enum class Kind { Other, Section, Key };
+  std::size_t offset;   // where the line begins in the text
+  std::size_t length;   // without its line end
+  std::size_t end;      // where the next line begins
+  Kind kind;
+  std::wstring_view name;   // the section's or the key's, without white space around it
+  std::size_t valueOffset;  // a key's: right after its "=", in the text
+};
+
+// The lines of a text: each ends at CR, LF or CR LF (or where the text ends).
+std::vector<IniLine> IniLines(std::wstring_view text) {
+  std::vector<IniLine> lines;
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    const std::size_t length =
+        std::min(text.find_first_of(L"\r\n", offset), text.size()) - offset;
+    std::size_t end = offset + length;
+    if (end < text.size()) end += text.compare(end, 2, L"\r\n") == 0 ? 2 : 1;
+    IniLine line{offset, length, end, IniLine::Kind::Other, {}, 0};
+    const std::wstring_view raw = text.substr(offset, length);
+    const std::wstring_view trimmed = Trimmed(raw);
+    const std::size_t close = trimmed.find(L']');
+    const std::size_t equals = raw.find(L'=');
+    if (!trimmed.empty() && trimmed.front() == L'[' && close != std::wstring_view::npos) {
+      line.kind = IniLine::Kind::Section;
+      line.name = Trimmed(trimmed.substr(1, close - 1));
+    } else if (equals != std::wstring_view::npos) {
+      line.kind = IniLine::Kind::Key;
+      line.name = Trimmed(raw.substr(0, equals));
+      line.valueOffset = offset + equals + 1;
+    }
+    lines.push_back(line);
+    offset = end;
+  }
+  return lines;
+}
+
+// What a value can be in the file: one line, so it ends at a line end or a zero.
+std::wstring_view OneLine(std::wstring_view value) {
+  return value.substr(0, std::min(value.find_first_of(std::wstring_view(L"\r\n\0", 3)),
+                                  value.size()));
+}
+
+}  // namespace
+
 std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view section,
                                      std::wstring_view key) {
   section = Trimmed(section);
   key = Trimmed(key);
   bool inSection = false;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find_first_of(L"\r\n"), text.size());
-    const std::wstring_view line = Trimmed(text.substr(0, end));
-    text.remove_prefix(std::min(end + 1, text.size()));
-    if (line.empty()) continue;
-    const std::size_t close = line.find(L']');
-    if (line.front() == L'[' && close != std::wstring_view::npos) {
-      inSection = SameAsciiName(Trimmed(line.substr(1, close - 1)), section);
+  for (const IniLine& line : IniLines(text)) {
+    if (line.kind == IniLine::Kind::Section) {
+      inSection = SameAsciiName(line.name, section);
       continue;
     }
-    const std::size_t equals = line.find(L'=');
-    if (!inSection || equals == std::wstring_view::npos ||
-        !SameAsciiName(Trimmed(line.substr(0, equals)), key)) {
-      continue;
-    }
-    std::wstring_view value = Trimmed(line.substr(equals + 1));
+    if (!inSection || line.kind != IniLine::Kind::Key || !SameAsciiName(line.name, key)) continue;
+    std::wstring_view value =
+        Trimmed(text.substr(line.valueOffset, line.offset + line.length - line.valueOffset));
     if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
         value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
@@ -179,6 +221,68 @@ std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view s
     return std::wstring(value.substr(0, value.find(L'\0')));
   }
   return std::nullopt;
+}
+
+std::wstring WithIniValue(std::wstring_view text, std::wstring_view section,
+                          std::wstring_view key, std::wstring_view value) {
+  const std::wstring written = IniValueToWrite(OneLine(value));
+  const std::wstring_view sectionName = Trimmed(section);
+  const std::wstring_view keyName = Trimmed(key);
+  bool inSection = false;
+  bool inFirstSection = false;
+  bool sectionSeen = false;
+  // Where a new key goes: after the last key, or the header, of the first section of the name.
+  std::optional<IniLine> last;
+  for (const IniLine& line : IniLines(text)) {
+    if (line.kind == IniLine::Kind::Section) {
+      inSection = SameAsciiName(line.name, sectionName);
+      inFirstSection = inSection && !sectionSeen;
+      sectionSeen = sectionSeen || inSection;
+      if (inFirstSection) last = line;
+    } else if (inSection && line.kind == IniLine::Kind::Key) {
+      if (SameAsciiName(line.name, keyName)) {
+        // The line the reader takes: its value goes, its key and line end stay as they were.
+        std::wstring result(text.substr(0, line.valueOffset));
+        result += written;
+        result += text.substr(line.offset + line.length);
+        return result;
+      }
+      if (inFirstSection) last = line;
+    }
+  }
+  std::wstring result;
+  std::wstring added;
+  std::size_t at = text.size();
+  if (last) {
+    at = last->end;
+  } else {
+    added = L"[" + std::wstring(section) + L"]\r\n";
+  }
+  result.reserve(text.size() + added.size() + key.size() + written.size() + 5);
+  result += text.substr(0, at);
+  // Every line added ends in CR LF, and so does the one before it.
+  if (!result.empty() && result.back() != L'\r' && result.back() != L'\n') result += L"\r\n";
+  result += added;
+  result += key;
+  result += L'=';
+  result += written;
+  result += L"\r\n";
+  result += text.substr(at);
+  return result;
+}
+
+std::wstring WithoutIniKey(std::wstring_view text, std::wstring_view section,
+                           std::wstring_view key) {
+  section = Trimmed(section);
+  key = Trimmed(key);
+  std::wstring result;
+  bool inSection = false;
+  for (const IniLine& line : IniLines(text)) {
+    if (line.kind == IniLine::Kind::Section) inSection = SameAsciiName(line.name, section);
+    if (inSection && line.kind == IniLine::Kind::Key && SameAsciiName(line.name, key)) continue;
+    result += text.substr(line.offset, line.end - line.offset);
+  }
+  return result;
 }
 
 FileText DetectFileText(std::string_view bytes) {

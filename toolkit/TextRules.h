@@ -1,7 +1,7 @@
 // Window-free text rules of the toolkit: the standard error box's text, integers as the
-// settings file spells them, and values as the profile services keep them. No <windows.h>
-// here: the host build tests and fuzzes these directly. Texts are UTF-16 on Windows; on the
-// host wchar_t is wider, which these rules never depend on.
+// settings file spells them, and values and lines of the settings file as the profile services
+// read them. No <windows.h> here: the host build tests and fuzzes these directly. Texts are
+// UTF-16 on Windows; on the host wchar_t is wider, which these rules never depend on.
 #pragma once
 
 #include <cstddef>
@@ -53,6 +53,17 @@ bool SameAsciiName(std::wstring_view a, std::wstring_view b);
 // and a zero ends it. Nothing when the key is not there.
 std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view section,
                                      std::wstring_view key);
+
+// The text with key in section holding value, which IniValue then reads back (the value up to a
+// line end or a zero: the file holds no more). The line IniValue would read gets the new value
+// and keeps its key and line end; a key not there yet goes after the last key (or the header) of
+// the first section of the name, a section not there yet at the end. Every other line stays as
+// it was; a line added ends in CR LF, and so does the line before it.
+std::wstring WithIniValue(std::wstring_view text, std::wstring_view section,
+                          std::wstring_view key, std::wstring_view value);
+// The text without the lines of key in the sections of that name.
+std::wstring WithoutIniKey(std::wstring_view text, std::wstring_view section,
+                           std::wstring_view key);
 
 // How the bytes of a settings file are to be read, from the bytes alone.
 enum class FileText {

@@ -32,7 +32,8 @@ std::wstring OutputText(std::string_view bytes) {
 std::wstring ReasonOfEnd(const TProcessEnd& end) {
   switch (end.how) {
     case TProcessEnd::How::NotStarted:
-      return LoadStr(IDS_CANNOT_START) + SystemMessage(end.code);
+      // Most often the archiver is no longer where it was: the reason says where to change that.
+      return LoadStr(IDS_CANNOT_START) + SystemMessage(end.code) + LoadStr(IDS_CANNOT_START_HINT);
     case TProcessEnd::How::Killed:
       return LoadStr(IDS_REASON_STOPPED);
     case TProcessEnd::How::Exited:

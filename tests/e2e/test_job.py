@@ -727,7 +727,8 @@ class ReasonsTest(Workspace):
             self.assertEqual(list_items(wait_batch(1)), [NG + "fine"])
             copied = probe("copy")["text"]
             systems = [probe("system-message", code)["text"] for code in (2, 3)]
-            self.assertIn(copied, [f"{NG}fine\t起動できません: {text}\r\n" for text in systems])
+            hint = " (アーカイブソフトの場所は結果リストの右クリックメニューで変更できます)"
+            self.assertIn(copied, [f"{NG}fine\t起動できません: {text}{hint}\r\n" for text in systems])
             self.assertEqual(app.close(), 0)
 
 

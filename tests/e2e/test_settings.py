@@ -18,6 +18,7 @@ from harness import (Hold, Kestrova, immutable, list_items, parse_rect, probe,  
                      wait_batch, wait_runs, wait_until, winpath)
 
 TITLE = "Kestrova 080525"
+IDC_ABOUT = 1003
 LOCATE_TITLE = "WinRAR.exeを指定して下さい"
 OK, NG = "[OK] ", "[NG] "
 QUESTION = "{} に書き込めません.\n設定を保存せずに終了しますか？"
@@ -59,6 +60,36 @@ class SettingsPlaceTest(unittest.TestCase):
         with Kestrova(self.folder, env=self.env, keep_user_settings=True) as app:
             self.assertEqual(list_items(wait_batch(1)), [OK + "Trip"])
             self.assertEqual(app.close(), 0)
+
+    def test_an_edit_made_in_notepad_while_it_runs_is_shown_and_kept(self):
+        fake = winpath(harness.fake_archiver())
+        with Kestrova(ini=self.settings("FileExt=.cab\n")) as app:
+            wait_until(lambda: probe("state").get("ext") == ".cab", message="the settings loaded")
+            # Notepad saves (UTF-8, no mark) while Kestrova runs.
+            with open(app.ini_path, "wb") as f:
+                f.write(f"[Main]\r\nFileExt=.cab\r\nWinRARPath={fake}\r\n"
+                        "WinRARCommandLine=a -new\r\nWinRARCommandLine2=メモ\r\n".encode("utf-8"))
+            # The window is activated again: the about dialog comes and goes.
+            probe("click", IDC_ABOUT)
+            wait_until(lambda: probe("about-state").get("visible") == "1", message="the about box")
+            probe("post-close", "about")
+            state = wait_until(lambda: (lambda s: s if s.get("profile.item.0") == "a -new" else None)(
+                probe("state")), message="the edit taken")
+            self.assertEqual(state["profile.item.1"], "メモ")
+            self.assertEqual(app.close(), 0)
+            values = ini_values(app.read_ini())
+        self.assertEqual((values["WinRARCommandLine"], values["WinRARCommandLine2"]), ("a -new", "メモ"))
+
+    def test_a_folder_that_takes_no_new_file_still_has_its_settings_file_written(self):
+        # The save cannot put a new file beside the old one there: it writes the file itself.
+        with Kestrova(ini=self.settings("FileExt=.cab\n")) as app:
+            wait_until(lambda: probe("state").get("ext") == ".cab", message="the settings loaded")
+            probe("move", 130, 160)
+            with immutable(app.dir):
+                self.assertEqual(app.close(), 0)
+                self.assertFalse(app.killed)
+            values = ini_values(app.read_ini())
+        self.assertEqual((values["MainX"], values["MainY"], values["FileExt"]), ("130", "160", ".cab"))
 
     def test_a_settings_file_that_refuses_writes_asks_before_ending(self):
         with Kestrova(ini=self.settings("FileExt=.cab\n")) as app:

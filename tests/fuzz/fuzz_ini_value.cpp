@@ -1,7 +1,8 @@
-// IniValueToWrite, IniValue and WholeCharacterPrefix. A value written for the profile services
-// reads back unchanged (IniValue reads a file as they do: white space around a value dropped,
-// then one pair of equal quotes around it), also among other keys and sections, and a value
-// between plain ASCII characters is written as it stands. The whole-character cut stays within its limit, never splits a surrogate
+// IniValueToWrite, IniValue, WithIniValue, WithoutIniKey and WholeCharacterPrefix. A value
+// written for the profile services reads back unchanged (IniValue reads a file as they do: white
+// space around a value dropped, then one pair of equal quotes around it), also among other keys
+// and sections and whatever text it is written into, and a value between plain ASCII characters
+// is written as it stands. The whole-character cut stays within its limit, never splits a surrogate
 // pair, and stops only where the next character would not fit.
 #include <cstddef>
 #include <cstdint>
@@ -41,6 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read->find_first_of(L"\r\n") == std::wstring::npos);
     FUZZ_CHECK(read->find(L'\0') == std::wstring::npos);
   }
+  // Whatever the text, a value written into it is what is read back, a key taken out is gone,
+  // and another section's key reads as before.
+  const std::wstring edited = kestrova::WithIniValue(value, L"Main", L"K", line);
+  FUZZ_CHECK(kestrova::IniValue(edited, L"Main", L"K") == line);
+  FUZZ_CHECK(kestrova::IniValue(edited, L"Other", L"K") == kestrova::IniValue(value, L"Other", L"K"));
+  const std::wstring removed = kestrova::WithoutIniKey(value, L"Main", L"K");
+  FUZZ_CHECK(!kestrova::IniValue(removed, L"Main", L"K"));
+  FUZZ_CHECK(kestrova::IniValue(removed, L"Other", L"K") == kestrova::IniValue(value, L"Other", L"K"));
   auto printable = [](wchar_t c) { return c > L' ' && c < 0x7F && c != L'"' && c != L'\''; };
   if (!line.empty() && printable(line.front()) && printable(line.back())) {
     FUZZ_CHECK(written == line);

@@ -220,5 +220,46 @@ TEST(IniValue, AKeyAsTheProfileServicesReadIt) {
   }
 }
 
+TEST(WithIniValue, TheOneLineTheReaderTakesChangesAndNothingElse) {
+  struct Row {
+    std::wstring_view text;
+    std::wstring_view key;
+    std::optional<std::wstring_view> value;  // nothing: the key is taken out
+    std::wstring_view saved;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"", L"K", L"v", L"[Main]\r\nK=v\r\n", "a new file"},
+      {L"; kept\r\n[Other]\r\nK=o\r\n  [ main ]  \r\n  k  =  old  \n[Main]\r\nK=later\r\n", L"K",
+       L"new", L"; kept\r\n[Other]\r\nK=o\r\n  [ main ]  \r\n  k  =new\n[Main]\r\nK=later\r\n",
+       "the line the reader takes: its key as spelled and its line end stay"},
+      {L"[Main]\r\nA=1\r\n\r\n; Other\r\n[Other]\r\n[Main]\r\nB=2\r\n", L"K", L"v",
+       L"[Main]\r\nA=1\r\nK=v\r\n\r\n; Other\r\n[Other]\r\n[Main]\r\nB=2\r\n",
+       "a new key after the last key of the first section of the name"},
+      {L"K=0\r\n[Main]", L"K", L"v", L"K=0\r\n[Main]\r\nK=v\r\n",
+       "a key before any section is none of the section's; a last line gets its line end"},
+      {L"[Other]\nA=1", L"K", L"", L"[Other]\nA=1\r\n[Main]\r\nK=\r\n",
+       "a new section at the end, an empty value"},
+      {L"[Main]\rK=1\r", L"K", L" a ", L"[Main]\rK=\" a \"\r",
+       "blanks the reader drops are quoted"},
+      {L"[Main]\r\nK=1\r\n", L"K", L"a\r\nX=b", L"[Main]\r\nK=a\r\n",
+       "a value ends at its line end"},
+      {L"[Main]\r\nK=1\r\n[Other]\r\nK=2\r\n[main]\r\nk=3\r\nL=4", L"K", std::nullopt,
+       L"[Main]\r\n[Other]\r\nK=2\r\n[main]\r\nL=4", "out of every section of the name"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    const std::wstring saved = row.value ? WithIniValue(row.text, L"Main", row.key, *row.value)
+                                         : WithoutIniKey(row.text, L"Main", row.key);
+    EXPECT_EQ(saved, row.saved);
+    const std::optional<std::wstring> read = IniValue(saved, L"Main", row.key);
+    if (row.value) {
+      EXPECT_EQ(read, std::wstring(row.value->substr(0, row.value->find(L'\r'))));
+    } else {
+      EXPECT_EQ(read, std::nullopt);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kestrova

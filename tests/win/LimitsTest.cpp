@@ -180,7 +180,8 @@ TEST_F(LimitsTest, SettingsValuesKeepAtMost2047BytesOfWholeCharacters) {
   // What the program saves back is what it reads the next time.
   const std::wstring longest(2047, L'w');
   file.WriteString(L"Main", L"Saved", longest);
-  EXPECT_EQ(file.ReadString(L"Main", L"Saved", L""), longest);
+  file.Save();
+  EXPECT_EQ(TIniFile(iniPath_).ReadString(L"Main", L"Saved", L""), longest);
 }
 
 TEST_F(LimitsTest, SettingsIntegersAreParsedFromTheKeptBytes) {

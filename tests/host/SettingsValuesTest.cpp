@@ -1,0 +1,75 @@
+// Which value each settings key gets when another program changed the file while the window ran.
+#include <gtest/gtest.h>
+
+#include "app/SettingsValues.h"
+
+namespace kestrova {
+namespace {
+
+// One key of the settings, set to its value number n (0 and 1 for the two-valued choice).
+using SetKey = void (*)(TSettings&, int n);
+void Profile3(TSettings& s, int n) { s.profiles[2] = L"a -m" + std::to_wstring(n); }
+void Archiver(TSettings& s, int n) { s.winRARPath = L"C:\\rar" + std::to_wstring(n) + L".exe"; }
+void Extension(TSettings& s, int n) { s.fileExt = L".x" + std::to_wstring(n); }
+void Existing(TSettings& s, int n) { s.existingArchive = static_cast<TExistingArchive>(n); }
+void Target(TSettings& s, int n) { s.target = static_cast<TTarget>(n); }
+void Left(TSettings& s, int n) { s.left = 100 * n; }
+void Height(TSettings& s, int n) { s.height = 300 + n; }
+// Two keys at once: profile 1 as the window has it (1) and profile 2 as the file has it (2).
+void Profiles12(TSettings& s, int n) {
+  if (n & 1) s.profiles[0] = L"a -window";
+  if (n & 2) s.profiles[1] = L"a -file";
+}
+
+TSettings With(SetKey set, int n) {
+  TSettings settings;
+  set(settings, n);
+  return settings;
+}
+
+TEST(SettingsValues, AKeyKestrovaDidNotChangeGetsTheFilesValue) {
+  // The key's value last read or written (baseline), in the window and in the file; what a save
+  // writes; what the window takes on activation; then, after it took it, what a save writes
+  // when the file has changed the key again (to later).
+  struct Row {
+    const char* why;
+    SetKey key;
+    int baseline, window, file;
+    int saved, taken;
+    int later, savedLater;
+  };
+  const Row rows[] = {
+      {"nobody changed it", Profile3, 0, 0, 0, 0, 0, 1, 1},
+      {"changed outside: the file's, taken and kept", Profile3, 0, 0, 1, 1, 1, 2, 2},
+      {"changed in the window: the window's", Profile3, 0, 1, 0, 1, 1, 2, 1},
+      {"changed in both: the window's, and it stays the window's", Profile3, 0, 1, 2, 1, 1, 3, 1},
+      {"changed in the window and outside alike", Profile3, 0, 1, 1, 1, 1, 2, 1},
+      {"the archiver changed outside", Archiver, 0, 0, 1, 1, 1, 2, 2},
+      {"the archiver located in the window", Archiver, 0, 1, 2, 1, 1, 2, 1},
+      {"the extension changed outside", Extension, 0, 0, 1, 1, 1, 0, 0},
+      {"the extension typed in the window", Extension, 0, 1, 0, 1, 1, 2, 1},
+      {"a choice changed outside", Existing, 0, 0, 2, 2, 2, 1, 1},
+      {"a choice made in the window", Target, 0, 1, 0, 1, 1, 0, 1},
+      {"the place changed outside: saved, never taken", Left, 0, 0, 1, 1, 0, 2, 2},
+      {"the window moved: its own place", Left, 0, 1, 2, 1, 1, 3, 1},
+      {"the size changed outside", Height, 5, 5, 7, 7, 5, 9, 9},
+      {"each key by itself: the window's profile 1 and the file's profile 2", Profiles12, 0, 1, 2,
+       3, 3, 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    const TSettings window = With(row.key, row.window);
+    const TSettings file = With(row.key, row.file);
+    EXPECT_EQ(SavedSettings(With(row.key, row.baseline), window, file),
+              With(row.key, row.saved));
+
+    TSettings baseline = With(row.key, row.baseline);
+    const TSettings taken = TakenSettings(baseline, window, file);
+    EXPECT_EQ(taken, With(row.key, row.taken));
+    EXPECT_EQ(SavedSettings(baseline, taken, With(row.key, row.later)),
+              With(row.key, row.savedLater));
+  }
+}
+
+}  // namespace
+}  // namespace kestrova
