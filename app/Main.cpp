@@ -6,7 +6,6 @@
 #include "app/Messages.h"
 #include "app/ProfileDialog.h"
 #include "app/Program.h"
-#include "app/ProgramText.h"
 #include "app/batch/Files.h"
 #include "app/desktop/Explorer.h"
 #include "app/desktop/MessageFilter.h"
