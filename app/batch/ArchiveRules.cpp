@@ -143,11 +143,12 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
   return std::nullopt;
 }
 
-bool IsChildFolder(std::wstring_view name, std::uint32_t attributes) {
-  constexpr std::uint32_t kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10, kLink = 0x400;
-  if ((attributes & kDirectory) == 0 || (attributes & (kHidden | kSystem | kLink)) != 0) {
-    return false;
-  }
+bool IsChildFolder(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag) {
+  constexpr std::uint32_t kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10, kReparsePoint = 0x400;
+  // The name-surrogate bit of a reparse tag (IsReparseTagNameSurrogate).
+  constexpr std::uint32_t kNameSurrogate = 0x20000000;
+  if ((attributes & kDirectory) == 0 || (attributes & (kHidden | kSystem)) != 0) return false;
+  if ((attributes & kReparsePoint) != 0 && (reparseTag & kNameSurrogate) != 0) return false;
   return name != L"." && name != L"..";
 }
 

@@ -198,28 +198,42 @@ TEST(Choices, TheSettingsFilesWordsAndTheirDefaults) {
 }
 
 TEST(IsChildFolder, FoldersInsideThatAreArchivedOnTheirOwn) {
-  constexpr std::uint32_t kDirectory = 0x10, kHidden = 0x2, kSystem = 0x4, kLink = 0x400,
-                          kReadOnly = 0x1, kArchive = 0x20;
+  constexpr std::uint32_t kDirectory = 0x10, kHidden = 0x2, kSystem = 0x4, kReparse = 0x400,
+                          kReadOnly = 0x1, kArchive = 0x20, kPinned = 0x80000,
+                          kRecallOnDataAccess = 0x400000;
+  // Reparse tags (winnt.h): links stand for another name; the others are the folder itself.
+  constexpr std::uint32_t kJunction = 0xA0000003, kSymlink = 0xA000000C,
+                          kWslSymlink = 0xA000001D, kCloud = 0x9000001A, kCloud3 = 0x9000301A,
+                          kProjFs = 0x9000001C;
   struct Row {
     std::wstring_view name;
     std::uint32_t attributes;
+    std::uint32_t tag;  // read only for a reparse point
     bool taken;
     const char* why;
   };
   const Row rows[] = {
-      {L"b10", kDirectory, true, "a folder"},
-      {L"写真", kDirectory | kReadOnly | kArchive, true, "read-only and archive bits do not matter"},
-      {L"notes.txt", kArchive, false, "a file"},
-      {L".git", kDirectory | kHidden, false, "a hidden folder"},
-      {L"System Volume Information", kDirectory | kHidden | kSystem, false, "a system folder"},
-      {L"$Recycle", kDirectory | kSystem, false, "a system folder that is not hidden"},
-      {L"Link", kDirectory | kLink, false, "a folder link (junction)"},
-      {L".", kDirectory, false, "the folder itself"},
-      {L"..", kDirectory, false, "its parent"},
+      {L"b10", kDirectory, 0, true, "a folder"},
+      {L"写真", kDirectory | kReadOnly | kArchive, 0, true, "read-only and archive bits do not matter"},
+      {L"notes.txt", kArchive, 0, false, "a file"},
+      {L".git", kDirectory | kHidden, 0, false, "a hidden folder"},
+      {L"System Volume Information", kDirectory | kHidden | kSystem, 0, false, "a system folder"},
+      {L"$Recycle", kDirectory | kSystem, 0, false, "a system folder that is not hidden"},
+      {L"Link", kDirectory | kReparse, kJunction, false, "a junction (or mounted folder)"},
+      {L"Link", kDirectory | kReparse, kSymlink, false, "a symbolic link to a folder"},
+      {L"Link", kDirectory | kReparse, kWslSymlink, false, "a link of the Linux subsystem"},
+      {L"Photos", kDirectory | kReparse | kRecallOnDataAccess, kCloud, true,
+       "a OneDrive folder whose files are online only"},
+      {L"Photos", kDirectory | kReparse | kPinned, kCloud3, true, "a cloud folder kept on the PC"},
+      {L"src", kDirectory | kReparse, kProjFs, true, "a projected folder (ProjFS)"},
+      {L"Docs", kDirectory, kJunction, true, "a tag without the reparse bit is left unread"},
+      {L"Cloud.txt", kArchive | kReparse, kCloud, false, "a cloud file is no folder"},
+      {L".", kDirectory, 0, false, "the folder itself"},
+      {L"..", kDirectory, 0, false, "its parent"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
-    EXPECT_EQ(IsChildFolder(row.name, row.attributes), row.taken);
+    EXPECT_EQ(IsChildFolder(row.name, row.attributes, row.tag), row.taken);
   }
 }
 
