@@ -39,10 +39,12 @@ UniqueHandle NullDevice(DWORD access) {
 }
 
 // The attribute that limits what the child inherits to the handles given: without it, every
-// inheritable handle of this process would go to the archiver.
+// inheritable handle of this process would go to the archiver. The handles must be inheritable
+// and listed once each; an empty list is no list.
 class InheritOnly {
  public:
   InheritOnly(HANDLE* handles, std::size_t count) {
+    if (count == 0) return;
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     storage_.resize(size);
@@ -66,6 +68,14 @@ class InheritOnly {
   std::vector<char> storage_;
   LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
+
+// The handle, when there is one and it is inheritable (it was made so; made sure of here);
+// null otherwise.
+HANDLE Inheritable(const UniqueHandle& handle) {
+  return handle && SetHandleInformation(handle.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)
+             ? handle.Get()
+             : nullptr;
+}
 
 // Reads the pipe as data comes, keeping the end of it.
 class OutputReader {
@@ -162,24 +172,32 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
     pipe.Reset();
     output = NullDevice(GENERIC_WRITE);
   }
-  HANDLE inherited[] = {input.Get(), output.Get()};
-  const InheritOnly only(inherited, 2);
+  // Standard output and error are one handle, listed once. What could not be made, the child
+  // goes without (a read of a null input fails at once); with nothing to inherit, it inherits
+  // nothing.
+  const HANDLE in = Inheritable(input);
+  const HANDLE out = Inheritable(output);
+  HANDLE inherited[2];
+  std::size_t inheritedCount = 0;
+  if (in != nullptr) inherited[inheritedCount++] = in;
+  if (out != nullptr) inherited[inheritedCount++] = out;
+  const InheritOnly only(inherited, inheritedCount);
 
   STARTUPINFOEXW startup{};
   startup.StartupInfo.cb = only.Get() != nullptr ? sizeof(startup) : sizeof(STARTUPINFOW);
   startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-  startup.StartupInfo.hStdInput = input.Get();
-  startup.StartupInfo.hStdOutput = output.Get();
-  startup.StartupInfo.hStdError = output.Get();
+  startup.StartupInfo.hStdInput = in;
+  startup.StartupInfo.hStdOutput = out;
+  startup.StartupInfo.hStdError = out;
   startup.lpAttributeList = only.Get();
   // Suspended until it is in its job, so that nothing it starts escapes the job. A window
   // program ignores CREATE_NO_WINDOW; a console one gets no console window.
   const DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_NO_WINDOW | CREATE_SUSPENDED |
                       (only.Get() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0);
   PROCESS_INFORMATION info{};
-  const bool inherit = input && output;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit ? TRUE : FALSE,
-                      flags, nullptr, nullptr, &startup.StartupInfo, &info)) {
+  const BOOL inherit = inheritedCount > 0 ? TRUE : FALSE;
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags, nullptr,
+                      nullptr, &startup.StartupInfo, &info)) {
     end.how = TProcessEnd::How::NotStarted;
     end.code = GetLastError();
     return end;
