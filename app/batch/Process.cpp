@@ -77,6 +77,14 @@ HANDLE Inheritable(const UniqueHandle& handle) {
              : nullptr;
 }
 
+// Whether a window of this process is the one in front: only then may a window of the archiver
+// come to the front too.
+bool InFront() {
+  DWORD owner = 0;
+  if (const HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &owner);
+  return owner == GetCurrentProcessId();
+}
+
 // Reads the pipe as data comes, keeping the end of it.
 class OutputReader {
  public:
@@ -211,6 +219,9 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
   // then runs without one, and ending it ends the archiver alone.
   UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
   if (job && !AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
+  // WinRAR's window and its questions come to the front, not behind the window the user
+  // dropped on: Windows lets a process in front hand that on, before the other asks.
+  if (InFront()) AllowSetForegroundWindow(info.dwProcessId);
   ResumeThread(thread.Get());
 
   OutputReader reader(pipe.Get());

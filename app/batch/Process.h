@@ -20,7 +20,8 @@ struct TProcessEnd {
 // Starts the command line (the first quoted token names the program) and waits for its end,
 // on the calling thread. Its standard input is the null device (a question gets end-of-file
 // at once); its output and error go to a pipe read as they come. When kill is signalled first,
-// the process and everything it started are ended. A console program gets no console window.
+// the process and everything it started are ended. A console program gets no console window; a
+// window it opens may come to the front while one of ours is there.
 TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill);
 
 }  // namespace kestrova
