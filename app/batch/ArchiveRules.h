@@ -64,6 +64,12 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
 // point (a cloud file placeholder such as OneDrive's) is a folder like any other.
 bool IsChildFolder(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag);
 
+// Whether the profile has the archiver delete or move the folder's files as it archives them:
+// WinRAR's commands m and mf (the first word), its switches -df, -dr and -dw, or 7-Zip's -sdel.
+// Words are separated by blanks, double quotes removed; they compare without case, a switch
+// as a whole word, after "-" or "/".
+bool DeletesSources(std::wstring_view profile);
+
 // The last non-empty lines (at most count) of what a program wrote: lines end at CR or LF,
 // blanks and control characters around a line are dropped, a line longer than 256 units is
 // cut there; the lines are joined by " / ", or by a blank after a line that ends in ":" (it

@@ -172,7 +172,9 @@ class OutputReader {
 
 }  // namespace
 
-TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
+TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& seams) {
+  // The exit code a kill gives the process and all it started; no archiver exits with it.
+  constexpr UINT kKilledCode = ERROR_CANCELLED;
   TProcessEnd end;
   UniqueHandle input = NullDevice(GENERIC_READ);
   UniqueHandle pipe, output;
@@ -226,21 +228,32 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
 
   OutputReader reader(pipe.Get());
   bool killed = false;
+  ULONGLONG giveUpAt = 0;
   for (;;) {
+    // The output first: what it wrote is read before its end is noticed. The process comes
+    // before the kill, so that a process that has ended is never taken for one that is killed.
     HANDLE waits[3];
     DWORD count = 0;
-    // The output first: what it wrote is read before its end is noticed.
     if (HANDLE read = reader.Event()) waits[count++] = read;
     waits[count++] = process.Get();
     if (!killed && kill != nullptr) waits[count++] = kill;
-    const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+    DWORD timeout = INFINITE;
+    if (killed) {
+      const ULONGLONG now = GetTickCount64();
+      timeout = now < giveUpAt ? static_cast<DWORD>(giveUpAt - now) : 0;
+    }
+    const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, timeout);
+    if (signalled == WAIT_TIMEOUT) break;  // killed, and not ended within the wait: given up
     if (signalled >= WAIT_OBJECT_0 + count) break;  // the wait failed: taken as the end
     const HANDLE which = waits[signalled - WAIT_OBJECT_0];
     if (which == process.Get()) break;
     if (which == kill) {
+      if (seams.killSeen) seams.killSeen(process.Get());
       killed = true;
-      if (!job || !TerminateJobObject(job.Get(), ERROR_CANCELLED)) {
-        TerminateProcess(process.Get(), ERROR_CANCELLED);
+      // Ending a process is asynchronous, and it cannot end while I/O of its is pending.
+      giveUpAt = GetTickCount64() + seams.endWaitMs;
+      if (!job || !seams.endJob(job.Get(), kKilledCode)) {
+        TerminateProcess(process.Get(), kKilledCode);
       }
       continue;
     }
@@ -249,9 +262,15 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
   reader.Drain();
   end.output = reader.Take();
   if (killed) {
-    // Ended for certain before anything touches what it was writing.
-    WaitForSingleObject(process.Get(), INFINITE);
-    end.how = TProcessEnd::How::Killed;
+    end.ended = WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+    DWORD code = kKilledCode;
+    // Ended by itself before the kill took effect (a process that has ended keeps its own exit
+    // code: ending it again fails): its work is complete.
+    if (!end.ended || !GetExitCodeProcess(process.Get(), &code) || code == kKilledCode) {
+      end.how = TProcessEnd::How::Killed;
+      return end;
+    }
+    end.code = code;
     return end;
   }
   if (!GetExitCodeProcess(process.Get(), &end.code)) end.code = GetLastError();

@@ -237,6 +237,36 @@ TEST(IsChildFolder, FoldersInsideThatAreArchivedOnTheirOwn) {
   }
 }
 
+TEST(DeletesSources, ProfilesThatDeleteOrMoveTheFolders) {
+  struct Row {
+    std::wstring_view profile;
+    bool deletes;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"a -r -ep1 -m0 -rr3p", false, "the usual profile adds"},
+      {L"m -r -ep1", true, "WinRAR's m moves the files into the archive"},
+      {L"MF -r", true, "mf moves files only; commands compare without case"},
+      {L"a -r -df", true, "-df deletes the files once archived"},
+      {L"a -r -DR", true, "-dr deletes them to the Recycle Bin, in any case"},
+      {L"a -dw -r", true, "-dw wipes them"},
+      {L"a /df", true, "a switch may begin with a slash"},
+      {L"a -tzip -sdel", true, "7-Zip's -sdel deletes them"},
+      {L"a \"-df\" -r", true, "quotes around a switch are removed"},
+      {L"a\t-r\t-df", true, "tabs separate words"},
+      {L"a -r -dh -ds -m5", false, "other switches of the same letter"},
+      {L"a -dfx -pdf -ilogdf", false, "a switch counts only as a whole word"},
+      {L"a -r \"-d f\"", false, "a quoted blank makes one word"},
+      {L"a -r m", false, "m counts only as the command"},
+      {L"mv -r", false, "no such command"},
+      {L"", false, "an empty profile"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(DeletesSources(row.profile), row.deletes);
+  }
+}
+
 TEST(SplitPaths, WhatASecondStartHandsOver) {
   using namespace std::string_view_literals;
   const std::vector<std::wstring> paths{L"C:\\写真\\旅行", L"D:\\Reports", L"\\\\server\\share\\x"};
