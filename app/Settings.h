@@ -12,11 +12,15 @@
 namespace kestrova {
 
 struct TSettings {
-  // The window's outer bounds in screen pixels.
+  // The window's outer bounds in screen pixels; the size in pixels of the monitor it was on.
   int left = 300;
   int top = 300;
   int width = 288;
   int height = 300;
+  // That monitor's DPI ("MainDPI", kept after the eleven keys when it is not 96); 0 when the
+  // file does not say, as none written before it was kept does: the size is then taken as
+  // measured on the monitor the window opens on, where every such file was written.
+  int dpi = 0;
   std::wstring fileExt = L".rar";
   std::wstring winRARPath;
   std::array<std::wstring, 5> profiles{L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"",
@@ -26,7 +30,7 @@ struct TSettings {
   TTarget target = TTarget::Folder;
 
   // The file's values, each key that is missing or malformed taking its default. The default
-  // size is the 96-DPI one scaled to dpi; a size from the file is taken as it stands.
+  // size is the 96-DPI one scaled to the DPI the file gives, or else to dpi (the window's).
   static TSettings Read(const std::wstring& file, UINT dpi);
   // Writes every key, in order (a choice at its default is taken out of the file); a refused
   // write raises Error::Kind::CannotWrite.

@@ -1,6 +1,7 @@
 #include "toolkit/Form.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
@@ -122,6 +123,15 @@ RECT TForm::Bounds() const {
   return r;
 }
 
+void TForm::PlaceAt(const RECT& bounds, UINT dpi) {
+  placing_ = Placing{bounds, dpi};
+  SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+               bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The window has that DPI now: the change came with the move, or none was due. Otherwise it
+  // is still to come.
+  if (WindowDpi(hwnd_) == dpi) placing_.reset();
+}
+
 void TForm::Show() {
   const bool first = !shownOnce_;
   if (first) {
@@ -232,11 +242,28 @@ bool TForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
       return true;
     }
     case WM_DPICHANGED: {
-      ApplyDpi(HIWORD(wParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      const UINT dpi = HIWORD(wParam);
+      ApplyDpi(dpi);
+      RECT bounds = *reinterpret_cast<const RECT*>(lParam);
+      // The change that PlaceAt brought: the window is where it was placed, sized for the DPI
+      // it has now (scaled only when it landed on a monitor of another DPI after all). The
+      // suggested bounds would scale it once more from the DPI it had before.
+      const std::optional<Placing> placed = std::exchange(placing_, std::nullopt);
+      RECT now{};
+      GetWindowRect(hwnd_, &now);
+      if (placed && placed->dpi != 0 && now.left == placed->bounds.left &&
+          now.top == placed->bounds.top && now.right == placed->bounds.right &&
+          now.bottom == placed->bounds.bottom) {
+        bounds.left = now.left;
+        bounds.top = now.top;
+        bounds.right = now.left + MulDiv(now.right - now.left, dpi, placed->dpi);
+        bounds.bottom = now.top + MulDiv(now.bottom - now.top, dpi, placed->dpi);
+      }
+      if (bounds.left != now.left || bounds.top != now.top || bounds.right != now.right ||
+          bounds.bottom != now.bottom) {
+        SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                     bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
       return true;
     }
     default:
