@@ -288,5 +288,30 @@ TEST(SplitPaths, WhatASecondStartHandsOver) {
   }
 }
 
+TEST(StartLockName, OneLockPerProgramPathThatIsAnObjectName) {
+  const std::wstring lock = StartLockName(L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE");
+  EXPECT_TRUE(lock.starts_with(L"Local\\Kestrova-"));
+  // A name in the session's namespace, with no other "\\": 16 hexadecimal digits.
+  EXPECT_EQ(lock.size(), std::wstring_view(L"Local\\Kestrova-").size() + 16);
+  EXPECT_EQ(lock.find(L'\\', 6), std::wstring::npos);
+  struct Row {
+    std::wstring_view path;
+    bool same;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE", true, "the same program"},
+      {L"D:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE", false, "a copy on another drive"},
+      {L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA2.EXE", false, "another file beside it"},
+      {L"C:\\ツール\\KESTROVA.EXE", false, "a folder of Japanese name"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(StartLockName(row.path) == lock, row.same);
+  }
+  // A path longer than an object name may be still gives a name of the same length.
+  EXPECT_EQ(StartLockName(std::wstring(40000, L'X')).size(), lock.size());
+}
+
 }  // namespace
 }  // namespace kestrova
