@@ -124,12 +124,16 @@ RECT TForm::Bounds() const {
 }
 
 void TForm::PlaceAt(const RECT& bounds, UINT dpi) {
-  placing_ = Placing{bounds, dpi};
+  placing_ = Placing{bounds, dpi, true};
   SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
                bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
   // The window has that DPI now: the change came with the move, or none was due. Otherwise it
-  // is still to come.
-  if (WindowDpi(hwnd_) == dpi) placing_.reset();
+  // is still to come, and is known by the window being where it was placed.
+  if (WindowDpi(hwnd_) == dpi) {
+    placing_.reset();
+  } else if (placing_) {
+    placing_->moving = false;
+  }
 }
 
 void TForm::Show() {
@@ -245,22 +249,25 @@ bool TForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
       const UINT dpi = HIWORD(wParam);
       ApplyDpi(dpi);
       RECT bounds = *reinterpret_cast<const RECT*>(lParam);
-      // The change that PlaceAt brought: the window is where it was placed, sized for the DPI
-      // it has now (scaled only when it landed on a monitor of another DPI after all). The
-      // suggested bounds would scale it once more from the DPI it had before.
+      // The change that PlaceAt brought (sent while it moves the window, or later while the
+      // window is still where it was placed): the placed bounds are kept, scaled only when the
+      // window landed on a monitor of another DPI after all. The suggested bounds would scale
+      // them once more from the DPI the window had before.
       const std::optional<Placing> placed = std::exchange(placing_, std::nullopt);
       RECT now{};
       GetWindowRect(hwnd_, &now);
-      if (placed && placed->dpi != 0 && now.left == placed->bounds.left &&
-          now.top == placed->bounds.top && now.right == placed->bounds.right &&
-          now.bottom == placed->bounds.bottom) {
-        bounds.left = now.left;
-        bounds.top = now.top;
-        bounds.right = now.left + MulDiv(now.right - now.left, dpi, placed->dpi);
-        bounds.bottom = now.top + MulDiv(now.bottom - now.top, dpi, placed->dpi);
+      const auto at = [&now](const RECT& r) {
+        return now.left == r.left && now.top == r.top && now.right == r.right &&
+               now.bottom == r.bottom;
+      };
+      if (placed && placed->dpi != 0 && (placed->moving || at(placed->bounds))) {
+        const RECT& ours = placed->bounds;
+        bounds.left = ours.left;
+        bounds.top = ours.top;
+        bounds.right = ours.left + MulDiv(ours.right - ours.left, dpi, placed->dpi);
+        bounds.bottom = ours.top + MulDiv(ours.bottom - ours.top, dpi, placed->dpi);
       }
-      if (bounds.left != now.left || bounds.top != now.top || bounds.right != now.right ||
-          bounds.bottom != now.bottom) {
+      if (!at(bounds)) {
         SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
                      bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
       }

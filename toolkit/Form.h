@@ -101,10 +101,12 @@ class TForm : public Window {
   std::vector<TWinControl*> controls_;
   // The application whose message loop a modeless form joined.
   TApplication* application_ = nullptr;
-  // A placement whose DPI change has not come yet: its bounds and the DPI they are meant for.
+  // A placement whose DPI change has not come yet: its bounds, the DPI they are meant for, and
+  // whether PlaceAt is moving the window now.
   struct Placing {
     RECT bounds;
     UINT dpi;
+    bool moving;
   };
   std::optional<Placing> placing_;
   bool shownOnce_ = false;
