@@ -227,8 +227,13 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
 // Settings
 
 void TKSTV_MAIN::ApplySettings(const TSettings& settings) {
-  SetWindowPos(Handle(), nullptr, settings.left, settings.top, settings.width, settings.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  // Sized once, for the monitor the saved place lies on; the DPI change the move brings keeps
+  // that size.
+  const TSavedPlace place =
+      PlaceOfSaved(RECT{settings.left, settings.top, settings.left + settings.width,
+                        settings.top + settings.height},
+                   settings.dpi);
+  PlaceAt(place.bounds, place.dpi);
   KeepOnScreen(Handle());
   ApplyValues(settings);
 }
@@ -281,6 +286,7 @@ TSettings TKSTV_MAIN::CurrentSettings() const {
   settings.top = bounds.top;
   settings.width = bounds.right - bounds.left;
   settings.height = bounds.bottom - bounds.top;
+  settings.dpi = static_cast<int>(Dpi());
   settings.fileExt = E_Ext.Text();
   settings.winRARPath = WinRARPath;
   for (std::size_t i = 0; i < settings.profiles.size(); ++i) {

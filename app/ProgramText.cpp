@@ -1,6 +1,8 @@
 // The program's command-line words and a second start's paths.
 #include "app/ProgramText.h"
 
+#include <cstdint>
+
 namespace kestrova {
 
 std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine) {
@@ -53,6 +55,21 @@ std::optional<std::vector<std::wstring>> SplitPaths(std::wstring_view text) {
     text.remove_prefix(end + 1);
   }
   return paths;
+}
+
+std::wstring StartLockName(std::wstring_view upperCasePath) {
+  // FNV-1a over the UTF-16 units, 64 bits.
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+  for (const wchar_t c : upperCasePath) {
+    const auto unit = static_cast<std::uint32_t>(c);
+    for (const std::uint32_t byte : {unit & 0xFFu, (unit >> 8) & 0xFFu}) {
+      hash ^= byte;
+      hash *= 0x100000001B3ull;
+    }
+  }
+  std::wstring name = L"Local\\Kestrova-";
+  for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789ABCDEF"[(hash >> shift) & 0xF];
+  return name;
 }
 
 }  // namespace kestrova

@@ -1,5 +1,6 @@
-// Window-free texts of how paths reach the program: the words of its command line, and the one
-// text in which a second start hands its paths to the running window. No <windows.h> here: the
+// Window-free texts of how paths reach the program: the words of its command line, the one
+// text in which a second start hands its paths to the running window, and the name of the lock
+// that keeps two starts of one program from both opening a window. No <windows.h> here: the
 // host build tests and fuzzes these directly.
 #pragma once
 
@@ -20,5 +21,11 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine);
 std::wstring JoinPaths(const std::vector<std::wstring>& paths);
 // The paths of such a text; nothing when it is not one (empty, an empty path, no final zero).
 std::optional<std::vector<std::wstring>> SplitPaths(std::wstring_view text);
+
+// The name of the start lock of the program at that path (given in capitals, so that the name
+// does not depend on case): "Local\Kestrova-" and a hash of the path in 16 hexadecimal digits.
+// An object name holds no "\" after its namespace, and at most MAX_PATH characters: a path can
+// have neither.
+std::wstring StartLockName(std::wstring_view upperCasePath);
 
 }  // namespace kestrova

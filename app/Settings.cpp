@@ -4,6 +4,7 @@
 #include "app/batch/Files.h"
 #include "app/batch/ArchiveRules.h"
 #include "app/desktop/Explorer.h"
+#include "app/desktop/PlacementRule.h"
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/Layout.h"
@@ -28,8 +29,10 @@ TSettings ReadSettings(const TIniFile& ini, UINT dpi) {
   TSettings settings;
   settings.left = ini.ReadInteger(kSection, L"MainX", settings.left);
   settings.top = ini.ReadInteger(kSection, L"MainY", settings.top);
-  settings.width = ini.ReadInteger(kSection, L"MainW", ScaleForDpi(settings.width, dpi));
-  settings.height = ini.ReadInteger(kSection, L"MainH", ScaleForDpi(settings.height, dpi));
+  settings.dpi = ini.ReadInteger(kSection, L"MainDPI", 0);
+  const UINT sizeDpi = IsPlausibleDpi(settings.dpi) ? static_cast<UINT>(settings.dpi) : dpi;
+  settings.width = ini.ReadInteger(kSection, L"MainW", ScaleForDpi(settings.width, sizeDpi));
+  settings.height = ini.ReadInteger(kSection, L"MainH", ScaleForDpi(settings.height, sizeDpi));
   settings.fileExt = ini.ReadString(kSection, L"FileExt", settings.fileExt);
   settings.winRARPath = ini.ReadString(kSection, L"WinRARPath", L"");
   for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
@@ -59,6 +62,12 @@ void WriteSettings(TIniFile& ini, const TSettings& settings) {
       ini.WriteString(kSection, key, word);
     }
   };
+  // A size at 96 DPI (and one whose DPI is not known) needs no word of its DPI.
+  if (settings.dpi != 96 && IsPlausibleDpi(settings.dpi)) {
+    ini.WriteInteger(kSection, L"MainDPI", settings.dpi);
+  } else {
+    ini.DeleteKey(kSection, L"MainDPI");
+  }
   choice(L"ExistingArchive", WordOf(settings.existingArchive),
          settings.existingArchive == TExistingArchive::Add);
   choice(L"Target", WordOf(settings.target), settings.target == TTarget::Folder);

@@ -23,8 +23,12 @@ TSettings SavedSettings(const TSettings& baseline, const TSettings& window, cons
   TSettings saved;
   saved.left = Saved(baseline.left, window.left, file.left);
   saved.top = Saved(baseline.top, window.top, file.top);
-  saved.width = Saved(baseline.width, window.width, file.width);
-  saved.height = Saved(baseline.height, window.height, file.height);
+  const bool sized = window.width != baseline.width || window.height != baseline.height ||
+                     (baseline.dpi != 0 && window.dpi != baseline.dpi);
+  const TSettings& size = sized ? window : file;
+  saved.width = size.width;
+  saved.height = size.height;
+  saved.dpi = size.dpi;
   saved.fileExt = Saved(baseline.fileExt, window.fileExt, file.fileExt);
   saved.winRARPath = Saved(baseline.winRARPath, window.winRARPath, file.winRARPath);
   for (std::size_t i = 0; i < saved.profiles.size(); ++i) {

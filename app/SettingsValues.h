@@ -12,11 +12,15 @@
 namespace kestrova {
 
 struct TSettings {
-  // The window's outer bounds in screen pixels.
+  // The window's outer bounds in screen pixels; the size in pixels of the monitor it was on.
   int left = 300;
   int top = 300;
   int width = 288;
   int height = 300;
+  // That monitor's DPI ("MainDPI", kept after the eleven keys when it is not 96); 0 when the
+  // file does not say, as none written before it was kept does: the size is then taken as
+  // measured on the monitor the window opens on, where every such file was written.
+  int dpi = 0;
   std::wstring fileExt = L".rar";
   std::wstring winRARPath;
   std::array<std::wstring, 5> profiles{L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"",
@@ -33,7 +37,9 @@ struct TSettings {
 // change Kestrova made.
 
 // What a save writes: the window's value of each key Kestrova changed, the file's of every other.
-// After the save the window's values are the baseline.
+// The size and its DPI go together: the window's, where any of them changed (a DPI the baseline
+// does not know is no change), else the file's. After the save the window's values are the
+// baseline.
 TSettings SavedSettings(const TSettings& baseline, const TSettings& window, const TSettings& file);
 
 // What the window takes from a file changed outside: the file's value of each key Kestrova did

@@ -20,12 +20,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   try {
     // Full paths now, against the directory it was started in.
     const std::vector<std::wstring> arguments = ProgramArguments();
+    // A start of the same program that comes meanwhile waits until this one's window is shown.
+    TStartLock lock;
     // A second start with paths gives them to the window already running, and ends.
     if (!arguments.empty() && HandOverToRunning(arguments)) return 0;
     TKSTV_ABOUT about;
     TKSTV_MAIN main(about);
     main.Arguments = arguments;
-    return application.Run(main);
+    return application.Run(main, [&lock] { lock.Release(); });
   } catch (...) {
     // Shown in the error box; the program has no other exit code than 0.
     application.HandleException(nullptr, 0);

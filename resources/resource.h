@@ -105,6 +105,11 @@
 #define IDS_MENU_EDIT_PROFILES 94
 #define IDS_MENU_LOCATE_ARCHIVER 95
 
+// What a forced stop did with the archive it cut off.
+#define IDS_KEPT_SOURCES_MOVED 150
+#define IDS_KEPT_NOT_ENDED 151
+#define IDS_NOT_DELETED 152
+
 #define IDS_LOCATE_TITLE 20
 #define IDS_LOCATE_FILTER_NAME 21
 #define IDS_LOCATE_FILTER_PATTERN 22

@@ -86,11 +86,12 @@ bool TApplication::ProcessMessages() {
   return true;
 }
 
-int TApplication::Run(TForm& mainForm) {
+int TApplication::Run(TForm& mainForm, const std::function<void()>& shown) {
   mainForm_ = &mainForm;
   const ScopeExit ran([this] { mainForm_ = nullptr; });
   try {
     mainForm.Show();
+    if (shown) shown();
     mainForm.ActivateFirst();
   } catch (...) {
     HandleException(mainForm.Handle(), 0);

@@ -34,8 +34,9 @@ class TApplication {
   const std::wstring& Title() const { return title_; }
 
   // Shows the main form (its first activation included) and hands messages to their windows
-  // until a quit request; returns its exit code (Terminate's).
-  int Run(TForm& mainForm);
+  // until a quit request; returns its exit code (Terminate's). shown, when given, runs once the
+  // main form is visible, right before its first activation.
+  int Run(TForm& mainForm, const std::function<void()>& shown = {});
   // Queues a quit request with that exit code; the message loop ends when it meets it.
   void Terminate(int exitCode = 0);
   // Hands every pending message to its handler without waiting. False once it meets a quit

@@ -18,6 +18,16 @@ UINT WindowDpi(HWND hwnd) {
   return dpi != 0 ? dpi : SystemDpi();
 }
 
+UINT MonitorDpi(HMONITOR monitor) {
+  UINT dpiX = 0, dpiY = 0;
+  const auto getDpiForMonitor = sys::Shcore().GetDpiForMonitor;
+  if (getDpiForMonitor != nullptr && monitor != nullptr &&
+      SUCCEEDED(getDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)) && dpiX != 0) {
+    return dpiX;
+  }
+  return SystemDpi();
+}
+
 SIZE FrameSize(int width, int height, DWORD style, DWORD exStyle, UINT dpi) {
   RECT frame{0, 0, width, height};
   if (const auto adjustForDpi = sys::User32().AdjustWindowRectExForDpi) {

@@ -8,6 +8,9 @@ namespace kestrova {
 
 UINT SystemDpi();
 UINT WindowDpi(HWND hwnd);
+// The DPI of a monitor (Windows 8.1 and later); elsewhere the system DPI, which every monitor
+// has there.
+UINT MonitorDpi(HMONITOR monitor);
 // The outer size of a window whose client area is width x height at that DPI.
 SIZE FrameSize(int width, int height, DWORD style, DWORD exStyle, UINT dpi);
 

@@ -1,6 +1,7 @@
 #include "toolkit/Form.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
@@ -122,6 +123,19 @@ RECT TForm::Bounds() const {
   return r;
 }
 
+void TForm::PlaceAt(const RECT& bounds, UINT dpi) {
+  placing_ = Placing{bounds, dpi, true};
+  SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+               bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The window has that DPI now: the change came with the move, or none was due. Otherwise it
+  // is still to come, and is known by the window being where it was placed.
+  if (WindowDpi(hwnd_) == dpi) {
+    placing_.reset();
+  } else if (placing_) {
+    placing_->moving = false;
+  }
+}
+
 void TForm::Show() {
   const bool first = !shownOnce_;
   if (first) {
@@ -232,11 +246,31 @@ bool TForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
       return true;
     }
     case WM_DPICHANGED: {
-      ApplyDpi(HIWORD(wParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      const UINT dpi = HIWORD(wParam);
+      ApplyDpi(dpi);
+      RECT bounds = *reinterpret_cast<const RECT*>(lParam);
+      // The change that PlaceAt brought (sent while it moves the window, or later while the
+      // window is still where it was placed): the placed bounds are kept, scaled only when the
+      // window landed on a monitor of another DPI after all. The suggested bounds would scale
+      // them once more from the DPI the window had before.
+      const std::optional<Placing> placed = std::exchange(placing_, std::nullopt);
+      RECT now{};
+      GetWindowRect(hwnd_, &now);
+      const auto at = [&now](const RECT& r) {
+        return now.left == r.left && now.top == r.top && now.right == r.right &&
+               now.bottom == r.bottom;
+      };
+      if (placed && placed->dpi != 0 && (placed->moving || at(placed->bounds))) {
+        const RECT& ours = placed->bounds;
+        bounds.left = ours.left;
+        bounds.top = ours.top;
+        bounds.right = ours.left + MulDiv(ours.right - ours.left, dpi, placed->dpi);
+        bounds.bottom = ours.top + MulDiv(ours.bottom - ours.top, dpi, placed->dpi);
+      }
+      if (!at(bounds)) {
+        SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                     bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
       return true;
     }
     default:

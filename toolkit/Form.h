@@ -8,6 +8,7 @@
 // in creation order (tab order).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,10 @@ class TForm : public Window {
   void SetCaption(std::wstring_view caption) { SetText(caption); }
   // Outer bounds in screen coordinates.
   RECT Bounds() const;
+  // Moves and sizes the window to outer bounds meant for a monitor of that DPI (the monitor
+  // they lie on). The DPI change this move brings rebuilds the layout and fonts for the new DPI
+  // and keeps these bounds, rather than scaling them again from the DPI the window had.
+  void PlaceAt(const RECT& bounds, UINT dpi);
 
   // A modeless form: shows it; the first time, FormShow runs before it becomes visible and the
   // focus goes to the first control.
@@ -96,6 +101,14 @@ class TForm : public Window {
   std::vector<TWinControl*> controls_;
   // The application whose message loop a modeless form joined.
   TApplication* application_ = nullptr;
+  // A placement whose DPI change has not come yet: its bounds, the DPI they are meant for, and
+  // whether PlaceAt is moving the window now.
+  struct Placing {
+    RECT bounds;
+    UINT dpi;
+    bool moving;
+  };
+  std::optional<Placing> placing_;
   bool shownOnce_ = false;
   bool activatedOnce_ = false;
   HACCEL accelerators_ = nullptr;

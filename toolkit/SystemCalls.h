@@ -18,6 +18,7 @@
 #include <objbase.h>
 #include <oleacc.h>
 #include <oleauto.h>
+#include <shellscalingapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -60,6 +61,10 @@
   F(CreateStdAccessibleObject)       \
   F(LresultFromObject)
 
+// The DPI of a monitor (Windows 8.1).
+#define KESTROVA_SHCORE_FUNCTIONS(F) \
+  F(GetDpiForMonitor)
+
 // Whether the program runs elevated: only then does the window open itself to lower levels.
 #define KESTROVA_ADVAPI32_FUNCTIONS(F) \
   F(GetTokenInformation)               \
@@ -75,6 +80,7 @@
   DLL(Shlwapi, L"shlwapi.dll", KESTROVA_SHLWAPI_FUNCTIONS)    \
   DLL(OleAut32, L"oleaut32.dll", KESTROVA_OLEAUT32_FUNCTIONS) \
   DLL(OleAcc, L"oleacc.dll", KESTROVA_OLEACC_FUNCTIONS)       \
+  DLL(Shcore, L"shcore.dll", KESTROVA_SHCORE_FUNCTIONS)       \
   DLL(Advapi32, L"advapi32.dll", KESTROVA_ADVAPI32_FUNCTIONS)
 
 namespace kestrova::sys {

@@ -8,6 +8,7 @@
 #include "app/batch/Process.h"
 #include "app/batch/ExitReasons.h"
 #include "resources/resource.h"
+#include "toolkit/Error.h"
 #include "toolkit/Text.h"
 
 namespace kestrova {
@@ -43,12 +44,23 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
     result.reason = LoadStr(IDS_TOO_LONG);
     return result;
   }
-  const TProcessEnd end = RunProcess(std::move(commandLine), control.KillEvent());
+  const TProcessEnd end = RunProcess(std::move(commandLine), control.KillEvent(), control.Seams);
+  result.reason = ReasonOfEnd(end);
   // What a stopped archiver was writing is no archive; one that was there before is the user's.
   if (end.how == TProcessEnd::How::Killed && !existed) {
-    DeleteFileW(ServicePath(result.archive).c_str());
+    std::wstring kept;
+    if (!end.ended) {
+      kept = LoadStr(IDS_KEPT_NOT_ENDED);
+    } else if (DeletesSources(settings.profile)) {
+      kept = LoadStr(IDS_KEPT_SOURCES_MOVED);
+    } else if (!DeleteFileW(ServicePath(result.archive).c_str())) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        kept = Format(IDS_NOT_DELETED, SystemMessage(error));
+      }
+    }
+    if (!kept.empty()) result.reason += L" \u2014 " + kept;
   }
-  result.reason = ReasonOfEnd(end);
   if (!result.reason.empty()) {
     result.kind = TResult::Kind::Failed;
   } else if (result.archive != result.folder + settings.ext) {

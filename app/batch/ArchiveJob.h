@@ -10,6 +10,7 @@
 
 #include "app/batch/Batch.h"
 #include "app/batch/ArchiveRules.h"
+#include "app/batch/Process.h"
 #include "toolkit/Handles.h"
 
 namespace kestrova {
@@ -41,6 +42,9 @@ class TJobControl {
   void Finished() { SetEvent(finished_.Get()); }
   HANDLE FinishedEvent() const { return finished_.Get(); }
 
+  // Where tests stand between the kill and the archiver's end.
+  TKillSeams Seams;
+
  private:
   UniqueHandle kill_;
   UniqueHandle resume_;
@@ -57,7 +61,9 @@ TResult FolderResult(std::wstring_view given, TResult::Kind kind = TResult::Kind
 // archive that is there already is added to, skipped or left alone for another name, as the
 // settings say (ArchiveToMake). The archiver starts only once mayStart (asked right before,
 // with the folder's name) agrees; without that there is no result. An archive that a killed
-// archiver leaves behind is deleted, unless it was there before the job.
+// archiver leaves behind is deleted, unless it was there before the job, the profile deletes or
+// moves the folder's files (the half-made archive may hold the only copy of some), or the
+// archiver did not end (it may still be writing); the reason says when it is kept.
 std::optional<TResult> ArchiveFolder(std::wstring_view folder, const TJobSettings& settings,
                                      TJobControl& control,
                                      const std::function<bool(const std::wstring&)>& mayStart);

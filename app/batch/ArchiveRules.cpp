@@ -104,6 +104,37 @@ std::wstring OutputTail(std::wstring_view output, std::size_t count) {
   return tail;
 }
 
+bool DeletesSources(std::wstring_view profile) {
+  bool first = true;
+  std::size_t at = 0;
+  while (at < profile.size()) {
+    if (profile[at] <= L' ') {
+      ++at;
+      continue;
+    }
+    std::wstring word;
+    bool quoted = false;
+    for (; at < profile.size() && (quoted || profile[at] > L' '); ++at) {
+      if (profile[at] == L'"') {
+        quoted = !quoted;
+      } else {
+        word += profile[at];
+      }
+    }
+    if (first) {
+      if (SameAsciiName(word, L"m") || SameAsciiName(word, L"mf")) return true;
+      first = false;
+    }
+    if (word.size() > 1 && (word[0] == L'-' || word[0] == L'/')) {
+      const std::wstring_view name = std::wstring_view(word).substr(1);
+      for (std::wstring_view deleting : {L"df", L"dr", L"dw", L"sdel"}) {
+        if (SameAsciiName(name, deleting)) return true;
+      }
+    }
+  }
+  return false;
+}
+
 TExistingArchive ExistingArchiveFrom(std::wstring_view word) {
   if (SameAsciiName(word, L"skip")) return TExistingArchive::Skip;
   if (SameAsciiName(word, L"rename")) return TExistingArchive::Rename;
@@ -143,11 +174,12 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
   return std::nullopt;
 }
 
-bool IsChildFolder(std::wstring_view name, std::uint32_t attributes) {
-  constexpr std::uint32_t kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10, kLink = 0x400;
-  if ((attributes & kDirectory) == 0 || (attributes & (kHidden | kSystem | kLink)) != 0) {
-    return false;
-  }
+bool IsChildFolder(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag) {
+  constexpr std::uint32_t kHidden = 0x2, kSystem = 0x4, kDirectory = 0x10, kReparsePoint = 0x400;
+  // The name-surrogate bit of a reparse tag (IsReparseTagNameSurrogate).
+  constexpr std::uint32_t kNameSurrogate = 0x20000000;
+  if ((attributes & kDirectory) == 0 || (attributes & (kHidden | kSystem)) != 0) return false;
+  if ((attributes & kReparsePoint) != 0 && (reparseTag & kNameSurrogate) != 0) return false;
   return name != L"." && name != L"..";
 }
 

@@ -57,10 +57,18 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
                                           TExistingArchive choice,
                                           const std::function<bool(const std::wstring&)>& exists);
 
-// Whether an entry of a folder, by its name and file attributes, is a folder to archive on its
-// own: a folder that is neither hidden nor a system folder nor a link (reparse point), and not
-// "." or "..".
-bool IsChildFolder(std::wstring_view name, std::uint32_t attributes);
+// Whether an entry of a folder, by its name, file attributes and reparse tag (read only when the
+// attributes mark a reparse point), is a folder to archive on its own: a folder that is neither
+// hidden nor a system folder nor a link, and not "." or "..". A link is a reparse point whose tag
+// stands for another name (a junction, a mounted folder, a symbolic link); any other reparse
+// point (a cloud file placeholder such as OneDrive's) is a folder like any other.
+bool IsChildFolder(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag);
+
+// Whether the profile has the archiver delete or move the folder's files as it archives them:
+// WinRAR's commands m and mf (the first word), its switches -df, -dr and -dw, or 7-Zip's -sdel.
+// Words are separated by blanks, double quotes removed; they compare without case, a switch
+// as a whole word, after "-" or "/".
+bool DeletesSources(std::wstring_view profile);
 
 // The last non-empty lines (at most count) of what a program wrote: lines end at CR or LF,
 // blanks and control characters around a line are dropped, a line longer than 256 units is

@@ -65,7 +65,10 @@ std::vector<std::wstring> ChildFolders(const std::wstring& folder) {
                                        &entry, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (IsChildFolder(entry.cFileName, entry.dwFileAttributes)) names.push_back(entry.cFileName);
+    // The reparse tag, where there is one, is in dwReserved0.
+    if (IsChildFolder(entry.cFileName, entry.dwFileAttributes, entry.dwReserved0)) {
+      names.push_back(entry.cFileName);
+    }
   } while (FindNextFileW(find, &entry));
   FindClose(find);
   // Explorer's order: numbers in names by their value.

@@ -39,10 +39,12 @@ UniqueHandle NullDevice(DWORD access) {
 }
 
 // The attribute that limits what the child inherits to the handles given: without it, every
-// inheritable handle of this process would go to the archiver.
+// inheritable handle of this process would go to the archiver. The handles must be inheritable
+// and listed once each; an empty list is no list.
 class InheritOnly {
  public:
   InheritOnly(HANDLE* handles, std::size_t count) {
+    if (count == 0) return;
     SIZE_T size = 0;
     InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
     storage_.resize(size);
@@ -66,6 +68,22 @@ class InheritOnly {
   std::vector<char> storage_;
   LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
+
+// The handle, when there is one and it is inheritable (it was made so; made sure of here);
+// null otherwise.
+HANDLE Inheritable(const UniqueHandle& handle) {
+  return handle && SetHandleInformation(handle.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT)
+             ? handle.Get()
+             : nullptr;
+}
+
+// Whether a window of this process is the one in front: only then may a window of the archiver
+// come to the front too.
+bool InFront() {
+  DWORD owner = 0;
+  if (const HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &owner);
+  return owner == GetCurrentProcessId();
+}
 
 // Reads the pipe as data comes, keeping the end of it.
 class OutputReader {
@@ -154,7 +172,9 @@ class OutputReader {
 
 }  // namespace
 
-TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
+TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& seams) {
+  // The exit code a kill gives the process and all it started; no archiver exits with it.
+  constexpr UINT kKilledCode = ERROR_CANCELLED;
   TProcessEnd end;
   UniqueHandle input = NullDevice(GENERIC_READ);
   UniqueHandle pipe, output;
@@ -162,24 +182,32 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
     pipe.Reset();
     output = NullDevice(GENERIC_WRITE);
   }
-  HANDLE inherited[] = {input.Get(), output.Get()};
-  const InheritOnly only(inherited, 2);
+  // Standard output and error are one handle, listed once. What could not be made, the child
+  // goes without (a read of a null input fails at once); with nothing to inherit, it inherits
+  // nothing.
+  const HANDLE in = Inheritable(input);
+  const HANDLE out = Inheritable(output);
+  HANDLE inherited[2];
+  std::size_t inheritedCount = 0;
+  if (in != nullptr) inherited[inheritedCount++] = in;
+  if (out != nullptr) inherited[inheritedCount++] = out;
+  const InheritOnly only(inherited, inheritedCount);
 
   STARTUPINFOEXW startup{};
   startup.StartupInfo.cb = only.Get() != nullptr ? sizeof(startup) : sizeof(STARTUPINFOW);
   startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-  startup.StartupInfo.hStdInput = input.Get();
-  startup.StartupInfo.hStdOutput = output.Get();
-  startup.StartupInfo.hStdError = output.Get();
+  startup.StartupInfo.hStdInput = in;
+  startup.StartupInfo.hStdOutput = out;
+  startup.StartupInfo.hStdError = out;
   startup.lpAttributeList = only.Get();
   // Suspended until it is in its job, so that nothing it starts escapes the job. A window
   // program ignores CREATE_NO_WINDOW; a console one gets no console window.
   const DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_NO_WINDOW | CREATE_SUSPENDED |
                       (only.Get() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0);
   PROCESS_INFORMATION info{};
-  const bool inherit = input && output;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit ? TRUE : FALSE,
-                      flags, nullptr, nullptr, &startup.StartupInfo, &info)) {
+  const BOOL inherit = inheritedCount > 0 ? TRUE : FALSE;
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags, nullptr,
+                      nullptr, &startup.StartupInfo, &info)) {
     end.how = TProcessEnd::How::NotStarted;
     end.code = GetLastError();
     return end;
@@ -193,25 +221,39 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
   // then runs without one, and ending it ends the archiver alone.
   UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
   if (job && !AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
+  // WinRAR's window and its questions come to the front, not behind the window the user
+  // dropped on: Windows lets a process in front hand that on, before the other asks.
+  if (InFront()) AllowSetForegroundWindow(info.dwProcessId);
   ResumeThread(thread.Get());
 
   OutputReader reader(pipe.Get());
   bool killed = false;
+  ULONGLONG giveUpAt = 0;
   for (;;) {
+    // The output first: what it wrote is read before its end is noticed. The process comes
+    // before the kill, so that a process that has ended is never taken for one that is killed.
     HANDLE waits[3];
     DWORD count = 0;
-    // The output first: what it wrote is read before its end is noticed.
     if (HANDLE read = reader.Event()) waits[count++] = read;
     waits[count++] = process.Get();
     if (!killed && kill != nullptr) waits[count++] = kill;
-    const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+    DWORD timeout = INFINITE;
+    if (killed) {
+      const ULONGLONG now = GetTickCount64();
+      timeout = now < giveUpAt ? static_cast<DWORD>(giveUpAt - now) : 0;
+    }
+    const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, timeout);
+    if (signalled == WAIT_TIMEOUT) break;  // killed, and not ended within the wait: given up
     if (signalled >= WAIT_OBJECT_0 + count) break;  // the wait failed: taken as the end
     const HANDLE which = waits[signalled - WAIT_OBJECT_0];
     if (which == process.Get()) break;
     if (which == kill) {
+      if (seams.killSeen) seams.killSeen(process.Get());
       killed = true;
-      if (!job || !TerminateJobObject(job.Get(), ERROR_CANCELLED)) {
-        TerminateProcess(process.Get(), ERROR_CANCELLED);
+      // Ending a process is asynchronous, and it cannot end while I/O of its is pending.
+      giveUpAt = GetTickCount64() + seams.endWaitMs;
+      if (!job || !seams.endJob(job.Get(), kKilledCode)) {
+        TerminateProcess(process.Get(), kKilledCode);
       }
       continue;
     }
@@ -220,9 +262,15 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill) {
   reader.Drain();
   end.output = reader.Take();
   if (killed) {
-    // Ended for certain before anything touches what it was writing.
-    WaitForSingleObject(process.Get(), INFINITE);
-    end.how = TProcessEnd::How::Killed;
+    end.ended = WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+    DWORD code = kKilledCode;
+    // Ended by itself before the kill took effect (a process that has ended keeps its own exit
+    // code: ending it again fails): its work is complete.
+    if (!end.ended || !GetExitCodeProcess(process.Get(), &code) || code == kKilledCode) {
+      end.how = TProcessEnd::How::Killed;
+      return end;
+    }
+    end.code = code;
     return end;
   }
   if (!GetExitCodeProcess(process.Get(), &end.code)) end.code = GetLastError();

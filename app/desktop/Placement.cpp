@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/desktop/PlacementRule.h"
+#include "toolkit/Dpi.h"
 
 namespace kestrova {
 
@@ -37,6 +38,14 @@ RECT RestoredBounds(HWND window) {
                monitor.rcWork.top - monitor.rcMonitor.top);
   }
   return bounds;
+}
+
+TSavedPlace PlaceOfSaved(const RECT& saved, int savedDpi) {
+  // The monitor the window will be on: the one with the largest part of it.
+  const UINT dpi = MonitorDpi(MonitorFromRect(&saved, MONITOR_DEFAULTTONEAREST));
+  const int width = SizeForDpi(saved.right - saved.left, savedDpi, static_cast<int>(dpi));
+  const int height = SizeForDpi(saved.bottom - saved.top, savedDpi, static_cast<int>(dpi));
+  return TSavedPlace{RECT{saved.left, saved.top, saved.left + width, saved.top + height}, dpi};
 }
 
 void KeepOnScreen(HWND window) {

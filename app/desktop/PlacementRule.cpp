@@ -1,6 +1,7 @@
 #include "app/desktop/PlacementRule.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace kestrova {
 
@@ -24,6 +25,17 @@ Box PlaceOnScreen(Box window, int titleHeight, std::span<const Box> workAreas, B
   const int left = std::clamp(window.left, nearest.left, nearest.right - width);
   const int top = std::clamp(window.top, nearest.top, nearest.bottom - height);
   return Box{left, top, left + width, top + height};
+}
+
+bool IsPlausibleDpi(long long dpi) { return dpi >= 48 && dpi <= 960; }
+
+int SizeForDpi(int size, long long savedDpi, int dpi) {
+  if (!IsPlausibleDpi(savedDpi) || !IsPlausibleDpi(dpi) || savedDpi == dpi) return size;
+  // Half away from zero, as MulDiv rounds.
+  const long long scaled = static_cast<long long>(size) * dpi;
+  const long long half = savedDpi / 2;
+  const long long rounded = (scaled >= 0 ? scaled + half : scaled - half) / savedDpi;
+  return static_cast<int>(std::clamp<long long>(rounded, INT_MIN, INT_MAX));
 }
 
 }  // namespace kestrova

@@ -198,28 +198,72 @@ TEST(Choices, TheSettingsFilesWordsAndTheirDefaults) {
 }
 
 TEST(IsChildFolder, FoldersInsideThatAreArchivedOnTheirOwn) {
-  constexpr std::uint32_t kDirectory = 0x10, kHidden = 0x2, kSystem = 0x4, kLink = 0x400,
-                          kReadOnly = 0x1, kArchive = 0x20;
+  constexpr std::uint32_t kDirectory = 0x10, kHidden = 0x2, kSystem = 0x4, kReparse = 0x400,
+                          kReadOnly = 0x1, kArchive = 0x20, kPinned = 0x80000,
+                          kRecallOnDataAccess = 0x400000;
+  // Reparse tags (winnt.h): links stand for another name; the others are the folder itself.
+  constexpr std::uint32_t kJunction = 0xA0000003, kSymlink = 0xA000000C,
+                          kWslSymlink = 0xA000001D, kCloud = 0x9000001A, kCloud3 = 0x9000301A,
+                          kProjFs = 0x9000001C;
   struct Row {
     std::wstring_view name;
     std::uint32_t attributes;
+    std::uint32_t tag;  // read only for a reparse point
     bool taken;
     const char* why;
   };
   const Row rows[] = {
-      {L"b10", kDirectory, true, "a folder"},
-      {L"写真", kDirectory | kReadOnly | kArchive, true, "read-only and archive bits do not matter"},
-      {L"notes.txt", kArchive, false, "a file"},
-      {L".git", kDirectory | kHidden, false, "a hidden folder"},
-      {L"System Volume Information", kDirectory | kHidden | kSystem, false, "a system folder"},
-      {L"$Recycle", kDirectory | kSystem, false, "a system folder that is not hidden"},
-      {L"Link", kDirectory | kLink, false, "a folder link (junction)"},
-      {L".", kDirectory, false, "the folder itself"},
-      {L"..", kDirectory, false, "its parent"},
+      {L"b10", kDirectory, 0, true, "a folder"},
+      {L"写真", kDirectory | kReadOnly | kArchive, 0, true, "read-only and archive bits do not matter"},
+      {L"notes.txt", kArchive, 0, false, "a file"},
+      {L".git", kDirectory | kHidden, 0, false, "a hidden folder"},
+      {L"System Volume Information", kDirectory | kHidden | kSystem, 0, false, "a system folder"},
+      {L"$Recycle", kDirectory | kSystem, 0, false, "a system folder that is not hidden"},
+      {L"Link", kDirectory | kReparse, kJunction, false, "a junction (or mounted folder)"},
+      {L"Link", kDirectory | kReparse, kSymlink, false, "a symbolic link to a folder"},
+      {L"Link", kDirectory | kReparse, kWslSymlink, false, "a link of the Linux subsystem"},
+      {L"Photos", kDirectory | kReparse | kRecallOnDataAccess, kCloud, true,
+       "a OneDrive folder whose files are online only"},
+      {L"Photos", kDirectory | kReparse | kPinned, kCloud3, true, "a cloud folder kept on the PC"},
+      {L"src", kDirectory | kReparse, kProjFs, true, "a projected folder (ProjFS)"},
+      {L"Docs", kDirectory, kJunction, true, "a tag without the reparse bit is left unread"},
+      {L"Cloud.txt", kArchive | kReparse, kCloud, false, "a cloud file is no folder"},
+      {L".", kDirectory, 0, false, "the folder itself"},
+      {L"..", kDirectory, 0, false, "its parent"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
-    EXPECT_EQ(IsChildFolder(row.name, row.attributes), row.taken);
+    EXPECT_EQ(IsChildFolder(row.name, row.attributes, row.tag), row.taken);
+  }
+}
+
+TEST(DeletesSources, ProfilesThatDeleteOrMoveTheFolders) {
+  struct Row {
+    std::wstring_view profile;
+    bool deletes;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"a -r -ep1 -m0 -rr3p", false, "the usual profile adds"},
+      {L"m -r -ep1", true, "WinRAR's m moves the files into the archive"},
+      {L"MF -r", true, "mf moves files only; commands compare without case"},
+      {L"a -r -df", true, "-df deletes the files once archived"},
+      {L"a -r -DR", true, "-dr deletes them to the Recycle Bin, in any case"},
+      {L"a -dw -r", true, "-dw wipes them"},
+      {L"a /df", true, "a switch may begin with a slash"},
+      {L"a -tzip -sdel", true, "7-Zip's -sdel deletes them"},
+      {L"a \"-df\" -r", true, "quotes around a switch are removed"},
+      {L"a\t-r\t-df", true, "tabs separate words"},
+      {L"a -r -dh -ds -m5", false, "other switches of the same letter"},
+      {L"a -dfx -pdf -ilogdf", false, "a switch counts only as a whole word"},
+      {L"a -r \"-d f\"", false, "a quoted blank makes one word"},
+      {L"a -r m", false, "m counts only as the command"},
+      {L"mv -r", false, "no such command"},
+      {L"", false, "an empty profile"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(DeletesSources(row.profile), row.deletes);
   }
 }
 
@@ -242,6 +286,31 @@ TEST(SplitPaths, WhatASecondStartHandsOver) {
     SCOPED_TRACE(row.why);
     EXPECT_EQ(SplitPaths(row.text), std::nullopt);
   }
+}
+
+TEST(StartLockName, OneLockPerProgramPathThatIsAnObjectName) {
+  const std::wstring lock = StartLockName(L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE");
+  EXPECT_TRUE(lock.starts_with(L"Local\\Kestrova-"));
+  // A name in the session's namespace, with no other "\\": 16 hexadecimal digits.
+  EXPECT_EQ(lock.size(), std::wstring_view(L"Local\\Kestrova-").size() + 16);
+  EXPECT_EQ(lock.find(L'\\', 6), std::wstring::npos);
+  struct Row {
+    std::wstring_view path;
+    bool same;
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE", true, "the same program"},
+      {L"D:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE", false, "a copy on another drive"},
+      {L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA2.EXE", false, "another file beside it"},
+      {L"C:\\ツール\\KESTROVA.EXE", false, "a folder of Japanese name"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(StartLockName(row.path) == lock, row.same);
+  }
+  // A path longer than an object name may be still gives a name of the same length.
+  EXPECT_EQ(StartLockName(std::wstring(40000, L'X')).size(), lock.size());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A saved window place on the monitors there are now.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "app/desktop/PlacementRule.h"
@@ -41,6 +42,39 @@ TEST(PlaceOnScreen, ReachableStaysUnreachableComesBack) {
     EXPECT_EQ(placed.top, row.placed.top);
     EXPECT_EQ(placed.right, row.placed.right);
     EXPECT_EQ(placed.bottom, row.placed.bottom);
+  }
+}
+
+TEST(SizeForDpi, ASavedSizeIsScaledOnceToTheMonitorItOpensOn) {
+  struct Row {
+    const char* why;
+    int size;
+    long long savedDpi;
+    int dpi;
+    int scaled;
+  };
+  const Row rows[] = {
+      {"the same DPI: as saved", 432, 144, 144, 432},
+      {"saved at 150 %, opened at 100 %", 432, 144, 96, 288},
+      {"saved at 100 %, opened at 150 %", 288, 96, 144, 432},
+      {"saved at 200 %, opened at 125 %", 577, 192, 120, 361},
+      {"rounded to the nearest pixel", 361, 120, 96, 289},
+      {"a file that does not say (written before the DPI was kept)", 432, 0, 96, 432},
+      {"a DPI no monitor has is taken as not said", 288, 5000, 144, 288},
+      {"nor a tiny one", 288, 1, 144, 288},
+      {"no overflow at the largest sizes", INT_MAX, 96, 192, INT_MAX},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(SizeForDpi(row.size, row.savedDpi, row.dpi), row.scaled);
+  }
+  // Saved at any DPI and opened at 96 DPI, a size comes back as it was: no growing or shrinking
+  // from one start to the next.
+  for (int dpi : {96, 120, 144, 168, 192, 240, 288, 480}) {
+    for (int size : {1, 97, 288, 300, 1001}) {
+      SCOPED_TRACE(dpi);
+      EXPECT_EQ(SizeForDpi(SizeForDpi(size, 96, dpi), dpi, 96), size) << size;
+    }
   }
 }
 

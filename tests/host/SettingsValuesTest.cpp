@@ -15,6 +15,12 @@ void Existing(TSettings& s, int n) { s.existingArchive = static_cast<TExistingAr
 void Target(TSettings& s, int n) { s.target = static_cast<TTarget>(n); }
 void Left(TSettings& s, int n) { s.left = 100 * n; }
 void Height(TSettings& s, int n) { s.height = 300 + n; }
+// The size as the window had it on a monitor of 48 * n DPI; the DPI alone.
+void SizeAtDpi(TSettings& s, int n) {
+  s.height = 300 + n;
+  s.dpi = 48 * n;
+}
+void DpiOnly(TSettings& s, int n) { s.dpi = 96 * n; }
 // Two keys at once: profile 1 as the window has it (1) and profile 2 as the file has it (2).
 void Profiles12(TSettings& s, int n) {
   if (n & 1) s.profiles[0] = L"a -window";
@@ -53,6 +59,9 @@ TEST(SettingsValues, AKeyKestrovaDidNotChangeGetsTheFilesValue) {
       {"the place changed outside: saved, never taken", Left, 0, 0, 1, 1, 0, 2, 2},
       {"the window moved: its own place", Left, 0, 1, 2, 1, 1, 3, 1},
       {"the size changed outside", Height, 5, 5, 7, 7, 5, 9, 9},
+      {"the window went to a monitor of another DPI: its size and DPI together", SizeAtDpi, 2, 3,
+       2, 3, 3, 4, 3},
+      {"a DPI the file did not say is no change of the size", DpiOnly, 0, 1, 0, 0, 1, 0, 0},
       {"each key by itself: the window's profile 1 and the file's profile 2", Profiles12, 0, 1, 2,
        3, 3, 0, 1},
   };

@@ -70,6 +70,17 @@ TEST_F(MainWindowTest, LoadAppliesEveryKeyByItsValueRules) {
        {-5, 300, -5 + 288, 600},
        L"",
        {L"", L"a -r -ep1 -m5 -rr3p", L"", L"x -y", L""}},
+      {"a size saved on a monitor of 192 DPI, for this one of 96",
+       L"[Main]\nWinRARPath=C:\\rar.exe\nMainX=40\nMainY=50\nMainW=576\nMainH=600\n"
+       L"MainDPI=192\n",
+       {40, 50, 40 + 288, 50 + 300},
+       L".rar",
+       {L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
+      {"a DPI no monitor has: the size as it stands",
+       L"[Main]\nWinRARPath=C:\\rar.exe\nMainW=400\nMainH=350\nMainDPI=4\n",
+       {300, 300, 700, 650},
+       L".rar",
+       {L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
       {"a 3000-byte profile keeps its first 2047 bytes",
        L"[Main]\nWinRARPath=C:\\rar.exe\nWinRARCommandLine2=" + longProfile + L"\n",
        {300, 300, 588, 600},
@@ -503,6 +514,77 @@ TEST_F(MainWindowTest, JobThatCannotStartGivesNgWithoutRunningAnything) {
     EXPECT_TRUE(main.E_Ext.Enabled());
     EXPECT_TRUE(ArchiverRuns().empty());
     main_.reset();
+  }
+}
+
+// A forced stop deletes only what the archiver did not finish, and never what a profile that
+// moves the folder's files was writing. The kill is signalled before the archiver starts; each
+// row decides, through the seam between the kill and the end of the archiver, what the archiver
+// does meanwhile.
+TEST_F(MainWindowTest, AForcedStopDeletesOnlyAnArchiveTheArchiverLeftUnfinished) {
+  enum class Then { Killed, EndsByItself, DoesNotEnd };
+  const std::wstring stopped = LoadStr(IDS_REASON_STOPPED);
+  struct Row {
+    const char* what;
+    std::wstring profile;
+    Then then;
+    TResult::Kind kind;
+    std::wstring reason;
+    bool archiveKept;
+  } rows[] = {
+      {"killed while it writes: the half-made archive goes", L"a --write-first --hold",
+       Then::Killed, TResult::Kind::Failed, stopped, false},
+      {"it ends by itself with 0 as the kill comes: its archive is complete",
+       L"a --write-first --hold", Then::EndsByItself, TResult::Kind::Ok, L"", true},
+      {"killed while it moves the files into the archive: the archive stays",
+       L"m --write-first --hold", Then::Killed, TResult::Kind::Failed,
+       stopped + L" \u2014 " + LoadStr(IDS_KEPT_SOURCES_MOVED), true},
+      {"killed but it does not end: what it may still hold stays", L"a --write-first --hold",
+       Then::DoesNotEnd, TResult::Kind::Failed,
+       stopped + L" \u2014 " + LoadStr(IDS_KEPT_NOT_ENDED), true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::error_code ignored;
+    fs::remove(log_, ignored);
+    const std::wstring folder = Folder(L"Trip");
+    const std::wstring archive = folder + L".rar";
+    fs::remove(archive, ignored);
+    HoldArchiver hold(log_);
+    TJobControl control;
+    control.Kill();
+    UniqueHandle running;
+    control.Seams.killSeen = [&](HANDLE process) {
+      // The archiver has started and made its archive, and holds.
+      ASSERT_TRUE(PumpUntil([&] { return fs::exists(archive); })) << "no archive was made";
+      if (row.then == Then::EndsByItself) {
+        hold.Release();
+        ASSERT_EQ(WaitForSingleObject(process, 60000), WAIT_OBJECT_0);
+      }
+      if (row.then == Then::DoesNotEnd) {
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &copy, SYNCHRONIZE,
+                        FALSE, 0);
+        running.Reset(copy);
+      }
+    };
+    if (row.then == Then::DoesNotEnd) {
+      control.Seams.endJob = [](HANDLE, UINT) -> BOOL { return TRUE; };
+      control.Seams.endWaitMs = 0;
+    }
+    const std::optional<TResult> result =
+        ArchiveFolder(folder, TJobSettings{archiver_, row.profile, L".rar"}, control,
+                      [](const std::wstring&) { return true; });
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->kind, row.kind);
+    EXPECT_EQ(result->reason, row.reason);
+    EXPECT_EQ(fs::exists(archive), row.archiveKept);
+    EXPECT_EQ(ArchiverRuns(), std::vector<std::wstring>{RunOf(row.profile, folder)});
+    // The one left running ends once it is let go.
+    hold.Release();
+    if (running) {
+      EXPECT_EQ(WaitForSingleObject(running.Get(), 60000), WAIT_OBJECT_0);
+    }
   }
 }
 

@@ -2,10 +2,12 @@
 // open, and its smallest size.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/About.h"
 #include "app/Main.h"
@@ -104,6 +106,43 @@ TEST_F(WindowBehaviourTest, DpiChangeRescalesTheLayoutFontsAndList) {
               widthAfter + main_->LIST.Space());
     EXPECT_EQ(widthAfter, main_->LIST.GetTextWidth(0));
   }
+}
+
+// The window is placed once, sized for the monitor it goes to; the DPI change that its own move
+// brings (sent to it while it is placed, or after) keeps that size. Its size is saved with the
+// DPI it was measured at and comes back at the size for this monitor's DPI.
+TEST_F(WindowBehaviourTest, ItsOwnPlacementIsSizedOnceAndKeptWithItsDpi) {
+  const RECT placed{200, 150, 200 + 450, 150 + 480};
+  main_->PlaceAt(placed, 144);
+  // As Windows sends it once the window is on a monitor of 144 DPI: its suggestion scales the
+  // bounds once more from the DPI the window had.
+  RECT suggested{200, 150, 200 + 675, 150 + 720};
+  SendMessageW(main_->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(main_->Dpi(), 144u);
+  RECT bounds = main_->Bounds();
+  EXPECT_EQ(bounds.left, placed.left);
+  EXPECT_EQ(bounds.top, placed.top);
+  EXPECT_EQ(bounds.right, placed.right);
+  EXPECT_EQ(bounds.bottom, placed.bottom);
+  // A later change is the user's (the window dragged to another monitor): as suggested.
+  ChangeDpi(120);
+  EXPECT_EQ(main_->Bounds().right - main_->Bounds().left, MulDiv(300, 120, 96));
+  ChangeDpi(144);
+
+  main_->SaveSettings();
+  const std::vector<std::wstring> lines = test::SavedLines(ini_);
+  for (const wchar_t* line : {L"MainW=450", L"MainH=480", L"MainDPI=144"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+  }
+  // This monitor has 96 DPI (the prefix's): the window opens at two thirds of that size.
+  main_.reset();
+  main_ = std::make_unique<TKSTV_MAIN>(about_);
+  main_->LoadSettings();
+  bounds = main_->Bounds();
+  EXPECT_EQ(bounds.left, 100);
+  EXPECT_EQ(bounds.right - bounds.left, 300);
+  EXPECT_EQ(bounds.bottom - bounds.top, 320);
 }
 
 TEST_F(WindowBehaviourTest, WindowCannotBeSizedBelowItsMinimum) {
