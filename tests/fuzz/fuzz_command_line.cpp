@@ -1,4 +1,4 @@
-// ArchiverCommandLine and CommandLineFits, from four parts cut out of the input at zero
+// ArchiverCommandLine, CommandLineFits and DeletesSources, from four parts cut out of the input at zero
 // units. A first byte from 0xF8 up repeats the folder part 64 to 512 times, so that lines
 // around the 32767-unit limit are reached too.
 #include <cstddef>
@@ -53,6 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 L" \"" + std::wstring(archive) + L"\" \"" + folder + L"*\"";
   FUZZ_CHECK(line == expected);
   FUZZ_CHECK(kestrova::CommandLineFits(line) == (line.size() < kestrova::kMaxCommandLineChars));
+  // Whatever follows it, a profile that begins by moving or deleting the files does.
+  kestrova::DeletesSources(profile);
+  FUZZ_CHECK(kestrova::DeletesSources(L"m " + std::wstring(profile)));
+  FUZZ_CHECK(kestrova::DeletesSources(L"a -DF " + std::wstring(profile)));
 
   // Our own splitter reads the line back as the archiver would, when the parts are simple.
   if (line.size() <= 4096 && IsPlainWord(archiver) && IsPlainWord(profile) &&
