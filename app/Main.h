@@ -68,10 +68,6 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   void LoadSettings();
   void SaveSettings();
   void ApplySettings(const TSettings& settings);
-  // What another program changed in the settings file since the window last read or wrote it,
-  // taken into the window (profiles, archiver, extension, the choices; not its place): at every
-  // activation while no batch runs.
-  void TakeOutsideEdits();
 
   // A batch: checks the profile, clears the list and has the runner archive the folders among
   // the items, one at a time and in order; returns at once. While it runs the controls that
@@ -116,6 +112,10 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   // user cancelled.
   bool LocateArchiver();
   TSettings CurrentSettings() const;
+  // What another program changed in the settings file since the window last read or wrote it,
+  // taken into the window (profiles, archiver, extension, the choices; not its place): at every
+  // activation while no batch runs.
+  void TakeOutsideEdits();
   // The settings but the window's place; the profiles in place, the same one selected.
   void ApplyValues(const TSettings& settings);
   void SetProfiles(const std::array<std::wstring, 5>& profiles);

@@ -62,9 +62,20 @@ void TBatchRunner::EndSession() {
   if (!job_) return;
   // Windows may end the process any time after WM_ENDSESSION returns: the archiver is ended
   // now, and the half-made archive deleted, unless that takes longer than a moment.
-  constexpr DWORD kCleanUpMs = 5000;
-  job_->Kill();
-  WaitForSingleObject(job_->FinishedEvent(), kCleanUpMs);
+  // The worker may be asking whether its archiver may start meanwhile: messages sent to the
+  // window are answered while it waits (the batch stops, so the answer is no).
+  constexpr ULONGLONG kCleanUpMs = 5000;
+  const std::shared_ptr<TJobControl> job = job_;
+  job->Kill();
+  const HANDLE finished = job->FinishedEvent();
+  const ULONGLONG end = GetTickCount64() + kCleanUpMs;
+  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+    const DWORD waited = MsgWaitForMultipleObjects(1, &finished, FALSE,
+                                                   static_cast<DWORD>(end - now), QS_SENDMESSAGE);
+    if (waited != WAIT_OBJECT_0 + 1) break;
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
