@@ -206,11 +206,21 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& 
                       (only.Get() != nullptr ? EXTENDED_STARTUPINFO_PRESENT : 0);
   PROCESS_INFORMATION info{};
   const BOOL inherit = inheritedCount > 0 ? TRUE : FALSE;
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags, nullptr,
-                      nullptr, &startup.StartupInfo, &info)) {
-    end.how = TProcessEnd::How::NotStarted;
-    end.code = GetLastError();
-    return end;
+  // A start refused with ERROR_INTERNAL_ERROR made no process and says nothing of the program:
+  // seen under heavy load (a busy Wine server among others), it is tried again, a few times.
+  constexpr int kStartTries = 3;
+  for (int tries = 1;; ++tries) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags, nullptr,
+                       nullptr, &startup.StartupInfo, &info)) {
+      break;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || tries == kStartTries) {
+      end.how = TProcessEnd::How::NotStarted;
+      end.code = error;
+      return end;
+    }
+    Sleep(100 * tries);
   }
   const UniqueHandle process(info.hProcess);
   const UniqueHandle thread(info.hThread);

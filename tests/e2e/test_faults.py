@@ -368,8 +368,12 @@ class FaultsTest(unittest.TestCase):
             return wait_until(done, timeout=timeout, interval=0.1, message=f"{count} result lines")
         except AssertionError:
             state = probe("state")
-            self.fail(f"batch did not end with {count} lines: caption {state['caption']!r}, "
-                      f"{[state[f'list.item.{i}'] for i in range(int(state['list.count']))]}")
+            # The reasons too: a line that failed says why.
+            reasons = [line for line in probe("copy")["text"].split("\r\n") if "\t" in line]
+            self.fail(f"batch did not end with {count} lines and {runs} runs: caption "
+                      f"{state['caption']!r}, {len(log_lines(log))} runs, "
+                      f"{[state[f'list.item.{i}'] for i in range(int(state['list.count']))]}, "
+                      f"reasons {reasons}")
 
     def check_profile_box(self, state, ini):
         """The profile selector holds the five profiles as read, the first chosen."""
