@@ -54,11 +54,8 @@ bool Pick(TListCommand command, const ChoiceCommand<Choice> (&table)[N], Choice&
 
 // Whether the command is the choice the state holds.
 bool Checked(TListCommand command, const State& state) {
-  TExistingArchive existingArchive{};
-  TTarget target{};
-  return (Pick(command, kExistingArchive, existingArchive) &&
-          existingArchive == state.existingArchive) ||
-         (Pick(command, kTarget, target) && target == state.target);
+  TJobChoices picked = state.choices;
+  return ChoiceOf(command, picked) && picked == state.choices;
 }
 
 // The choices of the next batch: a running batch keeps those it began with.
@@ -155,10 +152,23 @@ TListCommand ShowListMenu(HWND owner, POINT at, const TListMenuState& state) {
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
 }
 
-bool ChoiceOf(TListCommand command, TExistingArchive& existingArchive) {
-  return Pick(command, kExistingArchive, existingArchive);
+int MenuLine(TCustomListBox& list, POINT& at) {
+  int line = list.ItemIndex();
+  if (at.x == -1 && at.y == -1) {
+    const RECT place = list.ItemRect(line).value_or(RECT{});
+    at = POINT{place.left, place.bottom};
+    ClientToScreen(list.Handle(), &at);
+  } else {
+    POINT client = at;
+    ScreenToClient(list.Handle(), &client);
+    if (const int hit = list.ItemAt(client); hit >= 0) list.SetItemIndex(line = hit);
+  }
+  return line;
 }
 
-bool ChoiceOf(TListCommand command, TTarget& target) { return Pick(command, kTarget, target); }
+bool ChoiceOf(TListCommand command, TJobChoices& choices) {
+  return Pick(command, kExistingArchive, choices.existingArchive) ||
+         Pick(command, kTarget, choices.target);
+}
 
 }  // namespace kestrova

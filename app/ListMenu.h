@@ -7,6 +7,7 @@
 #include "app/batch/ArchiveRules.h"
 #include "app/desktop/Explorer.h"
 #include "resources/resource.h"
+#include "toolkit/ListBox.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
@@ -35,8 +36,7 @@ struct TListMenuState {
   bool lineHasResult = false;  // Open the archive's place
   bool running = false;        // Stop; the choices, the profiles and the archiver are greyed
   bool canRetry = false;       // the last batch has [NG] lines
-  TExistingArchive existingArchive = TExistingArchive::Add;
-  TTarget target = TTarget::Folder;
+  TJobChoices choices;
   TSendTo sendTo = TSendTo::NotOffered;
 };
 
@@ -48,8 +48,12 @@ HMENU BuildListMenu(const TListMenuState& state);
 // menu was dismissed).
 TListCommand ShowListMenu(HWND owner, POINT at, const TListMenuState& state);
 
-// The choice a command stands for, if it is one.
-bool ChoiceOf(TListCommand command, TExistingArchive& existingArchive);
-bool ChoiceOf(TListCommand command, TTarget& target);
+// Where the list's menu opens, and the line it is for: at a screen point, the line under it
+// selected first (a right click); at (-1, -1), from the keyboard, below the selected line (or
+// at the list's corner).
+int MenuLine(TCustomListBox& list, POINT& at);
+
+// When the command stands for a choice: puts it into choices, and true.
+bool ChoiceOf(TListCommand command, TJobChoices& choices);
 
 }  // namespace kestrova

@@ -1,13 +1,10 @@
 #include "app/Settings.h"
 
-#include "app/Program.h"
-#include "app/batch/Files.h"
-#include "app/batch/ArchiveRules.h"
 #include "app/desktop/Explorer.h"
-#include "app/desktop/PlacementRule.h"
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
-#include "toolkit/Layout.h"
+#include "toolkit/PathRules.h"
+#include "toolkit/Paths.h"
 
 namespace kestrova {
 
@@ -20,57 +17,33 @@ bool Reachable(const std::wstring& path) { return !path.empty() && path.size() <
 
 bool FileThere(const std::wstring& path) { return Reachable(path) && IsFile(path); }
 
-constexpr const wchar_t* kProfileKeys[] = {L"WinRARCommandLine", L"WinRARCommandLine2",
-                                           L"WinRARCommandLine3", L"WinRARCommandLine4",
-                                           L"WinRARCommandLine5"};
-
-// The file's values, each key that is missing or malformed taking its default.
-TSettings ReadSettings(const TIniFile& ini, UINT dpi) {
-  TSettings settings;
-  settings.left = ini.ReadInteger(kSection, L"MainX", settings.left);
-  settings.top = ini.ReadInteger(kSection, L"MainY", settings.top);
-  settings.dpi = ini.ReadInteger(kSection, L"MainDPI", 0);
-  const UINT sizeDpi = IsPlausibleDpi(settings.dpi) ? static_cast<UINT>(settings.dpi) : dpi;
-  settings.width = ini.ReadInteger(kSection, L"MainW", ScaleForDpi(settings.width, sizeDpi));
-  settings.height = ini.ReadInteger(kSection, L"MainH", ScaleForDpi(settings.height, sizeDpi));
-  settings.fileExt = ini.ReadString(kSection, L"FileExt", settings.fileExt);
-  settings.winRARPath = ini.ReadString(kSection, L"WinRARPath", L"");
-  for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
-    settings.profiles[i] = ini.ReadString(kSection, kProfileKeys[i], settings.profiles[i]);
+// The settings file's section as the table's keys read it.
+class IniSource final : public TSettingsSource {
+ public:
+  explicit IniSource(const TIniFile& ini) : ini_(ini) {}
+  std::wstring String(const wchar_t* key, std::wstring_view fallback) const override {
+    return ini_.ReadString(kSection, key, fallback);
   }
-  settings.existingArchive = ExistingArchiveFrom(ini.ReadString(kSection, L"ExistingArchive", L""));
-  settings.target = TargetFrom(ini.ReadString(kSection, L"Target", L""));
-  return settings;
-}
+  int Integer(const wchar_t* key, int fallback) const override {
+    return ini_.ReadInteger(kSection, key, fallback);
+  }
 
-// Every key, in order; a choice at its default is taken out, so that an untouched file keeps
-// exactly its eleven keys.
+ private:
+  const TIniFile& ini_;
+};
+
+TSettings ReadSettings(const TIniFile& ini, UINT dpi) { return ReadSettings(IniSource(ini), dpi); }
+
+// Every key, in order; a key with no text (a choice at its default) is taken out, so that an
+// untouched file keeps exactly its eleven keys.
 void WriteSettings(TIniFile& ini, const TSettings& settings) {
-  ini.WriteInteger(kSection, L"MainX", settings.left);
-  ini.WriteInteger(kSection, L"MainY", settings.top);
-  ini.WriteInteger(kSection, L"MainW", settings.width);
-  ini.WriteInteger(kSection, L"MainH", settings.height);
-  ini.WriteString(kSection, L"FileExt", settings.fileExt);
-  ini.WriteString(kSection, L"WinRARPath", settings.winRARPath);
-  for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
-    ini.WriteString(kSection, kProfileKeys[i], settings.profiles[i]);
-  }
-  auto choice = [&ini](const wchar_t* key, std::wstring_view word, bool isDefault) {
-    if (isDefault) {
-      ini.DeleteKey(kSection, key);
+  for (const TSettingsKey& key : SettingsKeys()) {
+    if (const std::optional<std::wstring> text = key.text(settings)) {
+      ini.WriteString(kSection, key.name, *text);
     } else {
-      ini.WriteString(kSection, key, word);
+      ini.DeleteKey(kSection, key.name);
     }
-  };
-  // A size at 96 DPI (and one whose DPI is not known) needs no word of its DPI.
-  if (settings.dpi != 96 && IsPlausibleDpi(settings.dpi)) {
-    ini.WriteInteger(kSection, L"MainDPI", settings.dpi);
-  } else {
-    ini.DeleteKey(kSection, L"MainDPI");
   }
-  choice(L"ExistingArchive", WordOf(settings.existingArchive),
-         settings.existingArchive == TExistingArchive::Add);
-  choice(L"Target", WordOf(settings.target), settings.target == TTarget::Folder);
 }
 
 }  // namespace
@@ -92,27 +65,6 @@ std::wstring UserSettingsPath() {
     folder.resize(length < MAX_PATH ? length : 0);
   }
   return folder.empty() ? folder : folder + L"\\Kestrova\\Kestrova.ini";
-}
-
-bool InTemporaryFolder(const std::wstring& path) {
-  // Both in their long forms: the temporary folder often comes in its short one
-  // ("C:\Users\ABCDEF~1\AppData\Local\Temp\").
-  auto longForm = [](const std::wstring& given) {
-    std::wstring form(given.size() + MAX_PATH, L'\0');
-    const DWORD length = GetLongPathNameW(given.c_str(), form.data(), static_cast<DWORD>(form.size()));
-    if (length == 0 || length >= form.size()) return given;
-    form.resize(length);
-    return form;
-  };
-  wchar_t temp[MAX_PATH + 1] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  if (length == 0 || length > MAX_PATH) return false;
-  std::wstring folder = longForm(std::wstring(temp, length));
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  const std::wstring full = longForm(path);
-  return full.size() > folder.size() &&
-         CompareStringOrdinal(full.c_str(), static_cast<int>(folder.size()), folder.c_str(),
-                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
 }
 
 TSettingsFile::TSettingsFile() : portable_(SettingsPath()) {

@@ -1,5 +1,4 @@
-// The program's settings as the file "Kestrova.ini" holds them (section "Main", eleven keys,
-// read as one value and saved as one value), where that file is, and how a file changed by
+// The program's settings file "Kestrova.ini" (section "Main"; its keys: SettingsValues.h), where that file is, and how a file changed by
 // another program while the window runs is taken in.
 #pragma once
 
@@ -16,10 +15,6 @@ std::wstring SettingsPath();
 // "Kestrova.ini" in the user's roaming folder (the known folder RoamingAppData, or %APPDATA%
 // where the system cannot say): ...\Kestrova\Kestrova.ini; empty when there is none.
 std::wstring UserSettingsPath();
-// Whether the path lies in the user's temporary folder (where Explorer runs a program straight
-// from a ZIP: whatever is written there is soon gone).
-bool InTemporaryFolder(const std::wstring& path);
-
 // Where the settings are kept, and what Kestrova last read from or wrote to them. The file beside
 // the executable comes first (the portable way); where there is none, the per-user file; where
 // neither exists, the defaults. A save goes to the file that was read; with none, beside the
@@ -32,10 +27,9 @@ bool InTemporaryFolder(const std::wstring& path);
 //   FormShow        ApplySettings(SettingsFile.Load(Dpi()));
 //   activated while no batch runs (WM_ACTIVATE with WA_ACTIVE or WA_CLICKACTIVE)
 //                   if (auto s = SettingsFile.ChangedOutside(CurrentSettings())): put every one
-//                   of s->profiles (the selected index kept), s->winRARPath, s->fileExt,
-//                   s->existingArchive and s->target into the window. They count as read from
-//                   the file from then on: one left out would later be saved as the user's own
-//                   change. s's bounds are the window's own; nothing to apply there.
+//                   of s's values (ApplyValues: every key taken from outside, the selected
+//                   profile kept) into the window. They count as read from the file from then
+//                   on. s's bounds are the window's own; nothing to apply there.
 //   FormClose, and at once after the user changed a setting in the window that must not be lost
 //   (the profile dialog's OK, the archiver located)
 //                   SettingsFile.Save(CurrentSettings()); it raises Error::Kind::CannotWrite when

@@ -1,7 +1,7 @@
 // Kestrova's entry: the application, its two windows, the message loop.
 #include "app/About.h"
 #include "app/Main.h"
-#include "app/ErrorText.h"
+#include "app/batch/ErrorText.h"
 #include "app/Program.h"
 #include "app/desktop/SecondStart.h"
 #include "resources/resource.h"
@@ -25,8 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     // A second start with paths gives them to the window already running, and ends.
     if (!arguments.empty() && HandOverToRunning(arguments)) return 0;
     TKSTV_ABOUT about;
-    TKSTV_MAIN main(about);
-    main.Arguments = arguments;
+    TKSTV_MAIN main(about, arguments);
     return application.Run(main, [&lock] { lock.Release(); });
   } catch (...) {
     // Shown in the error box; the program has no other exit code than 0.

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgramText.h"
+#include "app/desktop/ProgramText.h"
 #include "app/batch/ArchiveRules.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {

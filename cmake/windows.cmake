@@ -34,6 +34,7 @@ add_library(kestrova_toolkit STATIC
   toolkit/Layout.cpp
   toolkit/ListBox.cpp
   toolkit/OpenDialog.cpp
+  toolkit/Paths.cpp
   toolkit/System.cpp
   toolkit/SystemCalls.cpp
   toolkit/Text.cpp
@@ -51,9 +52,10 @@ target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)
 # Everything of the program but its entry, so in-process tests can build the real windows.
 add_library(kestrova_app STATIC
   app/About.cpp
-  app/ErrorText.cpp
+  app/batch/ErrorText.cpp
   app/ListMenu.cpp
   app/Main.cpp
+  app/MainSettings.cpp
   app/ProfileDialog.cpp
   app/Program.cpp
   app/Settings.cpp

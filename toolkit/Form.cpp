@@ -299,4 +299,26 @@ INT_PTR CALLBACK TForm::EntryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   return TRUE;
 }
 
+void TForm::BeginBusy(std::span<const Window* const> controls, const Window& keeper) {
+  const HWND focus = GetFocus();
+  focusBeforeBusy_ = focus != nullptr && IsChild(Handle(), focus) ? focus : nullptr;
+  for (const Window* control : controls) {
+    if (focus != nullptr && (focus == control->Handle() || IsChild(control->Handle(), focus))) {
+      SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(keeper.Handle()), TRUE);
+    }
+    control->SetEnabled(false);
+  }
+}
+
+void TForm::EndBusy(std::span<const Window* const> controls) {
+  for (const Window* control : controls) control->SetEnabled(true);
+  // Back where it was, through the dialog manager (so that a button becomes the default one
+  // again); only while the form is the active window, which it then stays.
+  const HWND focus = std::exchange(focusBeforeBusy_, nullptr);
+  if (focus != nullptr && IsWindow(focus) && GetActiveWindow() == Handle() &&
+      GetFocus() != focus) {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+  }
+}
+
 }  // namespace kestrova

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,12 @@ class TForm : public Window {
   HACCEL Accelerators() const { return accelerators_; }
   void SetAccelerators(HACCEL accelerators) { accelerators_ = accelerators; }
 
+  // Busy: the controls take no input until EndBusy. The focus, where one of them has it, goes to
+  // keeper meanwhile (a control that goes disabled loses it on Windows), and comes back after,
+  // while the form is the active window.
+  void BeginBusy(std::span<const Window* const> controls, const Window& keeper);
+  void EndBusy(std::span<const Window* const> controls);
+
   void AddControl(TWinControl* control) { controls_.push_back(control); }
   void RemoveControl(TWinControl* control);
   TWinControl* FindControl(int id) const;
@@ -97,6 +104,8 @@ class TForm : public Window {
   const Showing showing_;
   UINT dpi_ = 96;
   FontHandle font_;
+  // Where the focus was as the form became busy.
+  HWND focusBeforeBusy_ = nullptr;
   BrushHandle background_;
   std::vector<TWinControl*> controls_;
   // The application whose message loop a modeless form joined.

@@ -3,13 +3,11 @@
 
 #include <utility>
 
-#include "app/batch/Files.h"
 #include "app/batch/ArchiveRules.h"
-#include "app/batch/Process.h"
 #include "app/batch/ExitReasons.h"
-#include "resources/resource.h"
-#include "toolkit/Error.h"
-#include "toolkit/Text.h"
+#include "app/batch/Process.h"
+#include "toolkit/PathRules.h"
+#include "toolkit/Paths.h"
 
 namespace kestrova {
 
@@ -27,44 +25,44 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
                                      const std::function<bool(const std::wstring&)>& mayStart) {
   TResult result = FolderResult(given);
   const std::optional<std::wstring> archive =
-      ArchiveToMake(result.folder, settings.ext, settings.existingArchive, Exists);
+      ArchiveToMake(result.folder, settings.ext, settings.choices.existingArchive, Exists);
   if (!archive) {
     result.kind = TResult::Kind::Skipped;
     result.archive = result.folder + settings.ext;
-    result.reason = LoadStr(IDS_ALREADY_THERE) + result.archive;
+    result.reason = ReasonAlreadyThere(result.archive);
     return result;
   }
   result.archive = *archive;
   const bool existed = Exists(result.archive);
+  // Built and measured before the start is asked for: a folder that cannot start is never
+  // shown as being archived.
   std::wstring commandLine = ArchiverCommandLine(settings.archiver, settings.profile,
                                                  result.archive, result.folder + L"\\");
-  if (!mayStart(result.name)) return std::nullopt;
   if (!CommandLineFits(commandLine)) {
     result.kind = TResult::Kind::Failed;
-    result.reason = LoadStr(IDS_TOO_LONG);
+    result.reason = ReasonTooLong();
     return result;
   }
+  if (!mayStart(result.name)) return std::nullopt;
   const TProcessEnd end = RunProcess(std::move(commandLine), control.KillEvent(), control.Seams);
   result.reason = ReasonOfEnd(end);
   // What a stopped archiver was writing is no archive; one that was there before is the user's.
   if (end.how == TProcessEnd::How::Killed && !existed) {
-    std::wstring kept;
     if (!end.ended) {
-      kept = LoadStr(IDS_KEPT_NOT_ENDED);
+      result.reason = WithKept(std::move(result.reason), TKept::NotEnded);
     } else if (DeletesSources(settings.profile)) {
-      kept = LoadStr(IDS_KEPT_SOURCES_MOVED);
+      result.reason = WithKept(std::move(result.reason), TKept::SourcesMoved);
     } else if (!DeleteFileW(ServicePath(result.archive).c_str())) {
       const DWORD error = GetLastError();
       if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-        kept = Format(IDS_NOT_DELETED, SystemMessage(error));
+        result.reason = WithKept(std::move(result.reason), TKept::NotDeleted, error);
       }
     }
-    if (!kept.empty()) result.reason += L" \u2014 " + kept;
   }
   if (!result.reason.empty()) {
     result.kind = TResult::Kind::Failed;
   } else if (result.archive != result.folder + settings.ext) {
-    result.reason = LoadStr(IDS_MADE_AS) + result.archive;
+    result.reason = ReasonMadeAs(result.archive);
   }
   return result;
 }

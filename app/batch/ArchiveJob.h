@@ -20,8 +20,7 @@ struct TJobSettings {
   std::wstring archiver;
   std::wstring profile;
   std::wstring ext;
-  TExistingArchive existingArchive = TExistingArchive::Add;
-  TTarget target = TTarget::Folder;
+  TJobChoices choices;
 };
 
 // Shared by the window and the worker for the item in hand: the window's way to end its

@@ -1,7 +1,7 @@
-// Window-free texts of an archive job and a batch: the folder path as the job takes it, the
-// folder name shown in results and captions, the archiver's command line, the program's own
-// command-line words and the long form of a path. No <windows.h> here: the host build tests
-// and fuzzes these directly.
+// Window-free rules of an archive job and a batch: the choices a batch keeps, the archiver's
+// command line and whether it fits, the archive to make, the folders inside a given one, what a
+// profile does to the sources, and the last words of what an archiver wrote. No <windows.h>
+// here: the host build tests and fuzzes these directly.
 #pragma once
 
 #include <cstddef>
@@ -14,13 +14,6 @@
 
 namespace kestrova {
 
-// The path without its trailing separators ("D:\Photos\" is "D:\Photos"), except where
-// that would leave a root: "C:\", "\" and "\\server\share\" keep theirs.
-std::wstring_view WithoutTrailingSeparators(std::wstring_view path);
-
-// The text after the last "\" or ":" of a path. Empty when the path ends in a separator.
-std::wstring FolderName(std::wstring_view path);
-
 // "archiver" profile "archive" "source*", where source is the folder path followed by "\".
 // Every part is taken as it stands; empty parts stay empty.
 std::wstring ArchiverCommandLine(std::wstring_view archiverPath, std::wstring_view profile,
@@ -32,23 +25,19 @@ constexpr std::size_t kMaxCommandLineChars = 32767;
 // Whether a command line fits what CreateProcess accepts.
 bool CommandLineFits(std::wstring_view commandLine);
 
-// A full path in the form that the file services take at any length: "\\?\" before a drive
-// path, "\\?\UNC\" instead of the "\\" of a share path; a path already in that form, or one
-// of another kind (relative, a device), stays as it is.
-std::wstring ExtendedLengthPath(std::wstring_view fullPath);
-
 // What a job does when the folder's archive is there already: the archiver gets it (and adds
 // to it), the folder is skipped, or the archive is made under another name.
 enum class TExistingArchive { Add, Skip, Rename };
 // What a given folder stands for: one archive, or one archive per folder directly inside it.
 enum class TTarget { Folder, Children };
 
-// The settings file's words for them ("add", "skip", "rename"; "folder", "children"); any other
-// word, in any case, or none gives the first.
-TExistingArchive ExistingArchiveFrom(std::wstring_view word);
-TTarget TargetFrom(std::wstring_view word);
-std::wstring_view WordOf(TExistingArchive choice);
-std::wstring_view WordOf(TTarget choice);
+// The choices of the list's menu that a batch keeps from its start.
+struct TJobChoices {
+  TExistingArchive existingArchive = TExistingArchive::Add;
+  TTarget target = TTarget::Folder;
+
+  bool operator==(const TJobChoices&) const = default;
+};
 
 // The archive a job makes for the folder: folder + ext, or, when that exists, the same for
 // Add, none (skip the folder) for Skip, and the first of "folder (2)ext", "folder (3)ext", ...

@@ -1,6 +1,6 @@
 // A batch as its own unit: the items still to be looked at, how far it has got, what became of
-// each folder, and the rules of stopping it. Window-free (the host build tests it); the main
-// window drives it, shows it and asks the user what it says to ask.
+// each folder, and the rules of stopping it. Window-free (the host build tests it); the batch
+// runner drives it, and its window shows it and asks the user what it says to ask.
 //
 // One item is in hand at a time, from Next until ItemDone. A stop empties the queue: no further
 // item is taken, and the archiver of the item in hand is let finish (or, after a second request
@@ -38,7 +38,8 @@ struct TBatchItem {
 class TBatch {
  public:
   // What the window does once the batch has ended: stay open, close (saving its settings), or
-  // end the program without another save. A later one wins over an earlier.
+  // end the program without another save. The strongest asked for holds (Quit over Close over
+  // Stay), whatever the order of the requests.
   enum class After { Stay, Close, Quit };
   // The question a request to stop asks first.
   enum class Question { None, Stop, ForceStop };

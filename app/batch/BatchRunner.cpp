@@ -4,10 +4,8 @@
 #include <new>
 #include <utility>
 
-#include "app/Messages.h"
-#include "resources/resource.h"
-#include "toolkit/Error.h"
-#include "toolkit/Text.h"
+#include "app/batch/ExitReasons.h"
+#include "toolkit/OwnedMessage.h"
 
 namespace kestrova {
 
@@ -18,11 +16,6 @@ namespace {
 std::uint64_t NextItemId() {
   static std::uint64_t last = 0;
   return ++last;
-}
-
-// A reason with what it says more, after a colon, when there is any.
-std::wstring WithDetail(UINT id, const std::wstring& detail) {
-  return detail.empty() ? LoadStr(id) : Format(id, detail);
 }
 
 }  // namespace
@@ -108,7 +101,7 @@ bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
       if (worker_ && worker_->Number() == wParam) {
         // Its thread is gone: the next item gets a new one, and the item it left fails.
         worker_.reset();
-        if (itemId_ != 0) Fail(LoadStr(IDS_WORKER_ENDED));
+        if (itemId_ != 0) Fail(ReasonWorkerEnded());
       }
       result = 0;
       return true;
@@ -133,11 +126,7 @@ void TBatchRunner::NextItem() {
       error = ERROR_NOT_ENOUGH_MEMORY;
     }
     // No worker for it: the folder fails, and the batch goes on with the next.
-    Record(FolderResult(itemPath_, TResult::Kind::Failed,
-                        WithDetail(IDS_WORKER_NOT_STARTED,
-                                   SystemMessage(error != ERROR_SUCCESS ? error
-                                                                        : ERROR_NOT_ENOUGH_MEMORY))),
-           {});
+    Record(FolderResult(itemPath_, TResult::Kind::Failed, ReasonWorkerNotStarted(error)), {});
   }
   // Held by an open question: the next item starts once it is answered.
   if (!batch_.Over()) return;
@@ -151,7 +140,7 @@ void TBatchRunner::NextItem() {
 void TBatchRunner::ItemDone(const TItemOutcome& outcome) {
   if (outcome.id != itemId_ || itemId_ == 0 || !batch_.Running()) return;
   if (outcome.brokeOff) {
-    Fail(WithDetail(IDS_ITEM_BROKE_OFF, outcome.failure));
+    Fail(ReasonBrokeOff(outcome.failure));
     return;
   }
   Finish(outcome.result, outcome.children);
@@ -177,6 +166,13 @@ void TBatchRunner::Record(std::optional<TResult> result, std::vector<std::wstrin
 
 void TBatchRunner::ShowProgress() {
   if (batch_.Running()) listener_.ProgressChanged(batch_.Done(), batch_.Total(), batch_.Failed());
+}
+
+TBatchRunner::HandOver TBatchRunner::TakeHandOver(std::vector<std::wstring>& paths) {
+  if (closing_ || !batch_.TakesHandOver()) return HandOver::Refused;
+  if (!Running()) return HandOver::Later;
+  Add(std::move(paths));
+  return HandOver::Joined;
 }
 
 }  // namespace kestrova

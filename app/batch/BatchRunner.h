@@ -51,7 +51,14 @@ class TBatchRunner {
   void Begin(std::vector<TBatchItem> items, TJobSettings settings);
   // Items given while the batch runs (TBatch::Add).
   void Add(std::vector<std::wstring> items);
-  bool TakesHandOver() const { return batch_.TakesHandOver(); }
+
+  // A second start's paths: joined to the running batch, to run as a batch of their own once
+  // the second start has its answer (Later), or refused, so that the second start opens a
+  // window of its own rather than lose them: while the window closes or asks whether to.
+  enum class HandOver { Refused, Joined, Later };
+  HandOver TakeHandOver(std::vector<std::wstring>& paths);
+  // The window closes (or asks the user whether to end unsaved): no hand-over is taken.
+  void SetClosing(bool closing) { closing_ = closing; }
 
   // A request to stop and the question it asks (TBatch::RequestStop); while it is open no new
   // item starts. Answer acts on the answer: true when the window is to close now.
@@ -66,7 +73,7 @@ class TBatchRunner {
   // Tells the listener the progress again, while a batch runs.
   void ShowProgress();
 
-  // The worker's messages (app/Messages.h): true when it was one of them.
+  // The worker's messages (ItemWorker.h): true when it was one of them.
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   // Where tests make the worker's ways out happen; read when a worker is made.
@@ -95,6 +102,7 @@ class TBatchRunner {
   std::shared_ptr<TJobControl> job_;
   std::unique_ptr<TItemWorker> worker_;
   std::uint64_t workers_ = 0;
+  bool closing_ = false;
 };
 
 }  // namespace kestrova

@@ -2,6 +2,7 @@
 #include "app/batch/ExitReasons.h"
 
 #include "app/batch/ArchiveRules.h"
+#include "app/batch/ErrorText.h"
 #include "resources/resource.h"
 #include "toolkit/Error.h"
 #include "toolkit/Text.h"
@@ -20,6 +21,11 @@ std::wstring ReasonOfExit(DWORD code) {
     text += L": " + LoadStr(code == 255 ? IDS_EXIT_255 : IDS_EXIT_MEANING_BASE + code);
   }
   return text;
+}
+
+// A reason with what it says more, after a colon, when there is any.
+std::wstring WithDetail(UINT id, const std::wstring& detail) {
+  return detail.empty() ? LoadStr(id) : Format(id, detail);
 }
 
 // A console program writes UTF-8 when asked to (7-Zip's -sccUTF-8), else its OEM code page.
@@ -44,6 +50,55 @@ std::wstring ReasonOfEnd(const TProcessEnd& end) {
   const std::wstring said = OutputTail(OutputText(end.output), 3);
   if (!said.empty()) reason += L" \u2014 " + said;
   return reason;
+}
+
+std::wstring WithKept(std::wstring stopped, TKept why, unsigned long error) {
+  switch (why) {
+    case TKept::NotEnded:
+      return stopped + L" \u2014 " + LoadStr(IDS_KEPT_NOT_ENDED);
+    case TKept::SourcesMoved:
+      return stopped + L" \u2014 " + LoadStr(IDS_KEPT_SOURCES_MOVED);
+    case TKept::NotDeleted:
+      break;
+  }
+  return stopped + L" \u2014 " + Format(IDS_NOT_DELETED, SystemMessage(error));
+}
+
+std::wstring ReasonAlreadyThere(std::wstring_view archive) {
+  return LoadStr(IDS_ALREADY_THERE) + std::wstring(archive);
+}
+
+std::wstring ReasonMadeAs(std::wstring_view archive) {
+  return LoadStr(IDS_MADE_AS) + std::wstring(archive);
+}
+
+std::wstring ReasonTooLong() { return LoadStr(IDS_TOO_LONG); }
+
+std::wstring ReasonNoFolders() { return LoadStr(IDS_NO_FOLDERS); }
+
+std::wstring ReasonWorkerNotStarted(unsigned long error) {
+  return WithDetail(IDS_WORKER_NOT_STARTED,
+                    SystemMessage(error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY));
+}
+
+std::wstring ReasonWorkerEnded() { return LoadStr(IDS_WORKER_ENDED); }
+
+std::wstring ReasonBrokeOff(const std::wstring& failure) {
+  return WithDetail(IDS_ITEM_BROKE_OFF, failure);
+}
+
+std::wstring FailureText(std::exception_ptr failure) noexcept {
+  try {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+      return SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const Error& e) {
+      return ErrorText(e);
+    }
+  } catch (...) {
+  }
+  return {};
 }
 
 }  // namespace kestrova

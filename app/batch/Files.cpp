@@ -3,30 +3,13 @@
 #include <algorithm>
 
 #include "app/batch/ArchiveRules.h"
+#include "toolkit/PathRules.h"
+#include "toolkit/Paths.h"
 #include "toolkit/Handles.h"
 #include "toolkit/SystemCalls.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
-
-std::wstring FullPath(const std::wstring& path) {
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0) return path;
-    if (length < full.size()) {
-      full.resize(length);
-      return full;
-    }
-    full.resize(length);
-  }
-}
-
-std::wstring ServicePath(const std::wstring& path) {
-  const std::wstring full = FullPath(path);
-  return full.size() < MAX_PATH ? path : ExtendedLengthPath(full);
-}
 
 TItemKind GetItemKind(const std::wstring& path) {
   const std::wstring at = ServicePath(path);
@@ -44,15 +27,6 @@ TItemKind GetItemKind(const std::wstring& path) {
   if (signature[0] == 'P' && signature[1] == 'K') return ikZip;
   if (signature[0] == '7' && signature[1] == 'z') return ik7z;
   return ikOther;
-}
-
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(ServicePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::wstring> ChildFolders(const std::wstring& folder) {

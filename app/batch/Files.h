@@ -17,21 +17,8 @@ enum TItemKind : int {
 // Looks at the path: a folder is never opened; a file only for a moment, to read two bytes.
 TItemKind GetItemKind(const std::wstring& path);
 
-// Whether the path names an existing file (not a folder), at any length.
-bool IsFile(const std::wstring& path);
-// Whether anything (a file or a folder) is there, at any length.
-bool Exists(const std::wstring& path);
-
 // The folders directly inside a folder that are archived on their own (IsChildFolder), as full
 // paths in Explorer's order of names ("b2" before "b10").
 std::vector<std::wstring> ChildFolders(const std::wstring& folder);
-
-// The full path of a path given relative to the current directory (or to the current
-// directory of its drive); "/" becomes "\". The path itself when it cannot be made full.
-std::wstring FullPath(const std::wstring& path);
-
-// The path as the file services take it at any length: a full path of MAX_PATH characters or
-// more in its "\\?\" form, which needs no machine-wide long-path setting.
-std::wstring ServicePath(const std::wstring& path);
 
 }  // namespace kestrova

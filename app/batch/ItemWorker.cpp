@@ -8,12 +8,9 @@
 #include <new>
 #include <utility>
 
-#include "app/ErrorText.h"
-#include "app/Messages.h"
+#include "app/batch/ExitReasons.h"
 #include "app/batch/Files.h"
-#include "resources/resource.h"
-#include "toolkit/Error.h"
-#include "toolkit/Text.h"
+#include "toolkit/OwnedMessage.h"
 
 namespace kestrova {
 
@@ -38,21 +35,6 @@ struct TItemWorker::Shared {
 
 namespace {
 
-// What broke an item's work off, in words; empty when it cannot be said.
-std::wstring FailureText(std::exception_ptr failure) noexcept {
-  try {
-    try {
-      std::rethrow_exception(failure);
-    } catch (const std::bad_alloc&) {
-      return SystemMessage(ERROR_NOT_ENOUGH_MEMORY);
-    } catch (const Error& e) {
-      return ErrorText(e);
-    }
-  } catch (...) {
-  }
-  return {};
-}
-
 // Asks the window whether the archiver may start; a start told to wait asks again once the
 // item's control is resumed (or ends without starting once it is killed).
 bool MayStart(HWND window, std::uint64_t id, const std::wstring& name, TJobControl& control) {
@@ -73,11 +55,11 @@ void Look(const TItemWorker::Shared& shared, TItemWorker::Request& request) noex
     const TBatchItem& item = request.item;
     if (GetItemKind(item.path) != ikFolder) {
       // Not a folder: skipped without a line.
-    } else if (request.settings.target == TTarget::Children && !item.child) {
+    } else if (request.settings.choices.target == TTarget::Children && !item.child) {
       outcome.children = ChildFolders(item.path);
       // A given folder that stands for the folders inside it, and has none.
       if (outcome.children.empty()) {
-        outcome.result = FolderResult(item.path, TResult::Kind::Skipped, LoadStr(IDS_NO_FOLDERS));
+        outcome.result = FolderResult(item.path, TResult::Kind::Skipped, ReasonNoFolders());
       }
     } else {
       outcome.result = ArchiveFolder(

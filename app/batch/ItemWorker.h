@@ -1,14 +1,14 @@
 // The batch's worker: one thread per window that takes the batch's items one at a time, away
 // from the window's thread, so that the window never waits for the file system or a process.
 // A folder is archived (ArchiveFolder); when the batch's choices say so, the folders inside a
-// given one are listed; anything else is skipped. It talks to the window only through the
-// messages of app/Messages.h: kItemMayStart (sent) before an archiver starts, kItemDone at the
+// given one are listed; anything else is skipped. It talks to its runner only through the
+// window's messages below: kItemMayStart (sent) before an archiver starts, kItemDone at the
 // item's end, kWorkerEnded when its thread has ended.
 //
 // Every item ends in a kItemDone, whatever happens to it: its outcome is made with the request,
 // before the work starts; the work's exceptions become a broken-off outcome; a refused post is
 // sent instead. What the worker cannot report itself (its thread did not start, or ended in the
-// middle of an item) the window learns from Start's false and from kWorkerEnded.
+// middle of an item) the runner learns from Start's false and from kWorkerEnded.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,21 @@
 #include "toolkit/Handles.h"
 
 namespace kestrova {
+
+namespace msg {
+// The worker's messages to its window, whose runner takes them (WM_APP + 1 to + 15 are the
+// batch's; the window's own come after).
+// Sent right before an archiver starts: wParam the item's number, lParam the folder's name
+// (const std::wstring*, the sender's). The answer is a TItemStart.
+constexpr UINT kItemMayStart = WM_APP + 1;
+// Posted at an item's end (sent when the post is refused): lParam an owned TItemOutcome
+// (PostOwned); the window answers 1 once it has taken it.
+constexpr UINT kItemDone = WM_APP + 2;
+// Posted once the worker's thread has ended, whatever way: wParam the worker's number.
+constexpr UINT kWorkerEnded = WM_APP + 3;
+// The first id after the batch's.
+constexpr UINT kAfterBatchMessages = WM_APP + 16;
+}  // namespace msg
 
 // What became of an item: a folder's result; none for anything else (skipped without a line)
 // and for a folder whose archiver was not let start; for a given folder that stands for the

@@ -2,15 +2,34 @@
 
 #include <shlobj.h>
 
-#include "app/Program.h"
-#include "app/Settings.h"
-#include "app/batch/ArchiveRules.h"
-#include "app/batch/Files.h"
+#include "toolkit/PathRules.h"
+#include "toolkit/Paths.h"
 #include "toolkit/Handles.h"
 #include "toolkit/System.h"
 #include "toolkit/SystemCalls.h"
 
 namespace kestrova {
+
+bool InTemporaryFolder(const std::wstring& path) {
+  // Both in their long forms: the temporary folder often comes in its short one
+  // ("C:\Users\ABCDEF~1\AppData\Local\Temp\").
+  auto longForm = [](const std::wstring& given) {
+    std::wstring form(given.size() + MAX_PATH, L'\0');
+    const DWORD length = GetLongPathNameW(given.c_str(), form.data(), static_cast<DWORD>(form.size()));
+    if (length == 0 || length >= form.size()) return given;
+    form.resize(length);
+    return form;
+  };
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  if (length == 0 || length > MAX_PATH) return false;
+  std::wstring folder = longForm(std::wstring(temp, length));
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  const std::wstring full = longForm(path);
+  return full.size() > folder.size() &&
+         CompareStringOrdinal(full.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
+}
 
 void ShowInExplorer(const std::wstring& path) {
   const auto create = sys::Shell32().ILCreateFromPathW;
@@ -52,7 +71,7 @@ std::wstring ArchiverFolderToOffer(const std::wstring& archiver) {
   // The file dialog cannot start in a folder of MAX_PATH - 2 characters or more (Wine's
   // crashes on one): such a folder is not offered.
   const auto usable = [](const std::wstring& folder) {
-    return !folder.empty() && folder.size() + 2 < MAX_PATH && GetItemKind(folder) == ikFolder;
+    return !folder.empty() && folder.size() + 2 < MAX_PATH && IsFolder(folder);
   };
   const std::wstring current(WithoutTrailingSeparators(
       std::wstring_view(archiver).substr(0, archiver.size() - FolderName(archiver).size())));

@@ -10,6 +10,10 @@
 
 namespace kestrova {
 
+// Whether the path lies in the user's temporary folder (where Explorer runs a program straight
+// from a ZIP: whatever is written there is soon gone).
+bool InTemporaryFolder(const std::wstring& path);
+
 // Explorer at the path's folder, the path selected in it.
 void ShowInExplorer(const std::wstring& path);
 

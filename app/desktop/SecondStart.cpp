@@ -1,11 +1,9 @@
 #include "app/desktop/SecondStart.h"
 
-#include "app/Program.h"
-#include "app/batch/Files.h"
-#include "app/ProgramText.h"
-#include "app/batch/ArchiveRules.h"
+#include "app/desktop/ProgramText.h"
 #include "resources/resource.h"
 #include "toolkit/Handles.h"
+#include "toolkit/Paths.h"
 
 namespace kestrova {
 

@@ -38,4 +38,9 @@ ITaskbarList3* TTaskbarButton::List() {
   return list_.Get();
 }
 
+void FlashUntilInFront(HWND window) {
+  FLASHWINFO flash{sizeof(flash), window, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+  FlashWindowEx(&flash);
+}
+
 }  // namespace kestrova

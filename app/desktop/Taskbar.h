@@ -1,5 +1,5 @@
-// The taskbar button's progress (ITaskbarList3, Windows 7 on): how far a batch has got, in the
-// error state once a folder failed.
+// The taskbar button: its progress (ITaskbarList3, Windows 7 on), how far a batch has got, in
+// the error state once a folder failed; and its call for attention.
 #pragma once
 
 #include "toolkit/Handles.h"
@@ -24,5 +24,8 @@ class TTaskbarButton {
   ComPtr<ITaskbarList3> list_;
   bool tried_ = false;
 };
+
+// Flashes the window's taskbar button until the window comes to the front (FlashWindowEx).
+void FlashUntilInFront(HWND window);
 
 }  // namespace kestrova

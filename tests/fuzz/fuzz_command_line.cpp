@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/ProgramText.h"
+#include "app/desktop/ProgramText.h"
 #include "app/batch/ArchiveRules.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "app/batch/ArchiveRules.h"
+#include "toolkit/PathRules.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/ProgramText.h"
+#include "app/desktop/ProgramText.h"
 #include "app/batch/ArchiveRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

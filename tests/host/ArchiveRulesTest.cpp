@@ -1,5 +1,4 @@
-// The folder path and name of a job, the archiver's command line, the program's own
-// command-line words and the long form of paths.
+// The archiver's command line, the archive to make, the folders inside, the output's last words.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,45 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ProgramText.h"
 #include "app/batch/ArchiveRules.h"
 
 namespace kestrova {
 namespace {
-
-TEST(FolderName, JobPathAndNameOfWhatTheUserGave) {
-  struct Row {
-    std::wstring_view given;
-    std::wstring_view folder;  // the path the job works on
-    std::wstring_view name;
-    const char* why;
-  };
-  const Row rows[] = {
-      {L"C:\\Photos\\Trip", L"C:\\Photos\\Trip", L"Trip", "last of several components"},
-      {L"D:\\Photos\\", L"D:\\Photos", L"Photos", "a trailing separator is dropped"},
-      {L"D:\\Photos\\\\\\", L"D:\\Photos", L"Photos", "several trailing separators too"},
-      {L"D:\\", L"D:\\", L"", "a drive root keeps its separator and has no name"},
-      {L"D:\\\\", L"D:\\", L"", "a drive root with one separator too many"},
-      {L"\\", L"\\", L"", "the root of the current drive"},
-      {L"\\\\server\\share\\", L"\\\\server\\share\\", L"", "a share is a root too"},
-      {L"\\\\server\\share\\dir\\", L"\\\\server\\share\\dir", L"dir", "a folder on a share"},
-      {L"\\\\?\\UNC\\server\\share\\", L"\\\\?\\UNC\\server\\share\\", L"",
-       "a share in the long form"},
-      {L"\\\\?\\C:\\", L"\\\\?\\C:\\", L"", "a drive root in the long form"},
-      {L"C:foo", L"C:foo", L"foo", "a colon separates too"},
-      {L"Trip", L"Trip", L"Trip", "no separator at all"},
-      {L"", L"", L"", "empty path"},
-      {L"C:\\x\\表", L"C:\\x\\表", L"表", "a name that is one Japanese character"},
-      {L"C:\\x\\Price¥100", L"C:\\x\\Price¥100", L"Price¥100", "a yen sign is no separator"},
-      {L"C:\\x\\あ〜い\\", L"C:\\x\\あ〜い", L"あ〜い", "a wave dash and a trailing separator"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.why);
-    const std::wstring_view folder = WithoutTrailingSeparators(row.given);
-    EXPECT_EQ(folder, row.folder);
-    EXPECT_EQ(FolderName(folder), row.name);
-  }
-}
 
 TEST(ArchiverCommandLine, QuotesPartsAndAddsWildcard) {
   struct Row {
@@ -65,61 +29,6 @@ TEST(ArchiverCommandLine, QuotesPartsAndAddsWildcard) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
     EXPECT_EQ(ArchiverCommandLine(row.archiver, row.profile, row.archive, row.folder), row.line);
-  }
-}
-
-TEST(SplitCommandLine, WordsAndQuotes) {
-  using Words = std::vector<std::wstring>;
-  struct Row {
-    std::wstring_view line;
-    Words words;
-    const char* why;
-  };
-  const Row rows[] = {
-      {L"prog a \"b c\" d", {L"prog", L"a", L"b c", L"d"}, "quotes keep blanks inside a word"},
-      {L"prog \"\" x", {L"prog", L"x"}, "an empty pair where a word begins is skipped"},
-      {L"prog \"\"\"\" x", {L"prog", L"x"}, "several empty pairs are skipped"},
-      {L"prog \"\" \"\" x", {L"prog", L"x"}, "empty pairs separated by blanks are skipped"},
-      {L"prog \"D:\\\"", {L"prog", L"D:\\"}, "a backslash does not escape the closing quote"},
-      {L"prog a\"b c\"d", {L"prog", L"ab cd"}, "quotes inside a word"},
-      {L"prog a\"\"b", {L"prog", L"ab"}, "an empty pair inside a word is removed"},
-      {L"\"C:\\My Apps\\k.exe\" x", {L"C:\\My Apps\\k.exe", L"x"}, "quoted program name"},
-      {L"prog a \"", {L"prog", L"a"}, "a lone quote at the end is an empty word"},
-      {L"prog \" x", {L"prog", L" x"}, "an unclosed quote runs to the end"},
-      {L"prog \"\"\" x", {L"prog", L" x"}, "a third quote opens a word after the empty pair"},
-      {L"prog \"\"", {L"prog"}, "only an empty pair after the program"},
-      {L"prog \" \" x", {L"prog", L" ", L"x"}, "a quoted blank is a word"},
-      {L"  prog\t\ta\r\nb ", {L"prog", L"a", L"b"}, "tabs and line ends are blanks, leading too"},
-      {L"prog a\x01" L"b", {L"prog", L"a", L"b"}, "control characters are blanks"},
-      {L"prog 表 あ〜い 정리", {L"prog", L"表", L"あ〜い", L"정리"},
-       "characters past ASCII are word characters"},
-      {L"prog \x3000x", {L"prog", L"\x3000x"}, "an ideographic space is no blank"},
-      {L"", {}, "an empty command line has no words"},
-      {L"   ", {}, "only blanks"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.why);
-    EXPECT_EQ(SplitCommandLine(row.line), row.words);
-  }
-}
-
-TEST(ExtendedLengthPath, PrefixesFullPathsOnly) {
-  struct Row {
-    std::wstring_view path;
-    std::wstring_view extended;
-    const char* why;
-  };
-  const Row rows[] = {
-      {L"C:\\a\\b", L"\\\\?\\C:\\a\\b", "a drive path"},
-      {L"\\\\server\\share\\a", L"\\\\?\\UNC\\server\\share\\a", "a share path"},
-      {L"\\\\?\\C:\\a", L"\\\\?\\C:\\a", "already in the long form"},
-      {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x", "a device path stays"},
-      {L"a\\b", L"a\\b", "a relative path stays"},
-      {L"C:a", L"C:a", "a drive-relative path stays"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.why);
-    EXPECT_EQ(ExtendedLengthPath(row.path), row.extended);
   }
 }
 
@@ -179,22 +88,6 @@ TEST(ArchiveToMake, AnExistingArchiveIsAddedToSkippedOrLeftForAnotherName) {
   // No end of names that are taken: the folder is skipped rather than searched for ever.
   EXPECT_EQ(ArchiveToMake(L"C:\\A", L".rar", E::Rename, [](const std::wstring&) { return true; }),
             std::nullopt);
-}
-
-TEST(Choices, TheSettingsFilesWordsAndTheirDefaults) {
-  EXPECT_EQ(ExistingArchiveFrom(L"skip"), TExistingArchive::Skip);
-  EXPECT_EQ(ExistingArchiveFrom(L"Rename"), TExistingArchive::Rename);
-  EXPECT_EQ(ExistingArchiveFrom(L"add"), TExistingArchive::Add);
-  EXPECT_EQ(ExistingArchiveFrom(L""), TExistingArchive::Add);
-  EXPECT_EQ(ExistingArchiveFrom(L"overwrite"), TExistingArchive::Add);
-  EXPECT_EQ(TargetFrom(L"CHILDREN"), TTarget::Children);
-  EXPECT_EQ(TargetFrom(L"folders"), TTarget::Folder);
-  for (const auto choice : {TExistingArchive::Add, TExistingArchive::Skip, TExistingArchive::Rename}) {
-    EXPECT_EQ(ExistingArchiveFrom(WordOf(choice)), choice);
-  }
-  for (const auto choice : {TTarget::Folder, TTarget::Children}) {
-    EXPECT_EQ(TargetFrom(WordOf(choice)), choice);
-  }
 }
 
 TEST(IsChildFolder, FoldersInsideThatAreArchivedOnTheirOwn) {
@@ -265,52 +158,6 @@ TEST(DeletesSources, ProfilesThatDeleteOrMoveTheFolders) {
     SCOPED_TRACE(row.why);
     EXPECT_EQ(DeletesSources(row.profile), row.deletes);
   }
-}
-
-TEST(SplitPaths, WhatASecondStartHandsOver) {
-  using namespace std::string_view_literals;
-  const std::vector<std::wstring> paths{L"C:\\写真\\旅行", L"D:\\Reports", L"\\\\server\\share\\x"};
-  EXPECT_EQ(SplitPaths(JoinPaths(paths)), paths);
-  struct Row {
-    std::wstring_view text;
-    const char* why;
-  };
-  const Row refused[] = {
-      {L""sv, "nothing"},
-      {L"C:\\a"sv, "no final zero"},
-      {L"\0"sv, "an empty path"},
-      {L"C:\\a\0\0"sv, "an empty path after one"},
-      {L"C:\\a\0D:\\b"sv, "the last path without its zero"},
-  };
-  for (const Row& row : refused) {
-    SCOPED_TRACE(row.why);
-    EXPECT_EQ(SplitPaths(row.text), std::nullopt);
-  }
-}
-
-TEST(StartLockName, OneLockPerProgramPathThatIsAnObjectName) {
-  const std::wstring lock = StartLockName(L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE");
-  EXPECT_TRUE(lock.starts_with(L"Local\\Kestrova-"));
-  // A name in the session's namespace, with no other "\\": 16 hexadecimal digits.
-  EXPECT_EQ(lock.size(), std::wstring_view(L"Local\\Kestrova-").size() + 16);
-  EXPECT_EQ(lock.find(L'\\', 6), std::wstring::npos);
-  struct Row {
-    std::wstring_view path;
-    bool same;
-    const char* why;
-  };
-  const Row rows[] = {
-      {L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE", true, "the same program"},
-      {L"D:\\PROGRAM FILES\\KESTROVA\\KESTROVA.EXE", false, "a copy on another drive"},
-      {L"C:\\PROGRAM FILES\\KESTROVA\\KESTROVA2.EXE", false, "another file beside it"},
-      {L"C:\\ツール\\KESTROVA.EXE", false, "a folder of Japanese name"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.why);
-    EXPECT_EQ(StartLockName(row.path) == lock, row.same);
-  }
-  // A path longer than an object name may be still gives a name of the same length.
-  EXPECT_EQ(StartLockName(std::wstring(40000, L'X')).size(), lock.size());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Which value each settings key gets when another program changed the file while the window ran.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/SettingsValues.h"
 
 namespace kestrova {
@@ -11,8 +13,8 @@ using SetKey = void (*)(TSettings&, int n);
 void Profile3(TSettings& s, int n) { s.profiles[2] = L"a -m" + std::to_wstring(n); }
 void Archiver(TSettings& s, int n) { s.winRARPath = L"C:\\rar" + std::to_wstring(n) + L".exe"; }
 void Extension(TSettings& s, int n) { s.fileExt = L".x" + std::to_wstring(n); }
-void Existing(TSettings& s, int n) { s.existingArchive = static_cast<TExistingArchive>(n); }
-void Target(TSettings& s, int n) { s.target = static_cast<TTarget>(n); }
+void Existing(TSettings& s, int n) { s.choices.existingArchive = static_cast<TExistingArchive>(n); }
+void Target(TSettings& s, int n) { s.choices.target = static_cast<TTarget>(n); }
 void Left(TSettings& s, int n) { s.left = 100 * n; }
 void Height(TSettings& s, int n) { s.height = 300 + n; }
 // The size as the window had it on a monitor of 48 * n DPI; the DPI alone.
@@ -77,6 +79,101 @@ TEST(SettingsValues, AKeyKestrovaDidNotChangeGetsTheFilesValue) {
     EXPECT_EQ(taken, With(row.key, row.taken));
     EXPECT_EQ(SavedSettings(baseline, taken, With(row.key, row.later)),
               With(row.key, row.savedLater));
+  }
+}
+
+// A settings file as its keys' texts.
+class FileOf final : public TSettingsSource {
+ public:
+  std::map<std::wstring, std::wstring> keys;
+  std::wstring String(const wchar_t* key, std::wstring_view fallback) const override {
+    const auto found = keys.find(key);
+    return found != keys.end() ? found->second : std::wstring(fallback);
+  }
+  int Integer(const wchar_t* key, int fallback) const override {
+    const auto found = keys.find(key);
+    return found != keys.end() && !found->second.empty() ? std::stoi(found->second) : fallback;
+  }
+};
+
+TEST(SettingsValues, EveryKeyReadsBackWhatItWrites) {
+  TSettings settings;
+  settings.left = -20;
+  settings.top = 40;
+  settings.width = 500;
+  settings.height = 600;
+  settings.dpi = 144;
+  settings.fileExt = L".7z";
+  settings.winRARPath = L"C:\\7za.exe";
+  for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
+    settings.profiles[i] = L"a -p" + std::to_wstring(i);
+  }
+  settings.choices = {TExistingArchive::Rename, TTarget::Children};
+  FileOf file;
+  for (const TSettingsKey& key : SettingsKeys()) {
+    const std::optional<std::wstring> text = key.text(settings);
+    ASSERT_TRUE(text.has_value()) << "key " << key.name;
+    file.keys[key.name] = *text;
+  }
+  EXPECT_EQ(ReadSettings(file, 96), settings);
+  // Changing one key alone is a change of that key only (from a known DPI: a DPI the
+  // baseline does not know is no change).
+  TSettings base;
+  base.dpi = 96;
+  for (const TSettingsKey& key : SettingsKeys()) {
+    TSettings one = base;
+    key.copy(one, settings);
+    for (const TSettingsKey& other : SettingsKeys()) {
+      EXPECT_EQ(other.changed(base, one), &other == &key)
+          << "key " << key.name << ", other " << other.name;
+    }
+  }
+}
+
+TEST(SettingsValues, WhatAFileGivesWhereItSaysLittleOrNonsense) {
+  struct Row {
+    const char* why;
+    std::map<std::wstring, std::wstring> keys;
+    unsigned dpi;
+    SetKey expect;
+    int n;
+  };
+  const Row rows[] = {
+      {"a choice's word in any case", {{L"ExistingArchive", L"Rename"}}, 96, Existing, 2},
+      {"a choice's unknown word is its default", {{L"Target", L"folders"}}, 96, Target, 0},
+      {"a choice's word", {{L"Target", L"CHILDREN"}}, 96, Target, 1},
+      {"no size: the default at the monitor's DPI",
+       {},
+       144,
+       [](TSettings& s, int) {
+         s.width = 432;
+         s.height = 450;
+       },
+       0},
+      {"no size but a DPI: the default at the file's DPI",
+       {{L"MainDPI", L"192"}},
+       96,
+       [](TSettings& s, int) {
+         s.width = 576;
+         s.height = 600;
+         s.dpi = 192;
+       },
+       0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    FileOf file;
+    file.keys = row.keys;
+    EXPECT_EQ(ReadSettings(file, row.dpi), With(row.expect, row.n));
+  }
+  // A choice at its default is not written; the DPI of 96 neither.
+  TSettings defaults;
+  defaults.dpi = 96;
+  for (const TSettingsKey& key : SettingsKeys()) {
+    const bool written = key.text(defaults).has_value();
+    const std::wstring_view name = key.name;
+    EXPECT_EQ(written, name != L"ExistingArchive" && name != L"Target" && name != L"MainDPI")
+        << "key " << key.name;
   }
 }
 

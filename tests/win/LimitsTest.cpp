@@ -254,8 +254,8 @@ TEST_F(LimitsTest, LocateDialogGivesTheLongestPathItTakesWhole) {
   EXPECT_TRUE(boxes.empty()) << boxes.size() << " message boxes";
 }
 
-// The classifier's signature: the first two bytes of a file; the path itself has no size limit
-// of the program's.
+// The classifier: a folder by what it is, whatever its name; a file by its first two bytes; the
+// path itself has no size limit of the program's.
 
 TEST_F(LimitsTest, ClassifierReadsTwoSignatureBytesOfFilesOnAnyPath) {
   struct Row {
@@ -263,6 +263,12 @@ TEST_F(LimitsTest, ClassifierReadsTwoSignatureBytesOfFilesOnAnyPath) {
     std::wstring path;
     TItemKind kind;
   } rows[] = {
+      {"a folder, whatever its name", Folder(L"looks-like.zip"), ikFolder},
+      {"a folder named in Korean and with an emoji", Folder(L"정리 smile😀"), ikFolder},
+      {"a text file", File(L"a.txt", "hello"), ikOther},
+      {"an empty file", File(L"empty", ""), ikOther},
+      {"a one-byte file that could start PK", File(L"one", "P"), ikOther},
+      {"PK only after the first bytes", File(L"late", "xPK"), ikOther},
       {"exactly the two bytes PK", File(L"pk", "PK"), ikZip},
       {"exactly the two bytes 7z", File(L"7z", "7z"), ik7z},
       {"one byte 7", File(L"seven", "7"), ikOther},

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/ErrorText.h"
+#include "app/batch/ErrorText.h"
 #include "controls/ListBoxEx.h"
 #include "resources/resource.h"
 #include "tests/win/TestWindow.h"

@@ -17,9 +17,10 @@
 #include <shlobj.h>
 
 #include "app/Main.h"
-#include "app/ErrorText.h"
+#include "app/batch/ErrorText.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
+#include "toolkit/IniFile.h"
 #include "toolkit/Text.h"
 
 namespace kestrova::test {
@@ -58,13 +59,21 @@ inline std::vector<std::wstring> Lines(std::wstring_view text) {
 }
 
 // The text of a settings file by the encoding its first bytes give (UTF-16LE or UTF-8 with
-// their marks, else the code page).
-inline std::wstring FileText(const std::string& bytes) {
+// their marks, else the code page), and that encoding.
+inline std::wstring FileText(const std::string& bytes, TIniFile::Encoding* encoding = nullptr) {
+  TIniFile::Encoding found = TIniFile::Encoding::CodePage;
+  std::wstring text;
   if (bytes.starts_with("\xFF\xFE")) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    found = TIniFile::Encoding::Utf16;
+    text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  } else if (bytes.starts_with("\xEF\xBB\xBF")) {
+    found = TIniFile::Encoding::Utf8;
+    text = FromUtf8(bytes.substr(3));
+  } else {
+    text = FromCodePage(bytes);
   }
-  if (bytes.starts_with("\xEF\xBB\xBF")) return FromUtf8(bytes.substr(3));
-  return FromCodePage(bytes);
+  if (encoding != nullptr) *encoding = found;
+  return text;
 }
 
 // The lines of a saved settings file.
@@ -199,7 +208,7 @@ class MainWindowFixture : public ::testing::Test {
   TKSTV_MAIN& OpenBytes(std::string_view ini) {
     WriteFile(iniPath_, ini);
     main_ = std::make_unique<TKSTV_MAIN>(about_);
-    main_->SettingsFile = TSettingsFile(iniPath_, appData_ + L"\\Kestrova\\Kestrova.ini");
+    main_->Settings.File = TSettingsFile(iniPath_, appData_ + L"\\Kestrova\\Kestrova.ini");
     main_->LoadSettings();
     return *main_;
   }

@@ -23,20 +23,6 @@ class MainWindowTest : public MainWindowFixture {
   MainWindowTest() : MainWindowFixture(L"main-window-test") {}
 };
 
-// The text of a saved settings file, by the encoding its first bytes give.
-std::wstring SavedText(const std::string& bytes, TIniFile::Encoding& encoding) {
-  if (bytes.starts_with("\xFF\xFE")) {
-    encoding = TIniFile::Encoding::Utf16;
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-  }
-  if (bytes.starts_with("\xEF\xBB\xBF")) {
-    encoding = TIniFile::Encoding::Utf8;
-    return FromUtf8(bytes.substr(3));
-  }
-  encoding = TIniFile::Encoding::CodePage;
-  return FromCodePage(bytes);
-}
-
 // A settings file in UTF-16LE with its byte-order mark.
 std::string Utf16Ini(std::wstring_view text) {
   return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
@@ -124,10 +110,10 @@ TEST_F(MainWindowTest, SaveWritesAllElevenKeysInOrder) {
                 L"WinRARCommandLine5="}));
 
   // A choice is kept after the eleven keys only while it is not the default.
-  main.ExistingArchive = TExistingArchive::Rename;
-  main.Target = TTarget::Children;
+  main.Choices.existingArchive = TExistingArchive::Rename;
+  main.Choices.target = TTarget::Children;
   main.SaveSettings();
-  main.Target = TTarget::Folder;
+  main.Choices.target = TTarget::Folder;
   main.SaveSettings();
   const std::vector<std::wstring> lines = SavedLines(iniPath_);
   ASSERT_EQ(lines.size(), 13u);
@@ -190,7 +176,7 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
     main.SaveSettings();
     main_.reset();
     Encoding encoding{};
-    const std::wstring text = SavedText(ReadFile(iniPath_), encoding);
+    const std::wstring text = FileText(ReadFile(iniPath_), &encoding);
     EXPECT_EQ(encoding, row.saved);
     if (row.file.starts_with("; kept")) {
       EXPECT_TRUE(text.starts_with(L"; kept\r\n")) << text;
@@ -371,9 +357,9 @@ TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
     make(iniPath_, row.beside);
     make(perUser, row.user);
     main_ = std::make_unique<TKSTV_MAIN>(about_);
-    main_->SettingsFile = TSettingsFile(iniPath_, row.appData ? perUser : L"");
+    main_->Settings.File = TSettingsFile(iniPath_, row.appData ? perUser : L"");
     main_->WinRARPath = L"C:\\rar.exe";  // no question for the archiver
-    main_->ApplySettings(main_->SettingsFile.Load(96));
+    main_->Settings.Apply(main_->Settings.File.Load(96));
     EXPECT_EQ(main_->E_Ext.Text(), row.loadedExt);
     main_->E_Ext.SetText(L".saved");
     if (row.savedTo.empty()) {
@@ -387,7 +373,7 @@ TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
       }
     } else {
       main_->SaveSettings();
-      EXPECT_EQ(main_->SettingsFile.Path(), row.savedTo);
+      EXPECT_EQ(main_->Settings.File.Path(), row.savedTo);
       const std::vector<std::wstring> lines = SavedLines(row.savedTo);
       EXPECT_NE(std::find(lines.begin(), lines.end(), L"FileExt=.saved"), lines.end());
       // Nothing was written anywhere else.
@@ -400,30 +386,6 @@ TEST_F(MainWindowTest, SettingsGoWhereTheyCan) {
     main_.reset();
     std::error_code again;
     fs::remove_all(iniPath_, again);
-  }
-}
-
-// Classification
-
-TEST_F(MainWindowTest, ItemKindsOfRealPaths) {
-  struct Row {
-    const char* what;
-    std::wstring path;
-    TItemKind kind;
-  } rows[] = {
-      {"a folder, whatever its name", Folder(L"looks-like.zip"), ikFolder},
-      {"a folder named in Korean and with an emoji", Folder(L"정리 smile😀"), ikFolder},
-      {"a ZIP archive", File(L"a.zip", std::string("PK\x03\x04rest", 8)), ikZip},
-      {"a 7z archive", File(L"a.7z", "7z\xBC\xAF\x27\x1C"), ik7z},
-      {"a text file", File(L"a.txt", "hello"), ikOther},
-      {"an empty file", File(L"empty", ""), ikOther},
-      {"a one-byte file that could start PK", File(L"one", "P"), ikOther},
-      {"PK only after the first bytes", File(L"late", "xPK"), ikOther},
-      {"a missing path", At(L"missing"), ikUnreadable},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    EXPECT_EQ(GetItemKind(row.path), row.kind);
   }
 }
 

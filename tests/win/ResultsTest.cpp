@@ -72,7 +72,7 @@ TEST_F(ResultsTest, TaskbarButtonFollowsTheBatch) {
 // lines were [NG], in their order; a [--] line is no failure.
 TEST_F(ResultsTest, RetryArchivesTheFailedFoldersAgainInOrder) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a --exit-by-name");
-  main.ExistingArchive = TExistingArchive::Skip;
+  main.Choices.existingArchive = TExistingArchive::Skip;
   const std::wstring first = Folder(L"First"), three = Folder(L"exit-3"), old = Folder(L"Old"),
                      five = Folder(L"exit-5");
   File(L"Old.rar", "old");
@@ -101,7 +101,7 @@ TEST_F(ResultsTest, ABatchThatEndsBehindAnotherWindowFlashesItsButton) {
     SCOPED_TRACE(inFront ? "in front" : "behind another window");
     TKSTV_MAIN& main = OpenWithArchiver(L"a");
     int flashes = 0;
-    main.Seams.flash = [&] { ++flashes; };
+    main.Seams.flash = [&](HWND) { ++flashes; };
     main.Seams.longBatchMs = 0;
     ShowWindow(main.Handle(), SW_SHOW);
     SetForegroundWindow(inFront ? main.Handle() : other.Handle());

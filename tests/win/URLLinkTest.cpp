@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorText.h"
+#include "app/batch/ErrorText.h"
 #include "controls/URLLink.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"

@@ -1,5 +1,5 @@
 // The program's command-line words and a second start's paths.
-#include "app/ProgramText.h"
+#include "app/desktop/ProgramText.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The toolkit's errors in the program's words.
-#include "app/ErrorText.h"
+#include "app/batch/ErrorText.h"
 
 #include "resources/resource.h"
 #include "toolkit/Text.h"

@@ -1,0 +1,63 @@
+// The main window's settings: the window's values as one TSettings and back, and where they are
+// kept. The window reaches the file only through this: the load when first shown, the save when
+// closed and after a change the user made that must not be lost, and the edits another program
+// made meanwhile, taken at activation while no batch runs.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/Settings.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Form.h"
+#include "toolkit/OpenDialog.h"
+
+namespace kestrova {
+
+class TMainSettings {
+ public:
+  // The window and what it shows of the settings: the extension box, the profile selector, the
+  // archiver's path and the menu's choices.
+  TMainSettings(TForm& window, TEdit& ext, TComboBox& profiles, std::wstring& archiver,
+                TJobChoices& choices);
+
+  // Where the settings are read from and saved to.
+  TSettingsFile File;
+
+  // Reads the file and puts it into the window: its place (sized once for the monitor the saved
+  // place lies on) and its values.
+  void Load();
+  // Puts settings into the window, its place included.
+  void Apply(const TSettings& settings);
+  // Puts the values of settings into the window but its place; the profiles in place, the same
+  // one selected.
+  void ApplyValues(const TSettings& settings);
+  void SetProfiles(const std::array<std::wstring, 5>& profiles);
+  // The window's values as one TSettings.
+  TSettings Current() const;
+
+  // Asks for the archiver in the dialog, starting in WinRAR's usual folder when there is one;
+  // false when the user cancelled.
+  bool LocateArchiver(TOpenDialog& dialog);
+  // The profile dialog; OK puts its texts in place and saves at once.
+  void EditProfiles();
+
+  // What another program changed in the file since the window last read or wrote it, taken in.
+  void TakeOutsideEdits();
+
+  // Saves the window's values; raises Error::Kind::CannotWrite when the file refuses.
+  void Save();
+  // Saves now, after a change the user made in the window: a refusal is shown.
+  void SaveNow();
+  // Saves; when the file refuses, asks whether to end without the settings. False: stay.
+  bool SaveOrAskToQuit();
+
+ private:
+  TForm& window_;
+  TEdit& ext_;
+  TComboBox& profiles_;
+  std::wstring& archiver_;
+  TJobChoices& choices_;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,56 @@
+// Paths as the file services take them.
+#include "toolkit/Paths.h"
+
+#include "toolkit/PathRules.h"
+#include "toolkit/Win.h"
+
+namespace kestrova {
+
+std::wstring ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);
+  }
+}
+
+std::wstring ServicePath(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  return full.size() < MAX_PATH ? path : ExtendedLengthPath(full);
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(ServicePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace kestrova
