@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "toolkit/Text.h"
 
 namespace {
 
@@ -54,15 +55,7 @@ constexpr DWORD kSendTimeoutMs = 5000;
   std::exit(1);
 }
 
-std::string Utf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
+std::string Utf8(const std::wstring& w) { return kestrova::ToUtf8(w); }
 
 class Clock {
  public:

@@ -37,6 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Text.h"
+
 namespace {
 
 struct Word {
@@ -70,15 +72,7 @@ std::vector<Word> SplitWords(const wchar_t* line) {
 
 bool StartsWith(const std::wstring& s, const wchar_t* prefix) { return s.rfind(prefix, 0) == 0; }
 
-std::string Utf8(const std::wstring& w) {
-  if (w.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
+std::string Utf8(const std::wstring& w) { return kestrova::ToUtf8(w); }
 
 std::wstring ExeDirectory() {
   std::wstring path(32768, L'\0');

@@ -54,6 +54,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "toolkit/Text.h"
 
 namespace {
 
@@ -68,15 +69,7 @@ struct Failure {
   throw Failure{message, code};
 }
 
-std::string Utf8(const std::wstring& w) {
-  if (w.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
+std::string Utf8(const std::wstring& w) { return kestrova::ToUtf8(w); }
 
 std::string Escape(const std::string& s) {
   std::string out;
