@@ -218,21 +218,6 @@ class CommandLineBatchTest(Workspace):
                     if os.path.exists(trip + ext):
                         self.assertNotEqual(sevenzip("t", trip + ext)[0], 0)
 
-    def test_an_empty_profile_refuses_the_batch(self):
-        trip = make_tree(self.root, "Trip", {"t.txt": b"t"})
-        with Kestrova(trip, ini=self.fake_settings(""), env=self.env) as app:
-            box = probe("dialog", timeout_ms=60000)
-            self.assertEqual(box["caption"], "エラー")
-            self.assertEqual(box["text"], "選択されているプロファイルは空です")
-            self.assertEqual(probe("dialog", "--press", "ok")["closed"], "1")
-            state = wait_until(shown_and_loaded, message="the main window")
-            self.assertEqual(state["caption"], TITLE)
-            self.assertEqual(list_items(state), [])
-            self.assertEqual(state["enabled"], "1")
-            self.assertEqual(app.close(), 0)
-        self.assertEqual(log_lines(self.log), [], "the archiver ran")
-        self.assertFalse(os.path.exists(trip + ".rar"))
-
 
 class SettingsTest(Workspace):
     def check_settings(self, text, archiver_path):
@@ -359,35 +344,6 @@ class DropTest(Workspace):
             state = wait_batch(1)
             self.assertEqual(list_items(state), [OK + "写真"])
             self.assertEqual(len(log_lines(self.log)), len(folders) + 1)
-            self.assertEqual(app.close(), 0)
-
-    def test_a_drop_during_a_run_joins_the_batch(self):
-        a = make_tree(self.root, "Spring Trip", {"t.txt": b"t"})
-        b = make_tree(self.root, "旅行", {"t.txt": b"t"})
-        profile = "a --hold --write"
-        fake = harness.fake_archiver()
-        with Kestrova(ini=self.fake_settings(profile), env=self.env) as app, \
-                DragSource() as source, Hold(self.log) as hold:
-            point = self.list_point(wait_until(shown_and_loaded, message="the main window"))
-            self.assertIn("sent 1", source.drop([a], *point))
-            wait_runs(self.log, 1)
-            self.assertIn("sent 1", source.drop([b], *point))
-            # Everything posted before the barrier, the drop included, has been handled.
-            probe("barrier")
-            state = probe("state")
-            # Queued: the first run goes on, the list is kept, nothing else started.
-            self.assertEqual(state["caption"], BUSY + "Spring Trip")
-            self.assertEqual(list_items(state), [])
-            self.assertEqual(len(log_lines(self.log)), 1)
-            self.assertFalse(os.path.exists(a + ".rar"))
-
-            # The second run starts only after the first has ended (written its archive).
-            hold.release()
-            state = wait_batch(2)
-            self.assertEqual(list_items(state), [OK + "Spring Trip", OK + "旅行"])
-            self.assertEqual(log_lines(self.log), [command_line(fake, profile, a, ".rar"),
-                                                   command_line(fake, profile, b, ".rar")])
-            self.assertTrue(os.path.exists(a + ".rar") and os.path.exists(b + ".rar"))
             self.assertEqual(app.close(), 0)
 
 
@@ -612,15 +568,6 @@ class ChoicesTest(Workspace):
             self.assertEqual(app.close(), 0)
             values = dict(settings_of(app.read_ini()))
         self.assertEqual((values.get("ExistingArchive"), values.get("Target")), ("skip", "children"))
-
-    def test_an_untouched_settings_file_keeps_its_eleven_keys(self):
-        with Kestrova(ini=self.fake_settings("a") + "ExistingArchive=skip\n", env=self.env) as app:
-            self.assertEqual(app.close(), 0)
-            kept = [k for k, _ in settings_of(app.read_ini())]
-        self.assertEqual(sorted(kept), sorted(SETTINGS_KEYS + ["ExistingArchive"]))
-        with Kestrova(ini=self.fake_settings("a"), env=self.env) as app:
-            self.assertEqual(app.close(), 0)
-            self.assertEqual(sorted(k for k, _ in settings_of(app.read_ini())), sorted(SETTINGS_KEYS))
 
 
 class SecondStartTest(Workspace):

@@ -66,18 +66,6 @@ class WindowTest(unittest.TestCase):
             self.assertEqual(app.wait_exit(60), 0)
             self.assertIn("MainX", app.read_ini())
 
-    def test_closing_while_minimized_saves_the_restored_bounds(self):
-        with Kestrova(ini=self.settings("MainX=120\nMainY=140\nMainW=330\nMainH=360\n")) as app:
-            before = probe("state")["window"]
-            probe("minimize")
-            wait_until(lambda: probe("state").get("minimized") == "1", message="minimized")
-            self.assertEqual(app.close(), 0)
-            ini = ini_keys(app.read_ini())
-        x, y, w, h = (int(v) for v in before.split(","))
-        self.assertEqual((ini["MainX"], ini["MainY"], ini["MainW"], ini["MainH"]),
-                         (str(x), str(y), str(w), str(h)))
-        self.assertEqual((x, y, w, h), (120, 140, 330, 360))
-
     def test_about_dialog_leaves_the_command_line_batch_unrepeated(self):
         folder = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"kestrova-window-{os.getpid()}")
         os.makedirs(folder, exist_ok=True)
