@@ -27,6 +27,7 @@ add_library(kestrova_toolkit STATIC
   toolkit/Controls.cpp
   toolkit/Dpi.cpp
   toolkit/Error.cpp
+  toolkit/FileWrite.cpp
   toolkit/Font.cpp
   toolkit/Form.cpp
   toolkit/IniFile.cpp
