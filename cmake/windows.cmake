@@ -23,6 +23,7 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WI
 set(KESTROVA_SYSTEM_LIBS user32 gdi32 comctl32)
 
 add_library(kestrova_toolkit STATIC
+  toolkit/Announce.cpp
   toolkit/Application.cpp
   toolkit/Controls.cpp
   toolkit/Dpi.cpp
@@ -36,6 +37,7 @@ add_library(kestrova_toolkit STATIC
   toolkit/ListBox.cpp
   toolkit/OpenDialog.cpp
   toolkit/Paths.cpp
+  toolkit/SaveDialog.cpp
   toolkit/System.cpp
   toolkit/SystemCalls.cpp
   toolkit/Text.cpp

@@ -2,8 +2,8 @@
 // from the SDK's own declaration. A function is bound rather than imported for one of two
 // reasons. It may be newer than the oldest Windows the program runs on (Windows 7 SP1): an
 // import missing there would stop the program at load, so it is used only where it exists.
-// Or its DLL (shell32, comdlg32, ole32, shlwapi, oleaut32, oleacc, advapi32) is not needed to show the window:
-// the start does without loading it. What may be imported is listed in
+// Or its DLL (shell32, comdlg32, ole32, shlwapi, oleaut32, oleacc, advapi32, uiautomationcore)
+// is not needed to show the window: the start does without loading it. What may be imported is listed in
 // cmake/windows7-imports.cmake.
 //
 // Each DLL is loaded from the system folder and bound as a whole the first time one of its
@@ -21,6 +21,30 @@
 #include <shellscalingapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <uiautomationcore.h>
+
+// As the SDK's uiautomationcore.h and uiautomationcoreapi.h declare them: MinGW-w64's have not
+// got the notification, and its uiautomationcoreapi.h does not compile as C++.
+enum NotificationKind {
+  NotificationKind_ItemAdded = 0,
+  NotificationKind_ItemRemoved = 1,
+  NotificationKind_ActionCompleted = 2,
+  NotificationKind_ActionAborted = 3,
+  NotificationKind_Other = 4
+};
+enum NotificationProcessing {
+  NotificationProcessing_ImportantAll = 0,
+  NotificationProcessing_ImportantMostRecent = 1,
+  NotificationProcessing_All = 2,
+  NotificationProcessing_MostRecent = 3,
+  NotificationProcessing_CurrentThenMostRecent = 4
+};
+extern "C" HRESULT WINAPI UiaHostProviderFromHwnd(HWND hwnd,
+                                                 IRawElementProviderSimple** provider);
+extern "C" HRESULT WINAPI UiaRaiseNotificationEvent(IRawElementProviderSimple* provider,
+                                                   NotificationKind notificationKind,
+                                                   NotificationProcessing notificationProcessing,
+                                                   BSTR displayString, BSTR activityId);
 
 // Windows 8, and Windows 7 with KB2533623.
 #define KESTROVA_KERNEL32_FUNCTIONS(F) \
@@ -39,6 +63,7 @@
   F(ILCreateFromPathW)                \
   F(ILFree)                           \
   F(SHGetKnownFolderPath)             \
+  F(SHCreateItemFromParsingName)      \
   F(SHOpenFolderAndSelectItems)       \
   F(ShellExecuteW)
 
@@ -55,7 +80,8 @@
   F(StrCmpLogicalW)
 
 #define KESTROVA_OLEAUT32_FUNCTIONS(F) \
-  F(SysAllocStringLen)
+  F(SysAllocStringLen)                 \
+  F(SysFreeString)
 
 #define KESTROVA_OLEACC_FUNCTIONS(F) \
   F(CreateStdAccessibleObject)       \
@@ -70,6 +96,11 @@
   F(GetTokenInformation)               \
   F(OpenProcessToken)
 
+// Screen readers told a text (the notification event: Windows 10 1709).
+#define KESTROVA_UIAUTOMATIONCORE_FUNCTIONS(F) \
+  F(UiaHostProviderFromHwnd)                   \
+  F(UiaRaiseNotificationEvent)
+
 // Each DLL: the name of its accessor, its file, its functions.
 #define KESTROVA_SYSTEM_DLLS(DLL)                             \
   DLL(Kernel32, L"kernel32.dll", KESTROVA_KERNEL32_FUNCTIONS) \
@@ -81,7 +112,8 @@
   DLL(OleAut32, L"oleaut32.dll", KESTROVA_OLEAUT32_FUNCTIONS) \
   DLL(OleAcc, L"oleacc.dll", KESTROVA_OLEACC_FUNCTIONS)       \
   DLL(Shcore, L"shcore.dll", KESTROVA_SHCORE_FUNCTIONS)       \
-  DLL(Advapi32, L"advapi32.dll", KESTROVA_ADVAPI32_FUNCTIONS)
+  DLL(Advapi32, L"advapi32.dll", KESTROVA_ADVAPI32_FUNCTIONS) \
+  DLL(UiAutomationCore, L"uiautomationcore.dll", KESTROVA_UIAUTOMATIONCORE_FUNCTIONS)
 
 namespace kestrova::sys {
 
