@@ -47,7 +47,9 @@ target_link_libraries(kestrova_toolkit PUBLIC kestrova_core ${KESTROVA_SYSTEM_LI
 
 add_library(kestrova_controls STATIC
   controls/LinkAccessible.cpp
+  controls/ListAccessible.cpp
   controls/ListBoxEx.cpp
+  controls/StandardAccessible.cpp
   controls/URLLink.cpp
 )
 target_link_libraries(kestrova_controls PUBLIC kestrova_toolkit)

@@ -5,11 +5,17 @@
 // line one, deleting a widest line one plus one per remaining line, a reset none. Lines are
 // measured through one memory DC that holds the list's font.
 //
-// Lines may have tips (ItemTips): the tip of the line under the pointer shows as a tooltip, and
-// copying the lines (WM_COPY, Ctrl+C) puts each on the clipboard with its tip after a tab.
+// Lines may have tips (ItemTips): the tip of the line under the pointer shows as a tooltip; the
+// tip of a line the selection moves to from the keyboard shows the same way beside the line,
+// until the selection moves on (or the list loses the focus); a line's tip is its accessible
+// description, which screen readers read with it; copying the lines (WM_COPY, Ctrl+C) puts each
+// on the clipboard with its tip after a tab.
+//
+// While it has no line, the list may show what to do with it (EmptyText): drawn, not an item.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "toolkit/Handles.h"
@@ -17,10 +23,14 @@
 
 namespace kestrova {
 
+class ListAccessible;
+
 class TListBoxEx : public TCustomListBox {
  public:
   TListBoxEx(TForm& owner, const ControlLayout& layout);
   TListBoxEx(HWND parent, const ControlLayout& layout, UINT dpi = 96);
+  // Screen readers that still hold the list's accessible object get errors from now on.
+  ~TListBoxEx() override;
 
   int Space() const { return space_; }
   // Applies the new extent at once, without measuring anything again.
@@ -40,6 +50,11 @@ class TListBoxEx : public TCustomListBox {
   // Every line, with its tip after a tab where it has one, each ended by CR LF.
   std::wstring CopyText() const;
 
+  // A text drawn in grey, centred, in the list's font, while the list has no line (its lines
+  // parted by LF; it is also the list's accessible description then); empty for none. It is no
+  // item: the count stays 0.
+  void SetEmptyText(std::wstring text);
+
  protected:
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -58,6 +73,16 @@ class TListBoxEx : public TCustomListBox {
   void CreateTooltip();
   // Puts the list's font (null: the system font) into the measuring DC, once it exists.
   void SelectMeasuringFont(HFONT font) const;
+  // After a request that may have moved the selection: from the keyboard, the tip of the line
+  // selected now shows beside it; otherwise a tip shown for another line goes.
+  void FollowSelection(bool fromKeyboard);
+  // The keyboard's tip at its line (gone while the line is scrolled out of sight).
+  void PlaceKeyTip();
+  void HideKeyTip();
+  void PaintEmptyText(HDC dc) const;
+  // A line's description (child: its position + 1), or the list's (CHILDID_SELF); nothing where
+  // the system's own is to be given.
+  std::optional<std::wstring> Description(long child) const;
 
   int FMaxItemWidth = 0;  // its given name
   int space_ = 5;
@@ -69,6 +94,13 @@ class TListBoxEx : public TCustomListBox {
   OwnedWindow tooltip_;
   int tipLine_ = -1;
   std::wstring tipText_;
+  // The tip shown for the line the keyboard selected (-1: none), a tracking tooltip of its own.
+  OwnedWindow keyTip_;
+  int keyLine_ = -1;
+  std::wstring keyTipText_;
+
+  std::wstring emptyText_;
+  ComPtr<ListAccessible> accessible_;
 };
 
 // A form designer's registration of TListBoxEx on its component palette ("Samples"). The

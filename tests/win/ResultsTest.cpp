@@ -1,7 +1,11 @@
 // What the result list offers beyond its lines, in-process under Wine with the stand-in
-// archiver: the place of a line's archive opened from the keyboard and the mouse, and the
-// taskbar button's progress through a batch (both through the window's seams).
+// archiver: the place of a line's archive opened from the keyboard and the mouse, a line's
+// reason without the pointer, and the taskbar button's progress through a batch (both through
+// the window's seams).
+#include <oleacc.h>
+
 #include <functional>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -50,6 +54,111 @@ TEST_F(ResultsTest, EnterOrADoubleClickOpensTheArchivesPlace) {
 
   // The archive where there is one; the folder itself where there is none.
   EXPECT_EQ(shown, (std::vector<std::wstring>{written + L".rar", unwritten}));
+}
+
+// The tooltips of this thread on the screen now: text and place.
+struct ShownTip {
+  std::wstring text;
+  RECT place;
+};
+std::vector<ShownTip> ShownTips() {
+  std::vector<ShownTip> tips;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM found) {
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        if (IsWindowVisible(hwnd) && std::wstring(name) == TOOLTIPS_CLASSW) {
+          ShownTip tip{WindowText(hwnd), {}};
+          GetWindowRect(hwnd, &tip.place);
+          reinterpret_cast<std::vector<ShownTip>*>(found)->push_back(tip);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&tips));
+  return tips;
+}
+
+// The accessible description of a line (from 0) as a screen reader asks the list for it;
+// nothing where the list gives none.
+std::optional<std::wstring> AccessibleDescription(HWND list, int line) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(list, OBJID_CLIENT, __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object)))) {
+    return std::nullopt;
+  }
+  VARIANT child{};
+  child.vt = VT_I4;
+  child.lVal = line + 1;
+  BSTR text = nullptr;
+  std::optional<std::wstring> description;
+  if (SUCCEEDED(object->get_accDescription(child, &text)) && text != nullptr) {
+    description = std::wstring(text, SysStringLen(text));
+  }
+  SysFreeString(text);
+  object->Release();
+  return description;
+}
+
+// A reason read without the pointer: the selection moved to a line from the keyboard shows its
+// tip right under the line until the selection moves on, and each line's tip is its accessible
+// description.
+TEST_F(ResultsTest, AReasonShowsForTheKeyboardAndIsTheLinesDescription) {
+  TKSTV_MAIN& main = OpenWithArchiver(L"a --exit-by-name");
+  main.ExistingArchive = TExistingArchive::Skip;
+  const std::wstring old = Folder(L"Old");
+  File(L"Old.rar", "old");
+  Drop(main, {Folder(L"First"), Folder(L"exit-2"), old});
+  ASSERT_EQ(main.LIST.Items.Count(), 3);
+  const std::wstring failed = L"終了コード 2: 致命的なエラー";
+  const std::wstring skipped = LoadStr(IDS_ALREADY_THERE) + old + L".rar";
+
+  // Screen readers read each line's reason with it; a line without one has none.
+  EXPECT_EQ(AccessibleDescription(main.LIST.Handle(), 1), failed);
+  EXPECT_EQ(AccessibleDescription(main.LIST.Handle(), 2), skipped);
+  EXPECT_EQ(AccessibleDescription(main.LIST.Handle(), 0).value_or(L""), L"");
+
+  ShowWindow(main.Handle(), SW_SHOW);
+  SetForegroundWindow(main.Handle());
+  main.LIST.SetFocus();
+  const auto key = [&](WPARAM vk) {
+    MSG down{main.LIST.Handle(), WM_KEYDOWN, vk, 0};
+    application_.Deliver(down);
+  };
+  struct Row {
+    std::function<void()> act;
+    std::optional<int> tipOf;  // the line whose reason shows under it; none: no tip
+    const char* why;
+  };
+  const Row rows[] = {
+      {[&] { main.LIST.SetItemIndex(0); }, std::nullopt, "a selection made by the program"},
+      {[&] { key(VK_DOWN); }, 1, "down to the failed line"},
+      {[&] { key(VK_DOWN); }, 2, "down to the skipped line: its own reason"},
+      {[&] { key(VK_DOWN); }, 2, "the last line stays selected, and so does its tip"},
+      {[&] { key(VK_HOME); }, std::nullopt, "home: a line without a reason"},
+      {[&] { key(VK_END); }, 2, "end"},
+      {[&] { main.LIST.SetItemIndex(1); }, std::nullopt, "the selection moved on, not by keys"},
+      {[&] { key(VK_UP); }, std::nullopt, "up to the first line"},
+      {[&] { key(VK_DOWN); }, 1, "down again"},
+      {[&] { SetFocus(nullptr); }, std::nullopt, "the list lost the focus"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    row.act();
+    const std::vector<ShownTip> tips = ShownTips();
+    if (!row.tipOf) {
+      EXPECT_TRUE(tips.empty());
+      continue;
+    }
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_EQ(tips[0].text, *row.tipOf == 1 ? failed : skipped);
+    const RECT line = main.LIST.ItemRect(*row.tipOf).value();
+    POINT under{line.left, line.bottom};
+    ClientToScreen(main.LIST.Handle(), &under);
+    // Its corner at the line's (a tooltip's frame may take a pixel or two).
+    EXPECT_NEAR(tips[0].place.top, under.y, 2);
+    EXPECT_NEAR(tips[0].place.left, under.x, 2);
+  }
 }
 
 TEST_F(ResultsTest, TaskbarButtonFollowsTheBatch) {
