@@ -38,6 +38,7 @@
 #define IDM_TARGET_CHILDREN 1311
 #define IDM_SENDTO_ADD 1312
 #define IDM_SENDTO_REMOVE 1313
+#define IDM_SAVE_RESULTS 1330
 
 // Controls of the about dialog.
 #define IDC_LABEL1 1101
@@ -128,3 +129,13 @@
 #define IDS_PROFILES_OK 126
 #define IDS_PROFILES_CANCEL 127
 #define IDS_CANNOT_START_HINT 130
+
+// The empty list's text, and the results file: its menu item, its dialog, its header.
+#define IDS_EMPTY_LIST_DROP 170
+#define IDS_EMPTY_LIST_MENU 171
+#define IDS_MENU_SAVE_RESULTS 172
+#define IDS_SAVE_RESULTS_TITLE 173
+#define IDS_SAVE_RESULTS_NAME 174
+#define IDS_SAVE_TYPE_TSV 175
+#define IDS_SAVE_TYPE_CSV 176
+#define IDS_RESULTS_HEADER_BASE 177  // + the column, 0 to 5
