@@ -53,4 +53,13 @@ bool Exists(const std::wstring& path) {
   return GetFileAttributesW(ServicePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<std::uint64_t> FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(ServicePath(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 }  // namespace kestrova

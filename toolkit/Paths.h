@@ -2,6 +2,8 @@
 // length, and whether something is there.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kestrova {
@@ -23,5 +25,8 @@ bool IsFile(const std::wstring& path);
 bool IsFolder(const std::wstring& path);
 // Whether anything (a file or a folder) is there, at any length.
 bool Exists(const std::wstring& path);
+// The size in bytes of an existing file (not a folder), at any length; nothing where there is
+// none.
+std::optional<std::uint64_t> FileSize(const std::wstring& path);
 
 }  // namespace kestrova

@@ -44,6 +44,7 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
     return result;
   }
   if (!mayStart(result.name)) return std::nullopt;
+  const ULONGLONG started = GetTickCount64();
   const TProcessEnd end = RunProcess(std::move(commandLine), control.KillEvent(), control.Seams);
   result.reason = ReasonOfEnd(end);
   // What a stopped archiver was writing is no archive; one that was there before is the user's.
@@ -59,6 +60,8 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
       }
     }
   }
+  result.milliseconds = GetTickCount64() - started;
+  result.archiveSize = FileSize(result.archive);
   if (!result.reason.empty()) {
     result.kind = TResult::Kind::Failed;
   } else if (result.archive != result.folder + settings.ext) {

@@ -26,6 +26,10 @@ struct TResult {
   std::wstring folder;   // the folder archived
   std::wstring archive;  // the archive it was to become
   std::wstring reason;   // why it failed or was skipped; empty when it did not
+  // The size of the archive the archiver left (none when it left none, or did not run), and
+  // how long it ran, its clean-up included.
+  std::optional<std::uint64_t> archiveSize;
+  std::uint64_t milliseconds = 0;
 };
 
 // An item of a batch: a path given (dropped, named on the command line), or a folder found

@@ -1,6 +1,8 @@
 // The results file's text.
 #include "app/batch/ResultsFile.h"
 
+#include <utility>
+
 namespace kestrova {
 
 namespace {
@@ -46,6 +48,15 @@ std::wstring ResultsFileText(const TResultsLine& header, const std::vector<TResu
   add(header);
   for (const TResultsLine& line : lines) add(line);
   return text;
+}
+
+TResultsLine ResultsLineOf(std::wstring shown, const TResult& result) {
+  return {std::move(shown),
+          result.folder,
+          result.archiveSize ? result.archive : std::wstring(),
+          SizeText(result.archiveSize),
+          SecondsText(result.milliseconds),
+          result.reason};
 }
 
 std::wstring SizeText(std::optional<std::uint64_t> bytes) {

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/batch/Batch.h"
+
 namespace kestrova {
 
 enum class TResultsFormat { Tsv, Csv };
@@ -24,6 +26,10 @@ enum class TResultsFormat { Tsv, Csv };
 // path (empty when none was made), the archive's size in bytes, the seconds the folder took,
 // the reason. The header is a line of the same columns.
 using TResultsLine = std::array<std::wstring, 6>;
+
+// A folder's line: the line the list shows for it, and its result. The archive's path and size
+// are there only when the archiver left an archive.
+TResultsLine ResultsLineOf(std::wstring shown, const TResult& result);
 
 // The file's text: U+FEFF (the byte-order mark once encoded), the header, the lines.
 std::wstring ResultsFileText(const TResultsLine& header, const std::vector<TResultsLine>& lines,

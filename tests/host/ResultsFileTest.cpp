@@ -41,12 +41,13 @@ TEST(ResultsFile, EachFormatQuotesOnlyWhatItMust) {
 
 TEST(ResultsFile, MarkHeaderThenOneLinePerFolderEachEndedByCrLf) {
   const TResultsLine header{L"結果", L"フォルダー", L"アーカイブ", L"サイズ", L"秒", L"理由"};
-  const std::vector<TResultsLine> lines{
-      {L"[OK] Trip", L"C:\\P\\Trip", L"C:\\P\\Trip.rar", SizeText(123456789012ULL),
-       SecondsText(12345), L""},
-      {L"[NG] doc", L"C:\\P\\doc", L"", SizeText(std::nullopt), SecondsText(49),
-       L"終了コード 2: 致命的なエラー / Can't open \"a,b.txt\""},
-  };
+  const TResult made{TResult::Kind::Ok, L"Trip", L"C:\\P\\Trip", L"C:\\P\\Trip.rar", L"",
+               123456789012ULL, 12345};
+  // An archive to be made that the archiver did not leave: no path, no size.
+  const TResult failed{TResult::Kind::Failed, L"doc", L"C:\\P\\doc", L"C:\\P\\doc.rar",
+                 L"終了コード 2: 致命的なエラー / Can't open \"a,b.txt\"", std::nullopt, 49};
+  const std::vector<TResultsLine> lines{ResultsLineOf(L"[OK] Trip", made),
+                                        ResultsLineOf(L"[NG] doc", failed)};
   EXPECT_EQ(ResultsFileText(header, lines, TResultsFormat::Tsv),
             L"\uFEFF結果\tフォルダー\tアーカイブ\tサイズ\t秒\t理由\r\n"
             L"[OK] Trip\tC:\\P\\Trip\tC:\\P\\Trip.rar\t123456789012\t12.3\t\r\n"
