@@ -63,6 +63,8 @@ bool Idle(const State& s) { return !s.running; }
 
 const Entry kMenu[] = {
     {K::Item, IDS_MENU_COPY, C::Copy, nullptr, [](const State& s) { return s.hasLines; }},
+    {K::Item, IDS_MENU_SAVE_RESULTS, C::SaveResults, nullptr,
+     [](const State& s) { return s.hasLines && !s.running; }},
     {K::Item, IDS_MENU_OPEN_PLACE, C::OpenPlace, nullptr,
      [](const State& s) { return s.lineHasResult; }},
     {K::Separator, 0, C::None, [](const State& s) { return s.running; }},

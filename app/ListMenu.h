@@ -28,11 +28,12 @@ enum class TListCommand : UINT {
   TargetChildren = IDM_TARGET_CHILDREN,
   SendToAdd = IDM_SENDTO_ADD,
   SendToRemove = IDM_SENDTO_REMOVE,
+  SaveResults = IDM_SAVE_RESULTS,
 };
 
 // What the menu shows.
 struct TListMenuState {
-  bool hasLines = false;       // Copy
+  bool hasLines = false;       // Copy; Save the results while no batch runs
   bool lineHasResult = false;  // Open the archive's place
   bool running = false;        // Stop; the choices, the profiles and the archiver are greyed
   bool canRetry = false;       // the last batch has [NG] lines

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/SaveResults.h"
 #include "app/desktop/Explorer.h"
 #include "app/desktop/MessageFilter.h"
 #include "app/desktop/SecondStart.h"
@@ -48,6 +49,8 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about, std::vector<std::wstring> arguments)
     const TResult* result = ResultOf(line);
     return result != nullptr ? result->reason : std::wstring();
   });
+  // A first-time user sees where folders go and that the list has a menu.
+  LIST.SetEmptyText(LoadStr(IDS_EMPTY_LIST_DROP) + L"\n" + LoadStr(IDS_EMPTY_LIST_MENU));
   OpenDialog.Title = LoadStr(IDS_LOCATE_TITLE);
   OpenDialog.FilterName = LoadStr(IDS_LOCATE_FILTER_NAME);
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
@@ -221,9 +224,24 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
     case TListCommand::SendToRemove:
       DeleteFileW(SendToShortcut(false).c_str());
       break;
+    case TListCommand::SaveResults:
+      if (!running && LIST.Items.Count() > 0) SaveResults(Handle(), ResultsLines());
+      break;
     default:
       break;
   }
+}
+
+std::vector<TResultsLine> TKSTV_MAIN::ResultsLines() const {
+  std::vector<TResultsLine> lines;
+  const int count = LIST.Items.Count();
+  for (int line = 0; line < count; ++line) {
+    std::wstring shown = LIST.Items.Get(line);
+    const TResult* result = ResultOf(line);
+    lines.push_back(result != nullptr ? ResultsLineOf(std::move(shown), *result)
+                                      : TResultsLine{std::move(shown)});
+  }
+  return lines;
 }
 
 // Settings
@@ -341,6 +359,11 @@ void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {
     Seams.flash(Handle());
   }
   if (ended.stopped) SetCaption(LoadStr(IDS_CAPTION_STOPPED));
+  // Whatever has the focus, screen readers hear how it ended.
+  if (Seams.announce) {
+    Seams.announce(Handle(), LoadStr(ended.stopped ? IDS_CAPTION_STOPPED : IDS_CAPTION_DONE),
+                   ended.stopped ? TAnnounced::Aborted : TAnnounced::Completed);
+  }
   switch (ended.after) {
     case TBatch::After::Close:
       Close();

@@ -15,9 +15,11 @@
 #include "app/ListMenu.h"
 #include "app/MainSettings.h"
 #include "app/batch/BatchRunner.h"
+#include "app/batch/ResultsFile.h"
 #include "app/desktop/Explorer.h"
 #include "app/desktop/Taskbar.h"
 #include "controls/ListBoxEx.h"
+#include "toolkit/Announce.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 #include "toolkit/OpenDialog.h"
@@ -35,6 +37,12 @@ struct TMainSeams {
   // in front (FlashWindowEx until the window comes to the front), and how long is long.
   std::function<void(HWND window)> flash = &FlashUntilInFront;
   ULONGLONG longBatchMs = 5000;
+  // How screen readers are told that a batch ended, in the caption's words (UI Automation's
+  // notification).
+  std::function<void(HWND window, const std::wstring& text, TAnnounced kind)> announce =
+      [](HWND window, const std::wstring& text, TAnnounced kind) {
+        Announce(window, text, kind, L"Kestrova.BatchEnded");
+      };
 };
 
 class TKSTV_MAIN : public TForm, private TBatchListener {
@@ -113,6 +121,8 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   // The list's context menu at a screen point (-1, -1: at the selected line).
   void ShowListMenu(POINT at);
   void RunCommand(TListCommand command, int line);
+  // Every line with its result, as the results file holds them.
+  std::vector<TResultsLine> ResultsLines() const;
   // Saves (or asks) and ends.
   void Close();
   std::array<const Window*, 3> JobControls() const { return {&E_Ext, &CB_Profile, &B_About}; }

@@ -63,6 +63,7 @@ add_library(kestrova_app STATIC
   app/MainSettings.cpp
   app/ProfileDialog.cpp
   app/Program.cpp
+  app/SaveResults.cpp
   app/Settings.cpp
   app/batch/ArchiveJob.cpp
   app/batch/BatchRunner.cpp

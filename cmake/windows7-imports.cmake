@@ -18,7 +18,7 @@ set(windows7_kernel32
   EnterCriticalSection FormatMessageW FreeLibrary GetACP GetCommandLineW GetCurrentProcess
   GetCurrentProcessId GetCurrentThread GetCurrentThreadId GetEnvironmentVariableW
   GetExitCodeProcess GetFileAttributesExW GetFinalPathNameByHandleW GetFileAttributesW GetFileSize GetFullPathNameW
-  GetHandleInformation GetLastError GetLongPathNameW GetOverlappedResult GetModuleFileNameW GetModuleHandleW
+  GetHandleInformation GetLastError GetLocalTime GetLongPathNameW GetOverlappedResult GetModuleFileNameW GetModuleHandleW
   GetProcAddress GetProcessAffinityMask GetProcessHeap GetStartupInfoW GetSystemDirectoryW
   GetSystemTimeAsFileTime GetTempFileNameW GetTempPathW GetThreadContext GetThreadPriority
   GetTickCount64 GlobalAlloc GlobalFree GlobalLock GlobalUnlock HeapAlloc HeapFree

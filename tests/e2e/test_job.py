@@ -678,6 +678,39 @@ class ReasonsTest(Workspace):
             self.assertIn(copied, [f"{NG}fine\t起動できません: {text}{hint}\r\n" for text in systems])
             self.assertEqual(app.close(), 0)
 
+    def test_saved_results_keep_every_line_with_its_archive_and_reason(self):
+        fine = make_tree(self.root, "fine", {"t.txt": b"t"})
+        blocked = make_tree(self.root, "blocked", {"t.txt": b"t"})
+        os.makedirs(blocked + ".rar")  # its archive cannot be written: exit code 9
+        saved = os.path.join(self.root, "results.txt")
+        with Kestrova(fine, blocked, ini=self.fake_settings("a --write"), env=self.env) as app:
+            self.assertEqual(list_items(wait_batch(2)), [OK + "fine", NG + "blocked"])
+            # Ctrl+S, the window's key for the menu's 結果を保存...
+            probe("keys", "ctrl+s")
+            dialog = wait_until(lambda: (lambda d: d if d.get("caption") == "結果を保存" else None)(
+                probe("dialog", check=False)), timeout=30, message="the save dialog")
+            self.assertRegex(dialog.get("control.1152", "") + dialog.get("control.1148", ""),
+                             r"Kestrova 結果 \d{4}-\d\d-\d\d \d{4}\.txt")
+            probe("dialog", "--file", winpath(saved))
+            wait_until(lambda: os.path.exists(saved), message="the results file")
+            self.assertEqual(app.close(), 0)
+        with open(saved, "rb") as f:
+            data = f.read()
+        # UTF-8 with its mark, a header, one tab-separated line per folder, CR LF after each.
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf"), data[:8])
+        lines = data[3:].decode("utf-8").split("\r\n")
+        self.assertEqual(lines[-1], "")
+        rows = [line.split("\t") for line in lines[:-1]]
+        self.assertEqual(rows[0], ["結果", "フォルダー", "アーカイブ", "サイズ (バイト)", "時間 (秒)", "理由"])
+        self.assertEqual(len(rows), 3)
+        self.assertEqual(rows[1][:4], [OK + "fine", winpath(fine), winpath(fine) + ".rar",
+                                       str(os.path.getsize(fine + ".rar"))])
+        self.assertEqual(rows[2][:4], [NG + "blocked", winpath(blocked), "", ""])
+        self.assertEqual(rows[1][5], "")
+        self.assertEqual(rows[2][5], "終了コード 9: ファイルを作成できません")
+        for row in rows[1:]:
+            self.assertRegex(row[4], r"^\d+\.\d$")
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

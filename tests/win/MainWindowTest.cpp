@@ -686,9 +686,14 @@ TEST_F(MainWindowTest, EveryWayOutOfAnItemEndsItAndTheBatchGoesOn) {
 
 // While a stop question is open nothing new starts: the running archiver goes on and its line
 // comes, and No goes on with the rest. Once the window stops to close, a second start's folders
-// are refused (its own window takes them), never taken and lost.
+// are refused (its own window takes them), never taken and lost. Screen readers hear how each
+// batch ended.
 TEST_F(MainWindowTest, AnOpenQuestionHoldsTheBatchAndAClosingWindowRefusesHandOvers) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a --hold");
+  std::vector<std::pair<std::wstring, TAnnounced>> announced;
+  main.Seams.announce = [&](HWND, const std::wstring& text, TAnnounced kind) {
+    announced.emplace_back(text, kind);
+  };
   const std::wstring a = Folder(L"A"), b = Folder(L"B"), c = Folder(L"C");
   std::size_t runsAtAnswer = 0;
   std::vector<std::wstring> linesAtAnswer;
@@ -734,6 +739,8 @@ TEST_F(MainWindowTest, AnOpenQuestionHoldsTheBatchAndAClosingWindowRefusesHandOv
   hold.Release();
   WaitForBatch(main);
   EXPECT_EQ(ArchiverRuns().size(), 3u);
+  EXPECT_EQ(announced, (std::vector<std::pair<std::wstring, TAnnounced>>{
+                           {L"完了.", TAnnounced::Completed}, {L"中止.", TAnnounced::Aborted}}));
 }
 
 // Batches

@@ -79,8 +79,8 @@ std::vector<ShownTip> ShownTips() {
   return tips;
 }
 
-// The accessible description of a line (from 0) as a screen reader asks the list for it;
-// nothing where the list gives none.
+// The accessible description of a line (from 0; -1: the list itself) as a screen reader asks
+// the list for it; nothing where the list gives none.
 std::optional<std::wstring> AccessibleDescription(HWND list, int line) {
   IAccessible* object = nullptr;
   if (FAILED(AccessibleObjectFromWindow(list, OBJID_CLIENT, __uuidof(IAccessible),
@@ -102,14 +102,24 @@ std::optional<std::wstring> AccessibleDescription(HWND list, int line) {
 
 // A reason read without the pointer: the selection moved to a line from the keyboard shows its
 // tip right under the line until the selection moves on, and each line's tip is its accessible
-// description.
+// description. Screen readers hear the batch end; the empty list tells them what it is for.
 TEST_F(ResultsTest, AReasonShowsForTheKeyboardAndIsTheLinesDescription) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a --exit-by-name");
-  main.ExistingArchive = TExistingArchive::Skip;
+  std::vector<std::pair<std::wstring, TAnnounced>> announced;
+  main.Seams.announce = [&](HWND window, const std::wstring& text, TAnnounced kind) {
+    EXPECT_EQ(window, main.Handle());
+    announced.emplace_back(text, kind);
+  };
+  const std::wstring empty = L"フォルダーをここにドロップ 右クリックでメニュー";
+  EXPECT_EQ(AccessibleDescription(main.LIST.Handle(), -1), empty);
+  main.Choices.existingArchive = TExistingArchive::Skip;
   const std::wstring old = Folder(L"Old");
   File(L"Old.rar", "old");
   Drop(main, {Folder(L"First"), Folder(L"exit-2"), old});
   ASSERT_EQ(main.LIST.Items.Count(), 3);
+  EXPECT_EQ(announced, (std::vector<std::pair<std::wstring, TAnnounced>>{
+                           {L"完了.", TAnnounced::Completed}}));
+  EXPECT_NE(AccessibleDescription(main.LIST.Handle(), -1).value_or(L""), empty);
   const std::wstring failed = L"終了コード 2: 致命的なエラー";
   const std::wstring skipped = LoadStr(IDS_ALREADY_THERE) + old + L".rar";
 
@@ -229,7 +239,7 @@ TEST_F(ResultsTest, EveryMenuItemHasItsOwnAccessKey) {
     bool running;
     SendTo sendTo;
     int items;  // items and submenus of the top menu
-  } rows[] = {{false, SendTo::Absent, 8}, {true, SendTo::Present, 9}, {false, SendTo::NotOffered, 7}};
+  } rows[] = {{false, SendTo::Absent, 9}, {true, SendTo::Present, 10}, {false, SendTo::NotOffered, 8}};
   std::function<void(HMENU)> check = [&](HMENU menu) {
     std::set<wchar_t> keys;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
