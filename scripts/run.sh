@@ -5,7 +5,8 @@
 # The archiver is WinRAR when the Wine prefix has one; otherwise the 7-Zip console from npm,
 # set up in the settings file beside the built exe (FileExt ".7z", 7-Zip profiles).
 # With a display the window stays open for you; without one it runs under Xvfb, prints the
-# result lines as the window shows them and the archives made, keeps a screenshot
+# result lines as the window shows them (a failed or skipped folder's reason under its line)
+# and the archives made, keeps a screenshot
 # (build/win/artifacts/run.png) and closes the window.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -75,7 +76,28 @@ for _ in $(seq 1 600); do
   sleep 0.5
 done
 echo "run: result list"
-sed -n 's/^list.item.[0-9]*=/  /p' <<<"$state"
+# The lines as copied from the list (each with its reason after a tab): a line that has a
+# reason gets it printed under it.
+{ probe copy || true; } | sed -n 's/^text=//p' | python3 -c '
+import sys
+text = sys.stdin.read().rstrip("\n")
+escapes = {"\\": "\\", "r": "\r", "n": "\n", "t": "\t"}
+out, i = [], 0
+while i < len(text):
+    if text[i] == "\\" and i + 1 < len(text) and text[i + 1] in escapes:
+        out.append(escapes[text[i + 1]])
+        i += 2
+    else:
+        out.append(text[i])
+        i += 1
+for line in "".join(out).split("\r\n"):
+    if not line:
+        continue
+    shown, _, reason = line.partition("\t")
+    print("  " + shown)
+    if reason:
+        print("      " + reason)
+'
 mkdir -p build/win/artifacts
 probe screenshot build/win/artifacts/run.bmp main-client >/dev/null &&
   convert build/win/artifacts/run.bmp build/win/artifacts/run.png && rm -f build/win/artifacts/run.bmp &&
