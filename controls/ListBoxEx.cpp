@@ -83,6 +83,8 @@ bool TListBoxEx::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       if (keyLine_ >= 0) PlaceKeyTip();
       break;
     case WM_KILLFOCUS:
+    case WM_CONTEXTMENU:
+      // The focus went, or the menu opens where the tip stands.
       HideKeyTip();
       return TCustomListBox::OnMessage(msg, wParam, lParam, result);
     case WM_DESTROY:
@@ -353,9 +355,12 @@ void TListBoxEx::PaintEmptyText(HDC dc) const {
   RECT place = client;
   place.top = client.top + std::max(0L, (client.bottom - client.top -
                                          (measured.bottom - measured.top)) / 2);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  // The DC may be a caller's (WM_PRINTCLIENT): it gets back what it had.
+  const int mode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF color = SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   DrawTextW(dc, emptyText_.c_str(), length, &place, format);
+  SetTextColor(dc, color);
+  SetBkMode(dc, mode);
 }
 
 std::optional<std::wstring> TListBoxEx::Description(long child) const {
