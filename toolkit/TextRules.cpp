@@ -223,9 +223,13 @@ std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view s
   return std::nullopt;
 }
 
-std::wstring WithIniValue(std::wstring_view text, std::wstring_view section,
-                          std::wstring_view key, std::wstring_view value) {
-  const std::wstring written = IniValueToWrite(OneLine(value));
+std::wstring IniTextOf(std::wstring_view value) { return IniValueToWrite(OneLine(value)); }
+
+namespace {
+
+// The text with key in section holding written, as it goes after the "=" (see WithIniValue).
+std::wstring WithIniText(std::wstring_view text, std::wstring_view section, std::wstring_view key,
+                         std::wstring_view written) {
   const std::wstring_view sectionName = Trimmed(section);
   const std::wstring_view keyName = Trimmed(key);
   bool inSection = false;
@@ -269,6 +273,46 @@ std::wstring WithIniValue(std::wstring_view text, std::wstring_view section,
   result += L"\r\n";
   result += text.substr(at);
   return result;
+}
+
+// Each byte as the character of the same number, and back.
+std::wstring Widened(std::string_view bytes) {
+  std::wstring text(bytes.size(), L'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = static_cast<unsigned char>(bytes[i]);
+  return text;
+}
+
+std::string Narrowed(std::wstring_view text) {
+  std::string bytes(text.size(), '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i]);
+  return bytes;
+}
+
+}  // namespace
+
+std::wstring WithIniValue(std::wstring_view text, std::wstring_view section,
+                          std::wstring_view key, std::wstring_view value) {
+  return WithIniText(text, section, key, IniTextOf(value));
+}
+
+std::string WithIniBytes(std::string_view bytes, std::wstring_view section, std::wstring_view key,
+                         std::optional<std::string_view> written) {
+  const std::wstring text = Widened(bytes);
+  return Narrowed(written ? WithIniText(text, section, key, Widened(*written))
+                          : WithoutIniKey(text, section, key));
+}
+
+std::wstring SaveCompanionPath(std::wstring_view path, std::uint32_t process, std::uint32_t save,
+                               std::wstring_view kind) {
+  auto hex = [](std::uint32_t value) {
+    std::wstring digits;
+    do {
+      digits.insert(digits.begin(), L"0123456789abcdef"[value & 0xF]);
+      value >>= 4;
+    } while (value != 0);
+    return digits;
+  };
+  return std::wstring(path) + L'.' + hex(process) + L'-' + hex(save) + L'.' + std::wstring(kind);
 }
 
 std::wstring WithoutIniKey(std::wstring_view text, std::wstring_view section,

@@ -54,6 +54,10 @@ bool SameAsciiName(std::wstring_view a, std::wstring_view b);
 std::optional<std::wstring> IniValue(std::wstring_view text, std::wstring_view section,
                                      std::wstring_view key);
 
+// What WithIniValue puts after a key's "=" for value: the value up to a line end or a zero (the
+// file holds no more), in IniValueToWrite's quotes where it needs them.
+std::wstring IniTextOf(std::wstring_view value);
+
 // The text with key in section holding value, which IniValue then reads back (the value up to a
 // line end or a zero: the file holds no more). The line IniValue would read gets the new value
 // and keeps its key and line end; a key not there yet goes after the last key (or the header) of
@@ -64,6 +68,22 @@ std::wstring WithIniValue(std::wstring_view text, std::wstring_view section,
 // The text without the lines of key in the sections of that name.
 std::wstring WithoutIniKey(std::wstring_view text, std::wstring_view section,
                            std::wstring_view key);
+
+// The bytes of a settings file whose bytes are no clean text of their encoding, with key in section
+// holding a value (its IniTextOf, already encoded as the file's other bytes are) or taken out
+// (nothing): WithIniValue's and WithoutIniKey's rules applied to the bytes themselves, each byte
+// taken as one character, so that every other line stays byte for byte, whatever it holds.
+// Section and key are ASCII. Lines, "=" and ASCII names are found exactly in UTF-8 and in every
+// code page Windows has: none uses a byte below 0x40 (CR, LF, "=", blanks) inside a character,
+// and a name with any character beyond ASCII holds a byte from 0x80 up, so it is no ASCII name.
+std::string WithIniBytes(std::string_view bytes, std::wstring_view section, std::wstring_view key,
+                         std::optional<std::string_view> written);
+
+// A file that one save writes beside path: path, ".", the process's number and the save's own
+// number in hexadecimal, joined by "-", then "." and kind ("new" for the new text, "old" for
+// the file it replaces). Two saves, in one process or in two, never share a name.
+std::wstring SaveCompanionPath(std::wstring_view path, std::uint32_t process, std::uint32_t save,
+                               std::wstring_view kind);
 
 // How the bytes of a settings file are to be read, from the bytes alone.
 enum class FileText {

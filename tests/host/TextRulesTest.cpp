@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "toolkit/TextRules.h"
 
@@ -259,6 +260,53 @@ TEST(WithIniValue, TheOneLineTheReaderTakesChangesAndNothingElse) {
       EXPECT_EQ(read, std::nullopt);
     }
   }
+}
+
+TEST(WithIniBytes, OnlyTheKeysLineChangesWhateverTheOtherBytesAre) {
+  // Code page 1252 text (Müller — Café, grüße) that is no Shift_JIS, and Shift_JIS whose second
+  // bytes are "\\" and "]" (表, ―).
+  const std::string_view file =
+      "; Einstellungen von M\xFCller \x97 Caf\xE9\r\n[Other]\r\nNote=gr\xFC\xDF" "e\r\n"
+      "[\x95\x5C\x81\x5D]\r\n\x95\x5C=1\r\n[Main]\r\nFileExt=.rar\r\nWinRARPath=C:\\\x95\x5C\\r.exe\n";
+  struct Row {
+    std::wstring_view key;
+    std::optional<std::string_view> written;  // nothing: the key is taken out
+    std::string_view before, after;           // the bytes that change
+    const char* why;
+  };
+  const Row rows[] = {
+      {L"FileExt", ".7z", "FileExt=.rar", "FileExt=.7z", "a value changes"},
+      {L"WinRARPath", "C:\\\xE9\\r.exe", "C:\\\x95\x5C\\r.exe", "C:\\\xE9\\r.exe",
+       "a value of code-page bytes, its line end kept"},
+      {L"FileExt", std::nullopt, "FileExt=.rar\r\n", "", "a key taken out"},
+      {L"Target", "children", "WinRARPath=C:\\\x95\x5C\\r.exe\n",
+       "WinRARPath=C:\\\x95\x5C\\r.exe\nTarget=children\r\n", "a new key after the last"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    std::string expected(file);
+    expected.replace(expected.find(row.before), row.before.size(), row.after);
+    EXPECT_EQ(WithIniBytes(file, L"Main", row.key, row.written), expected);
+  }
+}
+
+TEST(SaveCompanionPath, EverySaveHasNamesOfItsOwnBesideTheFile) {
+  const std::wstring path = L"C:\\Tools\\Kestrova.ini";
+  struct Row {
+    std::uint32_t process, save;
+    std::wstring_view kind;
+  };
+  const Row rows[] = {{0x1, 0x23, L"new"}, {0x12, 0x3, L"new"}, {0x12, 0x3, L"old"},
+                      {0xFFFFFFFF, 0xFFFFFFFF, L"new"}, {0, 0, L"new"}, {0x123, 0, L"new"}};
+  std::vector<std::wstring> names;
+  for (const Row& row : rows) {
+    names.push_back(SaveCompanionPath(path, row.process, row.save, row.kind));
+    SCOPED_TRACE(names.size());
+    EXPECT_TRUE(names.back().starts_with(path + L"."));
+    EXPECT_EQ(names.back().find(L'\\', path.size()), std::wstring::npos) << "in the same folder";
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) EXPECT_NE(names[i], names.back());
+  }
+  EXPECT_EQ(names[0], path + L".1-23.new");
 }
 
 }  // namespace
