@@ -139,3 +139,10 @@
 #define IDS_SAVE_TYPE_TSV 175
 #define IDS_SAVE_TYPE_CSV 176
 #define IDS_RESULTS_HEADER_BASE 177  // + the column, 0 to 5
+
+// A value the settings file's own bytes cannot hold; a Send To shortcut that could not be made or
+// taken away; an extension no archive name can end in.
+#define IDS_CANNOT_WRITE_CHARACTERS 160
+#define IDS_SENDTO_NOT_MADE 161
+#define IDS_SENDTO_NOT_REMOVED 162
+#define IDS_BAD_EXTENSION 163

@@ -73,17 +73,31 @@ TIniFile::TIniFile(std::wstring fileName) : fileName_(std::move(fileName)) {
     unreadable_ = true;
     return;
   }
-  const std::string& bytes = file.bytes;
+  read_ = file.bytes;
+  const std::string_view bytes = *read_;
+  // Bytes that are no clean text of their code page are kept as they are: the text read from
+  // them is for reading only.
+  auto decode = [this](UINT codePage, std::string_view mark, std::string_view body) {
+    if (std::optional<std::wstring> text = FromCodePageExactly(codePage, body)) {
+      text_ = std::move(*text);
+      return;
+    }
+    text_ = codePage == CP_UTF8 ? FromUtf8(body) : FromCodePage(body);
+    bytes_ = std::string(body);
+    mark_ = mark;
+    bytesCodePage_ = codePage;
+  };
   switch (DetectFileText(bytes)) {
     case FileText::Utf16: {
       encoding_ = Encoding::Utf16;
-      const std::string_view units = std::string_view(bytes).substr(2);
+      const std::string_view units = bytes.substr(2);
       text_.assign(reinterpret_cast<const wchar_t*>(units.data()), units.size() / 2);
+      oddByte_ = units.substr(units.size() / 2 * 2);
       break;
     }
     case FileText::Utf8Mark:
       encoding_ = Encoding::Utf8;
-      text_ = FromUtf8(std::string_view(bytes).substr(3));
+      decode(CP_UTF8, bytes.substr(0, 3), bytes.substr(3));
       break;
     case FileText::Utf8:
       encoding_ = Encoding::Utf8;
@@ -97,9 +111,10 @@ TIniFile::TIniFile(std::wstring fileName) : fileName_(std::move(fileName)) {
       break;
     case FileText::CodePage:
       encoding_ = Encoding::CodePage;
-      text_ = FromCodePage(bytes);
+      decode(CP_ACP, {}, bytes);
       break;
   }
+  textRead_ = text_;
 }
 
 std::wstring TIniFile::ReadString(const wchar_t* section, const wchar_t* key,
@@ -116,30 +131,71 @@ int TIniFile::ReadInteger(const wchar_t* section, const wchar_t* key, int defaul
 }
 
 void TIniFile::WriteString(const wchar_t* section, const wchar_t* key, std::wstring_view value) {
+  if (IniValue(text_, section, key) == value) return;
   text_ = WithIniValue(text_, section, key, value);
+  if (!bytes_) return;
+  const std::wstring written = IniTextOf(value);
+  std::optional<std::string> encoded;
+  if (bytesCodePage_ == CP_UTF8) {
+    // A lone surrogate has no UTF-8.
+    encoded = ToUtf8(written);
+    if (FromUtf8(*encoded) != written) encoded.reset();
+  } else {
+    encoded = ToCodePage(written);
+  }
+  if (!encoded) {
+    unencodable_ = true;
+    return;
+  }
+  bytes_ = WithIniBytes(*bytes_, section, key, *encoded);
 }
 
 void TIniFile::WriteInteger(const wchar_t* section, const wchar_t* key, int value) {
+  const std::optional<std::wstring> current = IniValue(text_, section, key);
+  if (current && ParseIniInteger(*current) == value) return;
   WriteString(section, key, DecimalText(value));
 }
 
 void TIniFile::DeleteKey(const wchar_t* section, const wchar_t* key) {
   text_ = WithoutIniKey(text_, section, key);
+  if (bytes_) bytes_ = WithIniBytes(*bytes_, section, key, std::nullopt);
 }
 
-void TIniFile::Save() {
+void TIniFile::Save() { Write(false); }
+
+bool TIniFile::SaveIfUnchanged() { return Write(true); }
+
+bool TIniFile::Write(bool onlyIfUnchanged) {
   if (unreadable_) Refused();
+  // A close that changed nothing writes nothing: not even an encoding changes.
+  if (Exists() && text_ == textRead_) return true;
+  if (unencodable_) Refused(ERROR_NO_UNICODE_TRANSLATION);
   // ASCII is the same bytes in every code page.
   const bool keepsCodePage = encoding_ == Encoding::CodePage && asciiOnly_ && IsAscii(text_);
-  const std::string bytes = keepsCodePage ? std::string(text_.begin(), text_.end())
-                                          : Utf16File(text_);
-  if (!ReplaceFileBytes(fileName_, bytes)) Refused();
-  if (!keepsCodePage) {
+  std::string bytes;
+  if (bytes_) {
+    bytes = mark_ + *bytes_;
+  } else if (keepsCodePage) {
+    bytes.assign(text_.begin(), text_.end());
+  } else {
+    bytes = Utf16File(text_) + oddByte_;
+  }
+  if (onlyIfUnchanged) {
+    const FileBytes now = ReadBytes(fileName_);
+    if (now.found != read_.has_value() || (now.found && now.bytes != *read_)) return false;
+  }
+  if (!ReplaceFileBytes(fileName_, bytes, OnRetry)) Refused();
+  read_ = bytes;
+  textRead_ = text_;
+  if (!bytes_ && !keepsCodePage) {
     encoding_ = Encoding::Utf16;
     asciiOnly_ = false;
   }
+  return true;
 }
 
-void TIniFile::Refused() const { throw Error(Error::Kind::CannotWrite, fileName_); }
+void TIniFile::Refused(DWORD code) const {
+  throw Error(Error::Kind::CannotWrite, fileName_, code);
+}
 
 }  // namespace kestrova

@@ -64,6 +64,20 @@ std::optional<std::string> ToCodePage(std::wstring_view text) {
 
 std::wstring FromCodePage(std::string_view bytes) { return Decode(CP_ACP, bytes); }
 
+std::optional<std::wstring> FromCodePageExactly(UINT codePage, std::string_view bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int length = static_cast<int>(bytes.size());
+  const int units =
+      MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+  if (units <= 0) return std::nullopt;
+  std::wstring text(static_cast<std::size_t>(units), L'\0');
+  if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(),
+                          units) != units) {
+    return std::nullopt;
+  }
+  return text;
+}
+
 std::wstring FromOemCodePage(std::string_view bytes) { return Decode(CP_OEMCP, bytes); }
 
 std::wstring FromUtf8(std::string_view bytes) { return Decode(CP_UTF8, bytes); }

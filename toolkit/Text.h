@@ -24,6 +24,9 @@ std::wstring WindowText(HWND hwnd);
 std::optional<std::string> ToCodePage(std::wstring_view text);
 // Code-page bytes as UTF-16.
 std::wstring FromCodePage(std::string_view bytes);
+// Bytes of a code page (CP_ACP, CP_UTF8...) as UTF-16, or nothing when some of them are no
+// character there (MultiByteToWideChar's MB_ERR_INVALID_CHARS): nothing is guessed.
+std::optional<std::wstring> FromCodePageExactly(UINT codePage, std::string_view bytes);
 // Bytes of the OEM code page (what console programs write) as UTF-16.
 std::wstring FromOemCodePage(std::string_view bytes);
 

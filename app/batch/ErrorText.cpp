@@ -11,7 +11,10 @@ std::wstring ErrorText(const Error& error) {
     case Error::Kind::Platform:
       return error.Subject() + L": " + SystemMessage(error.Code());
     case Error::Kind::CannotWrite:
-      return Format(IDS_CANNOT_WRITE, error.Subject());
+      // A value that the file's own bytes cannot hold: another encoding would lose the rest.
+      return Format(error.Code() == ERROR_NO_UNICODE_TRANSLATION ? IDS_CANNOT_WRITE_CHARACTERS
+                                                                 : IDS_CANNOT_WRITE,
+                    error.Subject());
     case Error::Kind::ListIndex:
       return LoadStr(IDS_LIST_INDEX_ERROR);
     case Error::Kind::ListInsert:

@@ -194,7 +194,8 @@ TEST_F(MainWindowTest, ACodePageFileIsReadAsEverAndSavedAsUtf16) {
   // The pair was made by the build that kept code-page files as they were: the same file in
   // gives the same text out, now in UTF-16, which reads the same on any later system. (That
   // build wrote through Wine's profile services, which dropped the blank line between the
-  // sections; it is kept now, as every line Kestrova does not own.)
+  // sections; it is kept now, as every line Kestrova does not own. It wrote every integer in
+  // decimals; one that reads as the value written keeps its spelling now.)
   if (GetACP() != 932) GTEST_SKIP() << "the reference file is code page 932";
   const std::wstring data = ExeDir() + L"data\\";
   TKSTV_MAIN& main = OpenBytes(ReadFile(data + L"settings-cp932-input.ini"));
@@ -233,37 +234,59 @@ TEST_F(MainWindowTest, ASaveReplacesTheFileWholeAndKeepsWhatIsNotKestrovas) {
     return saved.replace(saved.find(L"FileExt=.rar"), 12, L"FileExt=" + ext);
   };
   const std::string ascii = ToCodePage(text).value();
+  // The same in code page 1252, whose Müller, — and é are no Shift_JIS: read under code page
+  // 932, its other lines are kept as bytes.
+  std::string latin = ascii;
+  latin.replace(0, latin.find("\r\n"), "; Einstellungen von M\xFCller \x97 Caf\xE9");
+  latin.replace(latin.find("Note=kept"), 9, "Note=gr\xFC\xDF" "e");
+  std::string latinSaved = latin;
+  latinSaved.replace(latinSaved.find("FileExt=.rar"), 12, "FileExt=.7z");
   constexpr DWORD kHidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  constexpr DWORD kNotHeld = ~DWORD{0};
   struct Row {
     const char* what;
     std::string file;
     DWORD attributes;  // given to the file once the window has read it
-    bool held;         // another program holds it open, sharing no deletion
+    DWORD held;        // another program holds it open, sharing this (kNotHeld: nobody)
     std::wstring ext;  // typed into the window
     std::string saved; // empty: the save is refused, the file stays as it was
+    bool codePage932 = false;  // a row about code page 932
   } rows[] = {
-      {"an ASCII code-page file stays byte for byte but for the changed line", ascii, 0, false,
+      {"an ASCII code-page file stays byte for byte but for the changed line", ascii, 0, kNotHeld,
        L".7z", ToCodePage(withExt(L".7z")).value()},
-      {"a hidden system file stays one", ascii, kHidden, false, L".7z",
+      {"a hidden system file stays one", ascii, kHidden, kNotHeld, L".7z",
        ToCodePage(withExt(L".7z")).value()},
-      {"a UTF-16 file stays UTF-16", Utf16Ini(text), 0, false, L".7z", Utf16Ini(withExt(L".7z"))},
-      {"a value beyond ASCII makes the whole text UTF-16", ascii, FILE_ATTRIBUTE_HIDDEN, false,
+      {"a UTF-16 file stays UTF-16", Utf16Ini(text), 0, kNotHeld, L".7z",
+       Utf16Ini(withExt(L".7z"))},
+      {"a value beyond ASCII makes the whole text UTF-16", ascii, FILE_ATTRIBUTE_HIDDEN, kNotHeld,
        L".表♡", Utf16Ini(withExt(L".表♡"))},
-      {"a read-only file is not written", ascii, FILE_ATTRIBUTE_READONLY, false, L".7z", ""},
-      {"a file another program holds is not written", ascii, 0, true, L".7z", ""},
+      {"a read-only file is not written", ascii, FILE_ATTRIBUTE_READONLY, kNotHeld, L".7z", ""},
+      {"a file another program holds, letting nobody write, is not written", ascii, 0,
+       FILE_SHARE_READ, L".7z", ""},
+      {"a file held without delete sharing is written in place once the retries are spent", ascii,
+       0, FILE_SHARE_READ | FILE_SHARE_WRITE, L".7z", ToCodePage(withExt(L".7z")).value()},
+      {"a file of another code page closed without a change stays byte for byte", latin, 0,
+       kNotHeld, L".rar", latin, true},
+      {"a file of another code page keeps every other line's bytes", latin, 0, kNotHeld, L".7z",
+       latinSaved, true},
+      {"a value its code page cannot hold is refused rather than lose the other lines", latin, 0,
+       kNotHeld, L".表♡", "", true},
   };
   const std::wstring refused = ErrorText(Error(Error::Kind::CannotWrite, iniPath_));
+  const std::wstring unencodable =
+      ErrorText(Error(Error::Kind::CannotWrite, iniPath_, ERROR_NO_UNICODE_TRANSLATION));
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
+    if (row.codePage932 && GetACP() != 932) continue;
     TKSTV_MAIN& main = OpenBytes(row.file);
     if (row.attributes != 0) {
       ASSERT_TRUE(SetFileAttributesW(iniPath_.c_str(), row.attributes));
     }
     const std::vector<std::wstring> before = Entries(ExeDir());
     UniqueHandle holder;
-    if (row.held) {
-      holder.Reset(CreateFileW(iniPath_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr));
+    if (row.held != kNotHeld) {
+      holder.Reset(CreateFileW(iniPath_.c_str(), GENERIC_READ, row.held, nullptr, OPEN_EXISTING,
+                               0, nullptr));
       ASSERT_TRUE(holder);
     }
     main.E_Ext.SetText(row.ext);
@@ -274,7 +297,9 @@ TEST_F(MainWindowTest, ASaveReplacesTheFileWholeAndKeepsWhatIsNotKestrovas) {
       refusal = ErrorText(e);
     }
     holder.Reset();
-    EXPECT_EQ(refusal, row.saved.empty() ? refused : L"");
+    EXPECT_EQ(refusal, !row.saved.empty()   ? L""
+                       : row.codePage932 ? unencodable
+                                         : refused);
     EXPECT_EQ(ReadFile(iniPath_), row.saved.empty() ? row.file : row.saved);
     EXPECT_EQ(GetFileAttributesW(iniPath_.c_str()) & (kHidden | FILE_ATTRIBUTE_READONLY),
               row.attributes);
@@ -282,6 +307,27 @@ TEST_F(MainWindowTest, ASaveReplacesTheFileWholeAndKeepsWhatIsNotKestrovas) {
     SetFileAttributesW(iniPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
     main_.reset();
   }
+}
+
+TEST_F(MainWindowTest, AHeldFileIsReplacedOnceItsHolderLetsGoWithinTheRetry) {
+  // A scanner has the file open, sharing neither writes nor deletion: neither the replacement
+  // nor a write in place can be had until it lets go.
+  WriteFile(iniPath_, "[Main]\r\nFileExt=.rar\r\n");
+  const std::vector<std::wstring> before = Entries(ExeDir());
+  UniqueHandle holder(CreateFileW(iniPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  TIniFile ini(iniPath_);
+  ini.WriteString(L"Main", L"FileExt", L".7z");
+  int refusals = 0;
+  ini.OnRetry = [&] {
+    ++refusals;
+    holder.Reset();
+  };
+  ini.Save();
+  EXPECT_EQ(refusals, 1);
+  EXPECT_EQ(ReadFile(iniPath_), "[Main]\r\nFileExt=.7z\r\n");
+  EXPECT_EQ(Entries(ExeDir()), before) << "nothing is left beside the file";
 }
 
 TEST_F(MainWindowTest, AnEditMadeOutsideWhileTheWindowRunsIsTakenAndKept) {
