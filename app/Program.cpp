@@ -3,6 +3,7 @@
 
 #include "app/desktop/ProgramText.h"
 #include "toolkit/Paths.h"
+#include "toolkit/System.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {
@@ -10,7 +11,9 @@ namespace kestrova {
 std::vector<std::wstring> ProgramArguments() {
   std::vector<std::wstring> words = SplitCommandLine(GetCommandLineW());
   if (!words.empty()) words.erase(words.begin());
-  for (std::wstring& word : words) word = FullPath(word);
+  // Full, and in the long form: a program that starts this one may name a folder by its short
+  // 8.3 names, and an archive is named after the folder's own name.
+  for (std::wstring& word : words) word = LongPath(FullPath(word));
   return words;
 }
 

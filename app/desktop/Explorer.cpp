@@ -36,7 +36,21 @@ void ShowInExplorer(const std::wstring& path) {
   const auto open = sys::Shell32().SHOpenFolderAndSelectItems;
   const auto free = sys::Shell32().ILFree;
   if (create == nullptr || open == nullptr || free == nullptr || !UseCom()) return;
-  PIDLIST_ABSOLUTE item = create(path.c_str());
+  // The shell takes a path of fewer than MAX_PATH characters: a longer one is given in its short
+  // form, or else the nearest folder above it that can be given is shown.
+  std::wstring place = path;
+  while (place.size() >= MAX_PATH) {
+    if (const std::wstring shorter = ShortPath(place); shorter.size() < MAX_PATH) {
+      place = shorter;
+      break;
+    }
+    const std::wstring_view folder = WithoutTrailingSeparators(place);
+    const std::wstring_view above =
+        WithoutTrailingSeparators(folder.substr(0, folder.size() - FolderName(folder).size()));
+    if (above.size() >= folder.size()) return;
+    place = std::wstring(above);
+  }
+  PIDLIST_ABSOLUTE item = create(place.c_str());
   if (item == nullptr) return;
   // With no children given, the item itself is selected in its parent folder.
   open(item, 0, nullptr, 0);

@@ -14,7 +14,8 @@ namespace kestrova {
 // from a ZIP: whatever is written there is soon gone).
 bool InTemporaryFolder(const std::wstring& path);
 
-// Explorer at the path's folder, the path selected in it.
+// Explorer at the path's folder, the path selected in it (a path too long for the shell in its
+// short form, or the nearest folder above it that the shell takes).
 void ShowInExplorer(const std::wstring& path);
 
 // A known folder's path (SHGetKnownFolderPath); empty where the system cannot say.
