@@ -56,9 +56,8 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about, std::vector<std::wstring> arguments)
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
   OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
   // The window takes drops from the start (its layout gives it WS_EX_ACCEPTFILES); when it runs
-  // elevated, also from Explorer and a second start at the normal level.
-  AcceptHandOversFromBelow(Handle(), {WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */,
-                                      taskbarButtonCreated_});
+  // elevated, also from Explorer at the normal level, but no hand-over from there.
+  OpenToLowerLevels(Handle(), MessagesFromLowerLevels(RunsElevated(), taskbarButtonCreated_));
   SetCaption(Application().Title());
 }
 

@@ -1,5 +1,6 @@
 #include "app/desktop/SecondStart.h"
 
+#include "app/desktop/MessageFilter.h"
 #include "app/desktop/ProgramText.h"
 #include "resources/resource.h"
 #include "toolkit/Handles.h"
@@ -90,13 +91,18 @@ void TStartLock::Release() {
   held_ = false;
 }
 
-bool HandOverToRunning(const std::vector<std::wstring>& paths) {
+bool AtOwnLevel(HWND window) { return RunsElevated(window) == RunsElevated(); }
+
+bool HandOverToRunning(const std::vector<std::wstring>& paths,
+                       const std::function<bool(HWND)>& sameLevel) {
   const std::wstring self = OwnProgram();
   const std::wstring text = JoinPaths(paths);
   for (HWND window = FindWindowExW(nullptr, nullptr, L"" KESTROVA_MAIN_CLASS, nullptr);
        window != nullptr;
        window = FindWindowExW(nullptr, window, L"" KESTROVA_MAIN_CLASS, nullptr)) {
-    if (!IsWindowVisible(window) || !SamePath(ProgramOf(window), self)) continue;
+    if (!IsWindowVisible(window) || !SamePath(ProgramOf(window), self) || !sameLevel(window)) {
+      continue;
+    }
     COPYDATASTRUCT data{kHandOverData, static_cast<DWORD>(text.size() * sizeof(wchar_t)),
                         const_cast<wchar_t*>(text.data())};
     DWORD_PTR taken = FALSE;

@@ -4,6 +4,7 @@
 // moment do not both open one.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,10 +31,19 @@ class TStartLock {
   bool held_ = false;
 };
 
+// Whether the window's process runs at this process's level: both elevated or neither (an
+// elevated window's process cannot be asked from the normal level: not the same).
+bool AtOwnLevel(HWND window);
+
 // Hands the paths to the main window of a Kestrova started from the same exe file (its path as
 // the file system names it: whatever path, drive letter, short name or case either was started
-// by), if one is shown, and brings it to the front; true when it took them.
-bool HandOverToRunning(const std::vector<std::wstring>& paths);
+// by) that runs at this start's level (sameLevel: AtOwnLevel; Wine has no levels, and tests
+// stand in), if one is shown, and brings it to the front; true when it took them. A start at
+// the normal level never hands folders to an elevated window (which refuses them anyway), nor
+// an elevated start to a normal one (which could not archive what only an administrator may
+// read): each opens a window at its own level.
+bool HandOverToRunning(const std::vector<std::wstring>& paths,
+                       const std::function<bool(HWND)>& sameLevel = AtOwnLevel);
 
 // The paths a second start sent with WM_COPYDATA; nothing when the data is not that.
 std::optional<std::vector<std::wstring>> HandedOver(const COPYDATASTRUCT& data);
