@@ -22,6 +22,11 @@ std::wstring ArchiverCommandLine(std::wstring_view archiverPath, std::wstring_vi
   return line;
 }
 
+bool UsableExtension(std::wstring_view ext) {
+  return ext.find(L'"') == std::wstring_view::npos &&
+         (ext.empty() || (ext.back() != L'\\' && ext.back() != L'/'));
+}
+
 bool CommandLineFits(std::wstring_view commandLine) {
   return commandLine.size() + 1 <= kMaxCommandLineChars;
 }

@@ -19,6 +19,12 @@ namespace kestrova {
 std::wstring ArchiverCommandLine(std::wstring_view archiverPath, std::wstring_view profile,
                                  std::wstring_view archivePath, std::wstring_view sourceFolder);
 
+// Whether an extension can end an archive's name in that command line: not when it ends in "\"
+// or "/" (the name would be a folder's, and "\" before the closing quote escapes it for the
+// archivers that read their command line as the C runtime does) or holds a double quote (no
+// name holds one, and it would end the quoted name).
+bool UsableExtension(std::wstring_view ext);
+
 // CreateProcess takes at most 32767 UTF-16 units, the terminating zero included.
 constexpr std::size_t kMaxCommandLineChars = 32767;
 

@@ -32,6 +32,20 @@ TEST(ArchiverCommandLine, QuotesPartsAndAddsWildcard) {
   }
 }
 
+TEST(UsableExtension, ExtensionsThatEndAQuotedArchiveName) {
+  struct Row {
+    std::wstring_view ext;
+    bool usable;
+  };
+  const Row rows[] = {{L".rar", true},    {L".tar.gz", true}, {L"", true},
+                      {L".表♡", true},    {L".rar\\", false}, {L"\\", false},
+                      {L".rar/", false},  {L".r\"ar", false}, {L"\"", false},
+                      {L"\\x.rar", true}};
+  for (const Row& row : rows) {
+    EXPECT_EQ(UsableExtension(row.ext), row.usable) << row.ext.size();
+  }
+}
+
 TEST(OutputTail, LastLinesOfWhatAProgramWrote) {
   struct Row {
     std::wstring_view output;
