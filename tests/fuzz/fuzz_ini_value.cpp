@@ -1,9 +1,10 @@
-// IniValueToWrite, IniValue, WithIniValue, WithoutIniKey and WholeCharacterPrefix. A value
+// IniValueToWrite, IniValue, WithIniValue, WithoutIniKey, WithIniBytes and WholeCharacterPrefix. A value
 // written for the profile services reads back unchanged (IniValue reads a file as they do: white
 // space around a value dropped, then one pair of equal quotes around it), also among other keys
 // and sections and whatever text it is written into, and a value between plain ASCII characters
 // is written as it stands. The whole-character cut stays within its limit, never splits a surrogate
-// pair, and stops only where the next character would not fit.
+// pair, and stops only where the next character would not fit. On a file's raw bytes, a key's line
+// changes by the same rules as on its text, byte for byte.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -50,6 +51,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::wstring removed = kestrova::WithoutIniKey(value, L"Main", L"K");
   FUZZ_CHECK(!kestrova::IniValue(removed, L"Main", L"K"));
   FUZZ_CHECK(kestrova::IniValue(removed, L"Other", L"K") == kestrova::IniValue(value, L"Other", L"K"));
+  // The input's bytes as a file kept as bytes: the rules of its text, each byte one character.
+  const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  auto widened = [](std::string_view b) {
+    std::wstring text;
+    for (char c : b) text += static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return text;
+  };
+  const std::string byteEdited = kestrova::WithIniBytes(bytes, L"Main", L"K", "v\xE9");
+  FUZZ_CHECK(widened(byteEdited) == kestrova::WithIniValue(widened(bytes), L"Main", L"K", L"v\xE9"));
+  FUZZ_CHECK(widened(kestrova::WithIniBytes(bytes, L"Main", L"K", std::nullopt)) ==
+             kestrova::WithoutIniKey(widened(bytes), L"Main", L"K"));
   auto printable = [](wchar_t c) { return c > L' ' && c < 0x7F && c != L'"' && c != L'\''; };
   if (!line.empty() && printable(line.front()) && printable(line.back())) {
     FUZZ_CHECK(written == line);
