@@ -77,13 +77,6 @@ HANDLE Inheritable(const UniqueHandle& handle) {
              : nullptr;
 }
 
-// Whether a window of this process is the one in front: only then may a window of the archiver
-// come to the front too.
-bool InFront() {
-  DWORD owner = 0;
-  if (const HWND front = GetForegroundWindow()) GetWindowThreadProcessId(front, &owner);
-  return owner == GetCurrentProcessId();
-}
 
 // Reads the pipe as data comes, keeping the end of it.
 class OutputReader {
@@ -232,8 +225,11 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& 
   UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
   if (job && !AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
   // WinRAR's window and its questions come to the front, not behind the window the user
-  // dropped on: Windows lets a process in front hand that on, before the other asks.
-  if (InFront()) AllowSetForegroundWindow(info.dwProcessId);
+  // dropped on: Windows lets a process that may set the foreground itself hand that on, before
+  // the other asks. It decides which may (the one in front, the one that had the last input,
+  // any while nothing is in front or once the foreground lock has timed out); a refusal is
+  // harmless.
+  AllowSetForegroundWindow(info.dwProcessId);
   ResumeThread(thread.Get());
 
   OutputReader reader(pipe.Get());
