@@ -30,6 +30,7 @@ add_library(kestrova_toolkit STATIC
   toolkit/Error.cpp
   toolkit/FileWrite.cpp
   toolkit/Font.cpp
+  toolkit/FolderWatch.cpp
   toolkit/Form.cpp
   toolkit/IniFile.cpp
   toolkit/Label.cpp
