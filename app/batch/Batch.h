@@ -79,6 +79,11 @@ class TBatch {
   // The item in hand is done; a folder's result is kept. Returns the result's index.
   std::optional<std::size_t> ItemDone(std::optional<TResult> result);
 
+  // Whether the batch stops and its item in hand is only being looked at: no archiver runs, and
+  // none will start. A window that closes need not wait for such an item (a look at a share
+  // that no longer answers lasts as long as the network takes to give up).
+  bool OnlyLooking() const { return running_ && stopping_ && inHand_ && !archiverRunning_; }
+
   // The user (or the system) asks to stop; after says what follows the stop. The question to
   // ask, if any; none while one is being asked, or when there is nothing left to stop.
   Question RequestStop(After after);

@@ -50,6 +50,7 @@ std::string Joined(const std::vector<std::wstring>& items) {
 // One step: "op" or "op:argument", and "=expected" for what the batch answers.
 //   begin:a,b  add:c  children:x,y  next=a (next=- for none, x* for a child)  may=1|0|wait
 //   over=1|0 (nothing in hand and nothing to wait for)  takes=1|0 (a hand-over now)
+//   looking=1|0 (it stops, and only a look at the item in hand is left)
 //   done:ok|ng|-
 //   stop:stay|close=question  yes=then  no=then  session  then:quit
 //   progress=done/total (a "!" after it: a folder failed)  running=0|1
@@ -77,6 +78,8 @@ void Step(TBatch& batch, const std::string& step) {
     got = start == TBatch::Start::Yes ? "1" : start == TBatch::Start::Wait ? "wait" : "0";
   } else if (op == "over") {
     got = batch.Over() ? "1" : "0";
+  } else if (op == "looking") {
+    got = batch.OnlyLooking() ? "1" : "0";
   } else if (op == "takes") {
     got = batch.TakesHandOver() ? "1" : "0";
   } else if (op == "done") {
@@ -187,6 +190,10 @@ TEST(Batch, QueueProgressAndStopRules) {
         "stop:close=stop", "takes=0", "no=nothing", "takes=1", "then:quit", "takes=1",
         "stop:close=stop", "yes=nothing", "takes=0"}},
       {"nothing to stop outside a batch", {"stop:stay=none", "stop:close=none", "yes=nothing"}},
+      {"a close need not wait for a look, only for an archiver that runs",
+       {"begin:a,b", "next=a", "looking=0", "stop:close=stop", "looking=0", "yes=nothing",
+        "looking=1", "may=0", "looking=1", "done:-", "looking=0", "begin:c", "next=c", "may=1",
+        "stop:close=stop", "yes=nothing", "looking=0"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
