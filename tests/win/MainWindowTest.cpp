@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "app/batch/Files.h"
+#include "app/desktop/MessageFilter.h"
+#include "app/desktop/SecondStart.h"
 #include "tests/win/MainWindowFixture.h"
 #include "toolkit/IniFile.h"
 
@@ -790,6 +792,29 @@ TEST_F(MainWindowTest, AnOpenQuestionHoldsTheBatchAndAClosingWindowRefusesHandOv
 }
 
 // Batches
+
+TEST_F(MainWindowTest, AnElevatedWindowTakesDropsButNoHandOverFromBelow) {
+  // Wine has no integrity levels: the rules through their seams. What an elevated window lets
+  // through from lower levels: the user's drop from Explorer, never a second start's hand-over.
+  const UINT taskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  const std::vector<UINT> opened = MessagesFromLowerLevels(true, taskbarButtonCreated);
+  for (UINT msg : {UINT{WM_DROPFILES}, UINT{0x0049} /* WM_COPYGLOBALDATA */, taskbarButtonCreated}) {
+    EXPECT_NE(std::find(opened.begin(), opened.end(), msg), opened.end()) << msg;
+  }
+  EXPECT_EQ(std::find(opened.begin(), opened.end(), UINT{WM_COPYDATA}), opened.end());
+  EXPECT_TRUE(MessagesFromLowerLevels(false, taskbarButtonCreated).empty());
+
+  // A second start hands its folders only to a window at its own level; at another it opens its
+  // own window.
+  TKSTV_MAIN& main = OpenWithArchiver(L"a");
+  ShowWindow(main.Handle(), SW_SHOWNOACTIVATE);
+  const std::wstring a = Folder(L"A");
+  EXPECT_FALSE(HandOverToRunning({a}, [](HWND) { return false; }));
+  EXPECT_TRUE(HandOverToRunning({a}, [](HWND) { return true; }));
+  ASSERT_TRUE(PumpUntil([&] { return ArchiverRuns().size() == 1; }));
+  WaitForBatch(main);
+  EXPECT_EQ(main.LIST.Items.Strings(), std::vector<std::wstring>{OkLine(L"A")});
+}
 
 TEST_F(MainWindowTest, DropBatchArchivesFoldersInOrderAndSkipsTheRest) {
   TKSTV_MAIN& main = OpenWithArchiver(L"a");
