@@ -3,7 +3,6 @@
 
 #include "app/desktop/ProgramText.h"
 #include "toolkit/Paths.h"
-#include "toolkit/System.h"
 #include "toolkit/Win.h"
 
 namespace kestrova {

@@ -39,6 +39,34 @@ std::wstring ServicePath(const std::wstring& path) {
   return full.size() < MAX_PATH ? path : ExtendedLengthPath(full);
 }
 
+namespace {
+
+// The path through one of the name-form functions (GetLongPathNameW, GetShortPathNameW), in
+// the form it came in: a "\\?\" taken for the call is taken off again.
+std::wstring OtherForm(const std::wstring& path, DWORD(WINAPI* convert)(LPCWSTR, LPWSTR, DWORD)) {
+  if (path.empty()) return path;
+  const std::wstring given = ServicePath(path);
+  std::wstring form(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = convert(given.c_str(), form.data(), static_cast<DWORD>(form.size()));
+    if (length == 0) return path;
+    if (length < form.size()) {
+      form.resize(length);
+      if (given == path) return form;
+      if (form.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + form.substr(8);
+      return form.starts_with(L"\\\\?\\") ? form.substr(4) : form;
+    }
+    form.resize(length);  // the size it needs, its zero included
+  }
+  return path;
+}
+
+}  // namespace
+
+std::wstring LongPath(const std::wstring& path) { return OtherForm(path, &GetLongPathNameW); }
+
+std::wstring ShortPath(const std::wstring& path) { return OtherForm(path, &GetShortPathNameW); }
+
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(ServicePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -19,6 +19,14 @@ std::wstring FullPath(const std::wstring& path);
 // more in its "\\?\" form, which needs no machine-wide long-path setting.
 std::wstring ServicePath(const std::wstring& path);
 
+// The path in its long form (GetLongPathNameW: every short 8.3 name in it replaced by its long
+// name), at any length; the path as it stands where the system cannot say (nothing there, a
+// folder on the way that may not be listed).
+std::wstring LongPath(const std::wstring& path);
+// The path in its short form (GetShortPathNameW) where it has one, at any length: for the calls
+// that take at most MAX_PATH - 1 characters; the path as it stands where there is none.
+std::wstring ShortPath(const std::wstring& path);
+
 // Whether the path names an existing file (not a folder), at any length.
 bool IsFile(const std::wstring& path);
 // Whether the path names an existing folder, at any length.

@@ -2,52 +2,10 @@
 
 #include <algorithm>
 
+#include "toolkit/Paths.h"
 #include "toolkit/SystemCalls.h"
 
 namespace kestrova {
-
-namespace {
-
-// A full path as the file services take it at any length: "\\?\" before a drive path,
-// "\\?\UNC\" for a share's; other paths (relative, already in that form) as they are.
-std::wstring ExtendedForm(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) return path;
-  if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
-  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
-  return path;
-}
-
-// The inverse of ExtendedForm, for a path it made.
-std::wstring PlainForm(const std::wstring& path) {
-  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
-  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
-  return path;
-}
-
-// The path through one of the name-form functions (GetLongPathNameW, GetShortPathNameW), in
-// the form the path came in.
-std::wstring OtherForm(const std::wstring& path, DWORD(WINAPI* convert)(LPCWSTR, LPWSTR, DWORD)) {
-  if (path.empty()) return path;
-  const std::wstring given = path.size() >= MAX_PATH ? ExtendedForm(path) : path;
-  const bool extended = given.size() != path.size();
-  std::wstring form(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD length = convert(given.c_str(), form.data(), static_cast<DWORD>(form.size()));
-    if (length == 0) return path;
-    if (length < form.size()) {
-      form.resize(length);
-      return extended ? PlainForm(form) : form;
-    }
-    form.resize(length);  // the size it needs, its zero included
-  }
-  return path;
-}
-
-}  // namespace
-
-std::wstring LongPath(const std::wstring& path) { return OtherForm(path, &GetLongPathNameW); }
-
-std::wstring ShortPath(const std::wstring& path) { return OtherForm(path, &GetShortPathNameW); }
 
 std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
   const auto queryFile = sys::Shell32().DragQueryFileW;

@@ -15,14 +15,6 @@ namespace kestrova {
 // the drop is released.
 std::vector<std::wstring> TakeDroppedPaths(HDROP drop);
 
-// The path in its long form (GetLongPathNameW: every short 8.3 name in it replaced by its long
-// name), at any length; the path as it stands where the system cannot say (nothing there, a
-// folder on the way that may not be listed).
-std::wstring LongPath(const std::wstring& path);
-// The path in its short form (GetShortPathNameW) where it has one, at any length: for the calls
-// that take at most MAX_PATH - 1 characters; the path as it stands where there is none.
-std::wstring ShortPath(const std::wstring& path);
-
 // Puts the text on the clipboard as Unicode text, for the window; false when the clipboard
 // could not be had.
 bool SetClipboardText(HWND owner, std::wstring_view text);
