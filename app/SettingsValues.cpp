@@ -11,6 +11,7 @@ namespace kestrova {
 namespace {
 
 using Group = TSettingsKey::Group;
+using Outside = TSettingsKey::Outside;
 
 // The words of a choice in the file; the first is its default.
 template <class E>
@@ -69,9 +70,9 @@ struct Field {
 };
 
 template <class Get>
-TSettingsKey TextKey(const wchar_t* name, Get) {
+TSettingsKey TextKey(const wchar_t* name, Outside fromOutside, Get) {
   using F = Field<Get>;
-  return {name, Group::Alone, true,
+  return {name, Group::Alone, fromOutside,
           [](TSettings& s, const TSettingsSource& file, const wchar_t* key, unsigned) {
             F::Of(s) = file.String(key, F::Of(TSettings{}));
           },
@@ -83,7 +84,7 @@ TSettingsKey TextKey(const wchar_t* name, Get) {
 template <class Get>
 TSettingsKey PlaceKey(const wchar_t* name, Get) {
   using F = Field<Get>;
-  return {name, Group::Alone, false,
+  return {name, Group::Alone, Outside::Never,
           [](TSettings& s, const TSettingsSource& file, const wchar_t* key, unsigned) {
             F::Of(s) = file.Integer(key, F::Of(TSettings{}));
           },
@@ -94,7 +95,7 @@ TSettingsKey PlaceKey(const wchar_t* name, Get) {
 template <class Get>
 TSettingsKey SizeKey(const wchar_t* name, Get) {
   using F = Field<Get>;
-  return {name, Group::Size, false,
+  return {name, Group::Size, Outside::Never,
           [](TSettings& s, const TSettingsSource& file, const wchar_t* key, unsigned dpi) {
             F::Of(s) = file.Integer(key, Scaled(F::Of(TSettings{}), SizeDpi(file, dpi)));
           },
@@ -106,7 +107,7 @@ template <class Get>
 TSettingsKey ChoiceKey(const wchar_t* name, Get) {
   using F = Field<Get>;
   using E = std::remove_cvref_t<decltype(F::Of(std::declval<TSettings&>()))>;
-  return {name, Group::Alone, true,
+  return {name, Group::Alone, Outside::Always,
           [](TSettings& s, const TSettingsSource& file, const wchar_t* key, unsigned) {
             F::Of(s) = ChoiceFrom<E>(file.String(key, L""));
           },
@@ -122,7 +123,7 @@ TSettingsKey ChoiceKey(const wchar_t* name, Get) {
 // need no word of it); a DPI the baseline does not know is no change of the size.
 TSettingsKey DpiKey() {
   using F = Field<decltype([](auto& s) -> auto& { return s.dpi; })>;
-  return {L"MainDPI", Group::Size, false,
+  return {L"MainDPI", Group::Size, Outside::Never,
           [](TSettings& s, const TSettingsSource& file, const wchar_t* key, unsigned) {
             s.dpi = file.Integer(key, 0);
           },
@@ -142,13 +143,19 @@ const TSettingsKey kKeys[] = {
     PlaceKey(L"MainY", [](auto& s) -> auto& { return s.top; }),
     SizeKey(L"MainW", [](auto& s) -> auto& { return s.width; }),
     SizeKey(L"MainH", [](auto& s) -> auto& { return s.height; }),
-    TextKey(L"FileExt", [](auto& s) -> auto& { return s.fileExt; }),
-    TextKey(L"WinRARPath", [](auto& s) -> auto& { return s.winRARPath; }),
-    TextKey(L"WinRARCommandLine", [](auto& s) -> auto& { return s.profiles[0]; }),
-    TextKey(L"WinRARCommandLine2", [](auto& s) -> auto& { return s.profiles[1]; }),
-    TextKey(L"WinRARCommandLine3", [](auto& s) -> auto& { return s.profiles[2]; }),
-    TextKey(L"WinRARCommandLine4", [](auto& s) -> auto& { return s.profiles[3]; }),
-    TextKey(L"WinRARCommandLine5", [](auto& s) -> auto& { return s.profiles[4]; }),
+    // The extension decides where an archive is written ("\..\" in it leaves the folder).
+    TextKey(L"FileExt", Outside::NotElevated, [](auto& s) -> auto& { return s.fileExt; }),
+    TextKey(L"WinRARPath", Outside::NotElevated, [](auto& s) -> auto& { return s.winRARPath; }),
+    TextKey(L"WinRARCommandLine", Outside::NotElevated,
+            [](auto& s) -> auto& { return s.profiles[0]; }),
+    TextKey(L"WinRARCommandLine2", Outside::NotElevated,
+            [](auto& s) -> auto& { return s.profiles[1]; }),
+    TextKey(L"WinRARCommandLine3", Outside::NotElevated,
+            [](auto& s) -> auto& { return s.profiles[2]; }),
+    TextKey(L"WinRARCommandLine4", Outside::NotElevated,
+            [](auto& s) -> auto& { return s.profiles[3]; }),
+    TextKey(L"WinRARCommandLine5", Outside::NotElevated,
+            [](auto& s) -> auto& { return s.profiles[4]; }),
     DpiKey(),
     ChoiceKey(L"ExistingArchive", [](auto& s) -> auto& { return s.choices.existingArchive; }),
     ChoiceKey(L"Target", [](auto& s) -> auto& { return s.choices.target; }),
@@ -177,10 +184,13 @@ TSettings SavedSettings(const TSettings& baseline, const TSettings& window, cons
   return saved;
 }
 
-TSettings TakenSettings(TSettings& baseline, const TSettings& window, const TSettings& file) {
+TSettings TakenSettings(TSettings& baseline, const TSettings& window, const TSettings& file,
+                        bool elevated) {
   TSettings taken = window;
   for (const TSettingsKey& key : kKeys) {
-    if (!key.takenFromOutside || key.changed(baseline, window)) continue;
+    const bool takes = key.fromOutside == Outside::Always ||
+                       (key.fromOutside == Outside::NotElevated && !elevated);
+    if (!takes || key.changed(baseline, window)) continue;
     key.copy(taken, file);
     key.copy(baseline, file);
   }

@@ -54,8 +54,12 @@ struct TSettingsKey {
 
   const wchar_t* name;
   Group group;
-  // Whether the window takes the file's value when another program changed it.
-  bool takenFromOutside;
+  // Whether the window takes the file's value when another program changed it: never (its place
+  // and size), always, or only while it does not run elevated (what decides which program runs
+  // and where it writes: the archiver's path, the profiles, the extension; the per-user file
+  // is writable at the normal level, and an elevated Kestrova takes no orders from below).
+  enum class Outside { Never, Always, NotElevated };
+  Outside fromOutside;
   // Sets the key's value in settings from what the file says of it (name: the key's); dpi: the
   // monitor's the window opens on.
   void (*read)(TSettings& settings, const TSettingsSource& file, const wchar_t* name,
@@ -85,9 +89,11 @@ TSettings SavedSettings(const TSettings& baseline, const TSettings& window, cons
 
 // What the window takes from a file changed outside: the file's value of each key taken from
 // outside that Kestrova did not change (not the window's place and size, which stay the
-// window's own); the baseline of each key taken becomes the file's value. A save then writes the
-// file's bounds where the window has not been moved or sized.
-TSettings TakenSettings(TSettings& baseline, const TSettings& window, const TSettings& file);
+// window's own; while elevated, not what decides which program runs); the baseline of each key
+// taken becomes the file's value. A save then writes the file's value of every key not taken
+// where the window did not change it.
+TSettings TakenSettings(TSettings& baseline, const TSettings& window, const TSettings& file,
+                        bool elevated = false);
 
 // The settings file's words for the choices ("add", "skip", "rename"; "folder", "children");
 // any other word, in any case, or none gives the first.

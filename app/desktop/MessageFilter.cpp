@@ -9,7 +9,15 @@ namespace {
 
 constexpr UINT kCopyGlobalData = 0x0049;  // WM_COPYGLOBALDATA: a drop's data across processes
 
+// Wine gives every process an administrator's elevated token (TokenElevationTypeFull) but has
+// no integrity levels: no process is below another there, and there is nothing to refuse.
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::optional<bool> ProcessRunsElevated(HANDLE process) {
+  if (UnderWine()) return false;
   const auto open = sys::Advapi32().OpenProcessToken;
   const auto query = sys::Advapi32().GetTokenInformation;
   if (open == nullptr || query == nullptr) return std::nullopt;

@@ -16,7 +16,8 @@
 
 namespace kestrova {
 
-// Whether this process's token is elevated (an administrator's full token).
+// Whether this process's token is elevated (an administrator's full token); never under Wine,
+// which calls every token elevated but has no levels to keep apart.
 bool RunsElevated();
 // Whether the process that owns the window runs elevated; nothing where its token cannot be
 // read (a process at a higher integrity level keeps its token from a lower one).

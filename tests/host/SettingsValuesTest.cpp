@@ -45,6 +45,7 @@ TEST(SettingsValues, AKeyKestrovaDidNotChangeGetsTheFilesValue) {
     int baseline, window, file;
     int saved, taken;
     int later, savedLater;
+    bool elevated = false;
   };
   const Row rows[] = {
       {"nobody changed it", Profile3, 0, 0, 0, 0, 0, 1, 1},
@@ -66,6 +67,11 @@ TEST(SettingsValues, AKeyKestrovaDidNotChangeGetsTheFilesValue) {
       {"a DPI the file did not say is no change of the size", DpiOnly, 0, 1, 0, 0, 1, 0, 0},
       {"each key by itself: the window's profile 1 and the file's profile 2", Profiles12, 0, 1, 2,
        3, 3, 0, 1},
+      {"elevated: the archiver changed outside is not taken, and the file keeps it", Archiver, 0,
+       0, 1, 1, 0, 2, 2, true},
+      {"elevated: nor a profile", Profile3, 0, 0, 1, 1, 0, 2, 2, true},
+      {"elevated: nor the extension", Extension, 0, 0, 1, 1, 0, 2, 2, true},
+      {"elevated: a choice still is", Existing, 0, 0, 2, 2, 2, 1, 1, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
@@ -75,7 +81,7 @@ TEST(SettingsValues, AKeyKestrovaDidNotChangeGetsTheFilesValue) {
               With(row.key, row.saved));
 
     TSettings baseline = With(row.key, row.baseline);
-    const TSettings taken = TakenSettings(baseline, window, file);
+    const TSettings taken = TakenSettings(baseline, window, file, row.elevated);
     EXPECT_EQ(taken, With(row.key, row.taken));
     EXPECT_EQ(SavedSettings(baseline, taken, With(row.key, row.later)),
               With(row.key, row.savedLater));
