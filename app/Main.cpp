@@ -22,12 +22,27 @@ constexpr UINT kEndAfterStart = kAfterBatchMessages;
 // Posted with the paths a second start handed over: lParam an owned std::vector<std::wstring>.
 // They are taken as a drop once the second start has its answer.
 constexpr UINT kHandedOver = kAfterBatchMessages + 1;
+// Posted by the settings file's watch with a reading of the file: lParam an owned TSettingsRead.
+constexpr UINT kSettingsRead = kAfterBatchMessages + 2;
+// Posted by the Send To folder's watch: wParam the TSendTo it found.
+constexpr UINT kSendToRead = kAfterBatchMessages + 3;
 }  // namespace msg
 
 namespace {
 bool Handled(LRESULT& result, LRESULT value) {
   result = value;
   return true;
+}
+
+// Whether the window, or a window it owns (its message box, its dialogs), is the one in front.
+bool InFront(HWND window) {
+  const HWND front = GetForegroundWindow();
+  return front != nullptr && (front == window || GetAncestor(front, GA_ROOTOWNER) == window);
+}
+
+void ShowError(HWND owner, const std::wstring& text) {
+  MessageBoxW(owner, text.c_str(), LoadStr(IDS_EMPTY_PROFILE_CAPTION).c_str(),
+              MB_OK | MB_ICONERROR);
 }
 }  // namespace
 
@@ -56,8 +71,10 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about, std::vector<std::wstring> arguments)
   OpenDialog.FilterPattern = LoadStr(IDS_LOCATE_FILTER_PATTERN);
   OpenDialog.DefaultExt = LoadStr(IDS_LOCATE_DEFAULT_EXT);
   // The window takes drops from the start (its layout gives it WS_EX_ACCEPTFILES); when it runs
-  // elevated, also from Explorer at the normal level, but no hand-over from there.
-  OpenToLowerLevels(Handle(), MessagesFromLowerLevels(RunsElevated(), taskbarButtonCreated_));
+  // elevated, also from Explorer at the normal level, but no hand-over from there, and no edit
+  // of what runs from the settings file, which programs at the normal level can write.
+  Settings.Elevated = RunsElevated();
+  OpenToLowerLevels(Handle(), MessagesFromLowerLevels(Settings.Elevated, taskbarButtonCreated_));
   SetCaption(Application().Title());
 }
 
@@ -74,6 +91,12 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       return true;
     case msg::kEndAfterStart:
       EndAfterStart();
+      return true;
+    case msg::kSettingsRead:
+      Settings.Arrived(msg::TakeOwned<TSettingsRead>(lParam));
+      return true;
+    case msg::kSendToRead:
+      sendTo_ = static_cast<TSendTo>(wParam);
       return true;
     case WM_QUERYENDSESSION:
       // Not while a batch runs: its block reason, registered as it began, tells the user why.
@@ -123,19 +146,26 @@ void TKSTV_MAIN::EndAfterStart() {
   if (runner_.Running()) {
     runner_.ThenDo(TBatch::After::Quit);
   } else {
-    TForm::CloseRequested();
+    Quit();
   }
 }
 
+void TKSTV_MAIN::Quit() {
+  // A hand-over arriving now would be taken and cut off: the second start opens its own window.
+  runner_.SetClosing(true);
+  TForm::CloseRequested();
+}
+
 void TKSTV_MAIN::SessionEnds(bool closeApp) {
-  // No archiver starts any more, the settings are saved, and nothing can be shown. Asked to
-  // close by the Restart Manager, the program ends.
-  runner_.EndSession();
+  // The settings first, while Windows' allowance lasts; then no archiver starts any more, the
+  // running one is ended and waited for a moment, and nothing can be shown. Asked to close by
+  // the Restart Manager, the program ends.
   try {
     SaveSettings();
   } catch (...) {
   }
-  if (closeApp && !runner_.Running()) TForm::CloseRequested();
+  runner_.EndSession();
+  if (closeApp && !runner_.Running()) Quit();
 }
 
 bool TKSTV_MAIN::KeyCommand(WPARAM wParam, LPARAM lParam) {
@@ -189,7 +219,8 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
   state.running = runner_.Running();
   state.canRetry = !runner_.FailedFolders().empty();
   state.choices = Choices;
-  state.sendTo = SendToState();
+  // As last seen off the window's thread: the Send To folder may be on a share that sleeps.
+  state.sendTo = sendTo_;
   RunCommand(kestrova::ShowListMenu(Handle(), at, state), line);
 }
 
@@ -217,12 +248,24 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
     case TListCommand::LocateArchiver:
       if (!running && Settings.LocateArchiver(OpenDialog)) Settings.SaveNow();
       break;
-    case TListCommand::SendToAdd:
-      MakeShortcut(SendToShortcut(true), ProgramPath());
+    case TListCommand::SendToAdd: {
+      const std::wstring shortcut = SendToShortcut(true);
+      if (MakeShortcut(shortcut, ProgramPath())) {
+        sendTo_ = TSendTo::Present;
+      } else {
+        ShowError(Handle(), Format(IDS_SENDTO_NOT_MADE, shortcut));
+      }
       break;
-    case TListCommand::SendToRemove:
-      DeleteFileW(SendToShortcut(false).c_str());
+    }
+    case TListCommand::SendToRemove: {
+      const std::wstring shortcut = SendToShortcut(false);
+      if (DeleteFileW(shortcut.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) {
+        sendTo_ = TSendTo::Absent;
+      } else {
+        ShowError(Handle(), Format(IDS_SENDTO_NOT_REMOVED, shortcut));
+      }
       break;
+    }
     case TListCommand::SaveResults:
       if (!running && LIST.Items.Count() > 0) SaveResults(Handle(), ResultsLines());
       break;
@@ -247,6 +290,11 @@ std::vector<TResultsLine> TKSTV_MAIN::ResultsLines() const {
 
 void TKSTV_MAIN::LoadSettings() {
   Settings.Load();
+  Settings.Watch(msg::kSettingsRead);
+  WatchSendTo();
+  // The question waits for the user: a second start meanwhile opens its own window rather than
+  // wait for this one.
+  if (WinRARPath.empty() && OnAskForArchiver) OnAskForArchiver();
   if (WinRARPath.empty() && !Settings.LocateArchiver(OpenDialog)) {
     // Cancelled: the settings are saved where they can be, and the end comes whatever happens
     // to the save; the load still finishes, and the window is still shown and activated, so a
@@ -260,10 +308,25 @@ void TKSTV_MAIN::LoadSettings() {
   CB_Profile.SetItemIndex(0);
 }
 
+void TKSTV_MAIN::WatchSendTo() {
+  // Where the folder is needs no file system; whether the shortcut is there is looked at by the
+  // watch's thread.
+  const std::wstring folder = KnownFolderPath(FOLDERID_SendTo, KF_FLAG_DONT_VERIFY);
+  if (folder.empty()) {
+    sendTo_ = TSendTo::NotOffered;
+    return;
+  }
+  sendToWatch_ = std::make_unique<TFolderWatch>(folder, [window = Handle()] {
+    PostMessageW(window, msg::kSendToRead, static_cast<WPARAM>(SendToState()), 0);
+  });
+}
+
 void TKSTV_MAIN::FormShow() { LoadSettings(); }
 
 void TKSTV_MAIN::CloseRequested() {
-  if (runner_.Running()) {
+  // Stopping already, with only a look at a folder left (a share that no longer answers can
+  // hold a look for as long as the network takes): the close need not wait for it.
+  if (runner_.Running() && !runner_.OnlyLooking()) {
     AskToStop(TBatch::After::Close);
     return;
   }
@@ -303,9 +366,11 @@ void TKSTV_MAIN::RunBatch(std::vector<std::wstring> items) {
 
 void TKSTV_MAIN::Begin(std::vector<TBatchItem> items) {
   if (CB_Profile.SelectedText().empty()) {
-    const std::wstring text = LoadStr(IDS_EMPTY_PROFILE);
-    const std::wstring caption = LoadStr(IDS_EMPTY_PROFILE_CAPTION);
-    MessageBoxW(Handle(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    ShowError(Handle(), LoadStr(IDS_EMPTY_PROFILE));
+    return;
+  }
+  if (!UsableExtension(E_Ext.Text())) {
+    ShowError(Handle(), Format(IDS_BAD_EXTENSION, E_Ext.Text()));
     return;
   }
   LIST.Items.Clear();
@@ -328,7 +393,10 @@ void TKSTV_MAIN::AskToStop(TBatch::After after) {
   const bool yes = MessageBoxW(Handle(), text.c_str(), Application().Title().c_str(),
                                MB_YESNO | MB_DEFBUTTON2 |
                                    (force ? MB_ICONWARNING : MB_ICONQUESTION)) == IDYES;
-  if (runner_.Answer(yes)) Close();
+  // Yes to a close while only a look is left: the window closes now, the look ends by itself.
+  if (runner_.Answer(yes) || (yes && after != TBatch::After::Stay && runner_.OnlyLooking())) {
+    Close();
+  }
 }
 
 void TKSTV_MAIN::ItemStarts(const std::wstring& name) {
@@ -352,9 +420,9 @@ void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {
   EndBusy(JobControls());
   // An edit made outside during the batch, taken now rather than at the next activation.
   if (GetActiveWindow() == Handle()) Settings.TakeOutsideEdits();
-  // Long work done while the user works elsewhere: the taskbar button says so.
-  if (GetTickCount64() - batchBegan_ >= Seams.longBatchMs && GetForegroundWindow() != Handle() &&
-      Seams.flash) {
+  // Long work done while the user works elsewhere: the taskbar button says so (not while the
+  // window's own message box or dialog is in front).
+  if (GetTickCount64() - batchBegan_ >= Seams.longBatchMs && !InFront(Handle()) && Seams.flash) {
     Seams.flash(Handle());
   }
   if (ended.stopped) SetCaption(LoadStr(IDS_CAPTION_STOPPED));
@@ -368,7 +436,7 @@ void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {
       Close();
       return;
     case TBatch::After::Quit:
-      TForm::CloseRequested();
+      Quit();
       return;
     case TBatch::After::Stay:
       break;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "controls/ListBoxEx.h"
 #include "toolkit/Announce.h"
 #include "toolkit/Controls.h"
+#include "toolkit/FolderWatch.h"
 #include "toolkit/Form.h"
 #include "toolkit/OpenDialog.h"
 
@@ -70,6 +72,9 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   // profile selected. The save that FormClose runs.
   void LoadSettings();
   void SaveSettings() { Settings.Save(); }
+  // Called right before the load asks for the archiver (the start lock is let go: the question
+  // waits for the user).
+  std::function<void()> OnAskForArchiver;
 
   // A batch: checks the profile, clears the list and has the runner archive the folders among
   // the items, one at a time and in order; returns at once. While it runs the controls that
@@ -99,6 +104,11 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   bool HandOverArrived(const COPYDATASTRUCT& data);
   // The archiver's question was cancelled: the program ends, after the batch if one runs.
   void EndAfterStart();
+  // Ends the program without a save; hand-overs are refused from now on.
+  void Quit();
+  // Looks whether the Send To shortcut is there off the window's thread, now and at each change
+  // in the Send To folder.
+  void WatchSendTo();
   // The session ends now (WM_ENDSESSION with wParam TRUE).
   void SessionEnds(bool closeApp);
   // Enter, Esc and the window's keys, as WM_COMMAND gives them to the form; false for others.
@@ -135,6 +145,9 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   UINT taskbarButtonCreated_ = 0;
   // When the batch began (GetTickCount64).
   ULONGLONG batchBegan_ = 0;
+  // Whether the Send To shortcut is there, as last seen, and the watch that sees it.
+  TSendTo sendTo_ = TSendTo::NotOffered;
+  std::unique_ptr<TFolderWatch> sendToWatch_;
 };
 
 }  // namespace kestrova

@@ -7,6 +7,7 @@
 #include "app/desktop/Placement.h"
 #include "resources/resource.h"
 #include "toolkit/Application.h"
+#include "toolkit/OwnedMessage.h"
 #include "toolkit/Text.h"
 #include "toolkit/TextRules.h"
 
@@ -78,11 +79,33 @@ void TMainSettings::EditProfiles() {
   SaveNow();
 }
 
-void TMainSettings::TakeOutsideEdits() {
-  if (const std::optional<TSettings> taken = File.ChangedOutside(Current())) ApplyValues(*taken);
+void TMainSettings::Watch(UINT message) {
+  message_ = message;
+  watched_ = File.Folder();
+  watch_.reset();
+  if (watched_.empty()) return;
+  watch_ = std::make_unique<TFolderWatch>(
+      watched_, [window = window_.Handle(), message, read = File.Reader()] {
+        auto reading = std::make_unique<TSettingsRead>(read());
+        msg::PostOwned(window, message, 0, reading);
+      });
 }
 
-void TMainSettings::Save() { File.Save(Current()); }
+void TMainSettings::Arrived(std::unique_ptr<TSettingsRead> read) { read_ = std::move(*read); }
+
+void TMainSettings::TakeOutsideEdits() {
+  if (!read_) return;
+  if (const std::optional<TSettings> taken = File.ChangedOutside(Current(), *read_, Elevated)) {
+    ApplyValues(*taken);
+  }
+}
+
+void TMainSettings::Save() {
+  File.Save(Current());
+  // The first save may have put the file in another folder (the user's, where the program's
+  // took no new file): that one is watched from now on.
+  if (message_ != 0 && File.Folder() != watched_) Watch(message_);
+}
 
 void TMainSettings::SaveNow() {
   try {

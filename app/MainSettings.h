@@ -5,10 +5,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "app/Settings.h"
 #include "toolkit/Controls.h"
+#include "toolkit/FolderWatch.h"
 #include "toolkit/Form.h"
 #include "toolkit/OpenDialog.h"
 
@@ -42,7 +45,19 @@ class TMainSettings {
   // The profile dialog; OK puts its texts in place and saves at once.
   void EditProfiles();
 
-  // What another program changed in the file since the window last read or wrote it, taken in.
+  // Whether the program runs elevated: an edit made outside then never changes what decides
+  // which program runs (the archiver, the profiles, the extension). Set by the window; tests
+  // stand in (Wine has no integrity levels).
+  bool Elevated = false;
+
+  // Reads the file off the window's thread now and at each change in its folder, and posts each
+  // reading to the window with message (lParam: an owned TSettingsRead).
+  void Watch(UINT message);
+  // A reading posted by the watch: kept, the last one, until the window is activated.
+  void Arrived(std::unique_ptr<TSettingsRead> read);
+  const std::optional<TSettingsRead>& LastRead() const { return read_; }
+  // What another program changed in the file since the window last read or wrote it, taken in
+  // from the last reading: the window's thread never waits for the file here.
   void TakeOutsideEdits();
 
   // Saves the window's values; raises Error::Kind::CannotWrite when the file refuses.
@@ -58,6 +73,10 @@ class TMainSettings {
   TComboBox& profiles_;
   std::wstring& archiver_;
   TJobChoices& choices_;
+  std::optional<TSettingsRead> read_;
+  std::unique_ptr<TFolderWatch> watch_;
+  std::wstring watched_;
+  UINT message_ = 0;
 };
 
 }  // namespace kestrova

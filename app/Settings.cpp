@@ -94,24 +94,62 @@ TSettings TSettingsFile::Load(UINT dpi) {
   return baseline_;
 }
 
-std::optional<TSettings> TSettingsFile::ChangedOutside(const TSettings& window) {
-  const std::wstring path = current_.empty() ? ExistingFile() : current_;
-  if (!FileThere(path)) return std::nullopt;
-  const TIniFile ini(path);
-  if (!ini.Exists()) return std::nullopt;
-  current_ = path;
-  const TSettings taken = TakenSettings(baseline_, window, ReadSettings(ini, dpi_));
+std::function<TSettingsRead()> TSettingsFile::Reader() {
+  return [portable = portable_, perUser = PerUser(), current = current_, dpi = dpi_,
+          saves = saves_] {
+    TSettingsRead read;
+    // Counted before the file is read: a reading that a save overtakes is known for older.
+    read.saves = saves->load();
+    read.path = FileThere(portable) ? portable : FileThere(perUser) ? perUser : current;
+    if (!FileThere(read.path)) {
+      read.path.clear();
+      return read;
+    }
+    const TIniFile ini(read.path);
+    if (ini.Exists()) read.settings = ReadSettings(ini, dpi);
+    return read;
+  };
+}
+
+std::wstring TSettingsFile::Folder() {
+  std::wstring path = current_;
+  if (path.empty()) path = Reachable(portable_) ? portable_ : PerUser();
+  if (path.empty()) return path;
+  return std::wstring(WithoutTrailingSeparators(
+      std::wstring_view(path).substr(0, path.size() - FolderName(path).size())));
+}
+
+std::optional<TSettings> TSettingsFile::ChangedOutside(const TSettings& window,
+                                                       const TSettingsRead& read, bool elevated) {
+  if (read.saves != saves_->load() || read.path.empty() || !read.settings) return std::nullopt;
+  // The file read is the one in use (or, where there was none, the one that appeared).
+  if (!current_.empty() && read.path != current_) return std::nullopt;
+  current_ = read.path;
+  const TSettings taken = TakenSettings(baseline_, window, *read.settings, elevated);
   if (taken == window) return std::nullopt;
   return taken;
 }
 
 void TSettingsFile::SaveTo(const std::wstring& path, const TSettings& window) {
-  TIniFile ini(path);
-  // A file that is not there holds no other program's values.
-  const TSettings file = ini.Exists() ? ReadSettings(ini, dpi_) : baseline_;
-  WriteSettings(ini, SavedSettings(baseline_, window, file));
-  ini.Save();
+  // Read, merged and written again while another window's (or program's) save comes between:
+  // each round is a few milliseconds, so a few rounds are plenty; the last writes whatever.
+  constexpr int kRounds = 3;
+  for (int round = 1;; ++round) {
+    TIniFile ini(path);
+    // A file that is not there holds no other program's values.
+    const TSettings file = ini.Exists() ? ReadSettings(ini, dpi_) : baseline_;
+    const TSettings saved = SavedSettings(baseline_, window, file);
+    // A close that changed nothing the file holds writes nothing.
+    if (ini.Exists() && saved == file) break;
+    WriteSettings(ini, saved);
+    if (round == kRounds) {
+      ini.Save();
+      break;
+    }
+    if (ini.SaveIfUnchanged()) break;
+  }
   baseline_ = window;
+  ++*saves_;
 }
 
 void TSettingsFile::Save(const TSettings& window) {

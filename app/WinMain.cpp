@@ -26,6 +26,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (!arguments.empty() && HandOverToRunning(arguments)) return 0;
     TKSTV_ABOUT about;
     TKSTV_MAIN main(about, arguments);
+    // Let go once the window is shown, or before it asks for the archiver: a start meanwhile
+    // then finds the window, or opens its own rather than wait for the user's answer.
+    main.OnAskForArchiver = [&lock] { lock.Release(); };
     return application.Run(main, [&lock] { lock.Release(); });
   } catch (...) {
     // Shown in the error box; the program has no other exit code than 0.

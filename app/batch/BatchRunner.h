@@ -63,6 +63,9 @@ class TBatchRunner {
   // A request to stop and the question it asks (TBatch::RequestStop); while it is open no new
   // item starts. Answer acts on the answer: true when the window is to close now.
   TBatch::Question RequestStop(TBatch::After after) { return batch_.RequestStop(after); }
+  // Whether the batch stops with only a look at its item in hand left (TBatch::OnlyLooking): a
+  // close need not wait for it; the worker ends the look by itself, once the system lets it.
+  bool OnlyLooking() const { return batch_.OnlyLooking(); }
   bool Answer(bool yes);
   // The session ends: no further archiver starts, and the one that runs is ended, so that no
   // half-made archive stays behind; waits a bounded time for the worker to clean up.

@@ -153,9 +153,13 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
       {"a UTF-8 file without a mark, as Notepad saves it, is read and saved as UTF-16",
        ToUtf8(L"[Main]\r\nWinRARPath=C:\\ツール8\\WinRAR.exe\r\n"
               L"WinRARCommandLine=a -r -z\"メモ.txt\"\r\n"),
-       L"", {},
+       L"", {L"a -r -z\"メモ.txt\"", L"a -r -ep1 -m5 -rr3p", L"a -3", L"", L""},
        Encoding::Utf16, L"C:\\ツール8\\WinRAR.exe",
-       {L"a -r -z\"メモ.txt\"", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
+       {L"a -r -z\"メモ.txt\"", L"a -r -ep1 -m5 -rr3p", L"a -3", L"", L""}},
+      {"a UTF-8 file closed without a change stays as it was",
+       ToUtf8(L"[Main]\r\nWinRARPath=C:\\ツール8\\WinRAR.exe\r\n"), L"", {},
+       Encoding::CodePage /* what a file without a mark reads as here */, L"C:\\ツール8\\WinRAR.exe",
+       {L"a -r -ep1 -m0 -rr3p", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
       {"a code-page file of plain ASCII stays in the code page",
        CodePageIni(L"[Main]\nWinRARPath=C:\\rar.exe\n"), L"", {},
        Encoding::CodePage, L"C:\\rar.exe",
@@ -163,9 +167,9 @@ TEST_F(MainWindowTest, SettingsSurviveLoadSaveLoadInTheirEncoding) {
       {"a UTF-8 file with its mark is read and saved as UTF-16",
        "\xEF\xBB\xBF" + ToUtf8(L"[Main]\r\nWinRARPath=C:\\写真\\rar.exe\r\n"
                                L"WinRARCommandLine=a -r -x*.♡\r\n"),
-       L"", {},
+       L"", {L"a -r -x*.♡", L"a -r -ep1 -m5 -rr3p", L"", L"a -4", L""},
        Encoding::Utf16, L"C:\\写真\\rar.exe",
-       {L"a -r -x*.♡", L"a -r -ep1 -m5 -rr3p", L"", L"", L""}},
+       {L"a -r -x*.♡", L"a -r -ep1 -m5 -rr3p", L"", L"a -4", L""}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -196,14 +200,22 @@ TEST_F(MainWindowTest, ACodePageFileIsReadAsEverAndSavedAsUtf16) {
   // The pair was made by the build that kept code-page files as they were: the same file in
   // gives the same text out, now in UTF-16, which reads the same on any later system. (That
   // build wrote through Wine's profile services, which dropped the blank line between the
-  // sections; it is kept now, as every line Kestrova does not own. It wrote every integer in
-  // decimals; one that reads as the value written keeps its spelling now.)
+  // sections; it is kept now, as every line Kestrova does not own. A close that changes no
+  // value writes nothing now: here the fifth profile is given one.)
   if (GetACP() != 932) GTEST_SKIP() << "the reference file is code page 932";
   const std::wstring data = ExeDir() + L"data\\";
   TKSTV_MAIN& main = OpenBytes(ReadFile(data + L"settings-cp932-input.ini"));
   EXPECT_EQ(main.WinRARPath, L"C:\\Program Files\\表ソ\\WinRAR.exe");
+  std::array<std::wstring, 5> profiles;
+  for (int i = 0; i < 5; ++i) profiles[i] = main.CB_Profile.Item(i);
+  profiles[4] = L"a -x";
+  main.Settings.SetProfiles(profiles);
   main.SaveSettings();
-  EXPECT_EQ(ReadFile(iniPath_), Utf16Ini(FromCodePage(ReadFile(data + L"settings-cp932-saved.ini"))));
+  std::wstring saved = FromCodePage(ReadFile(data + L"settings-cp932-saved.ini"));
+  saved.replace(saved.find(L"WinRARCommandLine5="), 19, L"WinRARCommandLine5=a -x");
+  // A value that reads as the one written keeps its spelling, blanks and all.
+  saved.replace(saved.find(L"MainY=120"), 9, L"MainY= 120");
+  EXPECT_EQ(ReadFile(iniPath_), Utf16Ini(saved));
 }
 
 // The names in a folder. Wine's ReplaceFileW first moves the old file to a name of its own
@@ -341,7 +353,14 @@ TEST_F(MainWindowTest, AnEditMadeOutsideWhileTheWindowRunsIsTakenAndKept) {
                              L"FileExt=.cab\r\nWinRARPath=C:\\ツール\\WinRAR.exe\r\n"
                              L"WinRARCommandLine=a -new\r\nWinRARCommandLine2=a -new2\r\n"));
   main.E_Ext.SetText(L".7z");
-  // The window is activated.
+  // The file is read off the window's thread once it changed; then the window is activated.
+  auto hasRead = [&](const std::wstring& archiver) {
+    return PumpUntil([&] {
+      const std::optional<TSettingsRead>& read = main.Settings.LastRead();
+      return read && read->settings && read->settings->winRARPath == archiver;
+    });
+  };
+  ASSERT_TRUE(hasRead(L"C:\\ツール\\WinRAR.exe"));
   SendMessageW(main.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(main.WinRARPath, L"C:\\ツール\\WinRAR.exe");
   EXPECT_EQ(main.CB_Profile.Item(0), L"a -new");
@@ -356,6 +375,18 @@ TEST_F(MainWindowTest, AnEditMadeOutsideWhileTheWindowRunsIsTakenAndKept) {
                               L"WinRARCommandLine=a -new", L"WinRARCommandLine2=a -new2"}) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
   }
+
+  // Elevated (Wine has none: the seam), an edit from outside never changes what runs or where
+  // it writes; the rest is taken as ever.
+  main.Settings.Elevated = true;
+  WriteFile(iniPath_, ToUtf8(L"[Main]\r\nFileExt=\\..\\x.dll\r\nWinRARPath=C:\\evil.exe\r\n"
+                             L"WinRARCommandLine=a -evil\r\nTarget=children\r\n"));
+  ASSERT_TRUE(hasRead(L"C:\\evil.exe"));
+  SendMessageW(main.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(main.WinRARPath, L"C:\\ツール\\WinRAR.exe");
+  EXPECT_EQ(main.CB_Profile.Item(0), L"a -new");
+  EXPECT_EQ(main.E_Ext.Text(), L".7z");
+  EXPECT_EQ(main.Choices.target, TTarget::Children);
 }
 
 TEST_F(MainWindowTest, SaveKeepsTheRestoredBoundsOfAMinimizedWindow) {
