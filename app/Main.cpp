@@ -94,6 +94,8 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       return true;
     case msg::kSettingsRead:
       Settings.Arrived(msg::TakeOwned<TSettingsRead>(lParam));
+      // Read while the window is the active one: taken now, not at the next activation.
+      if (GetActiveWindow() == Handle() && !runner_.Running()) Settings.TakeOutsideEdits();
       return true;
     case msg::kSendToRead:
       sendTo_ = static_cast<TSendTo>(wParam);
@@ -105,8 +107,12 @@ bool TKSTV_MAIN::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
       if (wParam) SessionEnds((lParam & ENDSESSION_CLOSEAPP) != 0);
       return Handled(result, 0);
     case WM_ACTIVATE:
-      // A batch keeps the settings it began with; an edit made meanwhile waits for its end.
-      if (LOWORD(wParam) != WA_INACTIVE && !runner_.Running()) Settings.TakeOutsideEdits();
+      // A batch keeps the settings it began with; an edit made meanwhile waits for its end. The
+      // file is read once more on the watch's thread, for a share that does not tell every change.
+      if (LOWORD(wParam) != WA_INACTIVE && !runner_.Running()) {
+        Settings.TakeOutsideEdits();
+        Settings.ReadAgain();
+      }
       break;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) != LIST.Handle()) return false;

@@ -100,6 +100,10 @@ void TMainSettings::TakeOutsideEdits() {
   }
 }
 
+void TMainSettings::ReadAgain() {
+  if (watch_) watch_->Again();
+}
+
 void TMainSettings::Save() {
   File.Save(Current());
   // The first save may have put the file in another folder (the user's, where the program's

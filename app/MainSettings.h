@@ -59,6 +59,8 @@ class TMainSettings {
   // What another program changed in the file since the window last read or wrote it, taken in
   // from the last reading: the window's thread never waits for the file here.
   void TakeOutsideEdits();
+  // Has the watch read the file once more (a share may not tell every change); returns at once.
+  void ReadAgain();
 
   // Saves the window's values; raises Error::Kind::CannotWrite when the file refuses.
   void Save();

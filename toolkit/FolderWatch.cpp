@@ -10,6 +10,7 @@ struct TFolderWatch::Shared {
   std::wstring folder;
   std::function<void()> work;
   UniqueHandle stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle again{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 
   bool Stopped() const { return WaitForSingleObject(stop.Get(), 0) == WAIT_OBJECT_0; }
 
@@ -23,13 +24,12 @@ struct TFolderWatch::Shared {
       }
       // Watched before the work, so that no change made while it works goes unseen.
       work();
-      if (change == INVALID_HANDLE_VALUE) {
-        WaitForSingleObject(stop.Get(), kPollMs);
-        continue;
-      }
-      const HANDLE waits[] = {stop.Get(), change};
-      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) break;
-      if (!FindNextChangeNotification(change)) {
+      const bool watched = change != INVALID_HANDLE_VALUE;
+      const HANDLE waits[] = {stop.Get(), again.Get(), change};
+      const DWORD waited =
+          WaitForMultipleObjects(watched ? 3 : 2, waits, FALSE, watched ? INFINITE : kPollMs);
+      if (waited == WAIT_OBJECT_0 || waited == WAIT_FAILED) break;
+      if (waited == WAIT_OBJECT_0 + 2 && !FindNextChangeNotification(change)) {
         FindCloseChangeNotification(change);
         change = INVALID_HANDLE_VALUE;
       }
@@ -42,7 +42,7 @@ TFolderWatch::TFolderWatch(std::wstring folder, std::function<void()> work)
     : shared_(std::make_shared<Shared>()) {
   shared_->folder = std::move(folder);
   shared_->work = std::move(work);
-  if (!shared_->stop) {
+  if (!shared_->stop || !shared_->again) {
     shared_->work();
     return;
   }
@@ -67,6 +67,10 @@ TFolderWatch::TFolderWatch(std::wstring folder, std::function<void()> work)
 
 TFolderWatch::~TFolderWatch() {
   if (shared_->stop) SetEvent(shared_->stop.Get());
+}
+
+void TFolderWatch::Again() {
+  if (shared_->again) SetEvent(shared_->again.Get());
 }
 
 }  // namespace kestrova

@@ -4,7 +4,8 @@
 // The work reads what it needs and posts it to whoever wants it (it must not touch a window's
 // object: the watch's end does not wait for it). Where the folder cannot be watched (it is not
 // there yet, or its file system gives no notifications), the work is done again every
-// kPollMs instead.
+// kPollMs instead; and it is done again when asked (Again), for a share whose server does not
+// tell every change.
 #pragma once
 
 #include <functional>
@@ -24,6 +25,8 @@ class TFolderWatch {
   // Tells the thread to end, without waiting: a thread held by the file system ends once it is
   // let go, and does no more work.
   ~TFolderWatch();
+  // Does the work once more, soon, on the watch's thread; returns at once.
+  void Again();
   TFolderWatch(const TFolderWatch&) = delete;
   TFolderWatch& operator=(const TFolderWatch&) = delete;
 
