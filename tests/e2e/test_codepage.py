@@ -80,6 +80,8 @@ class CodePage1252Test(unittest.TestCase):
             probe("post-close", "about")
             wait_until(lambda: probe("about-state").get("visible") != "1",
                        message="the about dialog closed")
+            # A close writes only a change: the window is moved.
+            probe("move", 140, 150)
             self.assertEqual(app.close(), 0)
             with open(app.ini_path, "rb") as f:
                 saved = f.read()

@@ -61,10 +61,12 @@ class WindowTest(unittest.TestCase):
             probe("keys", "alt+f4")
             wait_until(lambda: not about_visible(), message="the about dialog gone after Alt+F4")
 
-            # Alt+F4 on the main window closes it through its close handling: the save runs.
+            # Alt+F4 on the main window closes it through its close handling: the save runs (it
+            # writes when a value changed: the window is moved first).
+            probe("move", 120, 130)
             probe("keys", "alt+f4")
             self.assertEqual(app.wait_exit(60), 0)
-            self.assertIn("MainX", app.read_ini())
+            self.assertIn("MainX=120\r\n", app.read_ini())
 
     def test_about_dialog_leaves_the_command_line_batch_unrepeated(self):
         folder = os.path.join(os.environ.get("TMPDIR", "/tmp"), f"kestrova-window-{os.getpid()}")
