@@ -242,14 +242,18 @@ CODE_PAGE = os.environ.get("KESTROVA_CODE_PAGE", "cp932")
 
 
 def decode_ini(data):
-    """The text of settings file bytes, by their byte-order mark: UTF-16LE, UTF-8, or else the
-    prefix's code page (where bytes that are no text there, as in a damaged file, read as
-    U+FFFD)."""
+    """The text of settings file bytes as the program reads them: by their byte-order mark
+    (UTF-16LE, UTF-8), as UTF-8 without one when they are well-formed UTF-8 (Notepad's, which a
+    close without a change leaves as it is), or else in the prefix's code page (where bytes
+    that are no text there, as in a damaged file, read as U+FFFD)."""
     if data.startswith(b"\xff\xfe"):
         return data[2:].decode("utf-16-le")
     if data.startswith(b"\xef\xbb\xbf"):
         return data[3:].decode("utf-8")
-    return data.decode(CODE_PAGE, "replace")
+    try:
+        return data.decode("utf-8")
+    except UnicodeDecodeError:
+        return data.decode(CODE_PAGE, "replace")
 
 
 def read_ini(path):
