@@ -43,7 +43,8 @@ enum class TArchiveEnd {
 // Whether the archive is tested: the choice tests, and the archiver ended with 0.
 bool TestsArchive(TAfterArchive after, TArchiveEnd end);
 
-// Why a tested folder stays where it is rather than going to the bin.
+// Why a tested folder stays where it is rather than going to the bin. The order counts, and so
+// do the numbers: the string table holds the words of each (IDS_KEEP_BASE + its number).
 enum class TKeep {
   Go,            // nothing keeps it: it goes to the bin
   NotAsked,      // the choice does not recycle, or the archive or its test did not end with 0
