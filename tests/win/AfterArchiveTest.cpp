@@ -3,6 +3,7 @@
 // freedesktop trash of the Unix user, where the test finds what was moved).
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/batch/AfterArchive.h"
@@ -135,6 +136,34 @@ TEST_F(AfterArchiveTest, TheTestDecidesAndOnlyAFolderWhoseArchiveHeldGoesToTheBi
     EXPECT_EQ(asked.front(), TStep::Test);
     if (!row.folderStays) EmptyFromTrash(FolderName(folder));
   }
+}
+
+TEST_F(AfterArchiveTest, AForcedStopEndsTheTestAndKeepsTheArchiveAndTheFolder) {
+  const std::wstring folder = FolderWithFile(L"Held");
+  const std::wstring archive = folder + L".rar";
+  WriteFile(archive, "Rar!fakerar\r\n");
+  TResult result = FolderResult(folder);
+  result.archive = archive;
+  TJobControl control;
+  {
+    // The test runs until it is ended: its start is logged first.
+    const std::wstring hold = log_ + L".hold-test";
+    WriteFile(hold, "hold");
+    std::thread worker([&] {
+      TestAndTidy(result, TArchiveFacts{TArchiveEnd::Ok, false},
+                  TJobSettings{archiver_, L"a", L".rar"}, TAfterSettings{TAfterArchive::Recycle, {}},
+                  control, [](TStep, const std::wstring&) { return true; });
+    });
+    const bool started = PumpUntil([&] { return ArchiverRuns().size() == 1; });
+    control.Kill();
+    worker.join();
+    fs::remove(fs::path(hold));
+    ASSERT_TRUE(started) << "the test did not start";
+  }
+  EXPECT_EQ(result.kind, TResult::Kind::Failed);
+  EXPECT_EQ(result.reason, LoadStr(IDS_REASON_STOPPED));
+  EXPECT_EQ(ReadFile(archive), "Rar!fakerar\r\n") << "the archive made is complete: kept";
+  EXPECT_TRUE(fs::exists(fs::path(folder)));
 }
 
 }  // namespace
