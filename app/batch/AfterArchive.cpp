@@ -1,26 +1,19 @@
 // The archive's test and the folder's move to the bin, on the worker.
 #include "app/batch/AfterArchive.h"
 
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "app/batch/ArchiveRules.h"
 #include "app/batch/ExitReasons.h"
-#include "app/batch/Files.h"
 #include "app/batch/Process.h"
 #include "app/batch/Recycle.h"
-#include "resources/resource.h"
-#include "toolkit/Error.h"
-#include "toolkit/Text.h"
-#include "toolkit/TextRules.h"
+#include "toolkit/Paths.h"
 
 namespace kestrova {
 
 namespace {
-
-// The tip of a tested folder: what was done, then what the result said before.
-std::wstring Tip(std::wstring done, const std::wstring& before) {
-  return before.empty() ? done : done + L" \u2014 " + before;
-}
 
 bool HasBytes(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -31,18 +24,11 @@ bool HasBytes(const std::wstring& path) {
 
 }  // namespace
 
-std::wstring KeptText(TKeep why, HRESULT error) {
-  if (why == TKeep::Failed) {
-    std::wstring text = SystemMessage(static_cast<DWORD>(error));
-    return text.empty() ? HexText(static_cast<std::uint32_t>(error)) : text;
-  }
-  return LoadStr(IDS_KEEP_BASE + static_cast<UINT>(why));
-}
-
 void TestAndTidy(TResult& result, const TArchiveFacts& facts, const TJobSettings& settings,
-                 const TAfterSettings& after, TJobControl& control,
+                 TJobControl& control,
                  const std::function<bool(TStep, const std::wstring& name)>& mayStart) {
-  if (!TestsArchive(after.after, facts.end)) return;
+  const TAfterArchive after = settings.choices.afterArchive;
+  if (!TestsArchive(after, facts.end)) return;
   const std::wstring before = std::move(result.reason);
   auto fail = [&](std::wstring reason) {
     result.kind = TResult::Kind::Failed;
@@ -50,22 +36,20 @@ void TestAndTidy(TResult& result, const TArchiveFacts& facts, const TJobSettings
   };
   const std::optional<std::wstring> line =
       TestCommandLine(settings.archiver, settings.profile, result.archive);
-  if (!line) return fail(LoadStr(IDS_TEST_PREFIX) + LoadStr(IDS_TEST_NO_LINE));
-  if (!CommandLineFits(*line)) return fail(LoadStr(IDS_TEST_PREFIX) + LoadStr(IDS_TOO_LONG));
-  if (!mayStart(TStep::Test, result.name)) return fail(LoadStr(IDS_REASON_STOPPED));
-  const TProcessEnd end = RunProcess(*line, control.KillEvent(), control.Seams);
+  if (!line || !CommandLineFits(*line)) return fail(ReasonTestNotRun(line.has_value()));
+  if (!mayStart(TStep::Test, result.name)) return fail(ReasonStopped());
   // A forced stop ends the test; the archive it was reading is complete and stays.
-  if (end.how == TProcessEnd::How::Killed) return fail(LoadStr(IDS_REASON_STOPPED));
-  if (std::wstring why = ReasonOfEnd(end); !why.empty()) {
-    return fail(LoadStr(IDS_TEST_PREFIX) + why);
+  if (std::wstring why = ReasonOfTest(RunProcess(*line, control.KillEvent(), control.Seams));
+      !why.empty()) {
+    return fail(std::move(why));
   }
-  if (after.after != TAfterArchive::Recycle) {
-    result.reason = Tip(LoadStr(IDS_TESTED), before);
+  if (after != TAfterArchive::Recycle) {
+    result.reason = ReasonTested(TKeep::NotAsked, S_OK, before);
     return;
   }
 
   TRecycleFacts recycle;
-  recycle.after = after.after;
+  recycle.after = after;
   recycle.archive = facts.end;
   recycle.testOk = true;
   recycle.archiveExisted = facts.existed;
@@ -74,7 +58,7 @@ void TestAndTidy(TResult& result, const TArchiveFacts& facts, const TJobSettings
   // so that a link, a short name or another case is seen for the place it is.
   const std::wstring folder = FinalPath(result.folder);
   const std::wstring archive = FinalPath(result.archive);
-  const std::vector<TKeptPlace> kept = KeptPlaces(after.ownFiles);
+  const std::vector<TKeptPlace> kept = KeptPlaces(settings.ownFiles);
   recycle.folder = folder;
   recycle.archivePath = archive;
   recycle.kept = kept;
@@ -87,9 +71,7 @@ void TestAndTidy(TResult& result, const TArchiveFacts& facts, const TJobSettings
     why = recycled.kept;
     error = recycled.error;
   }
-  result.reason = Tip(why == TKeep::Go ? LoadStr(IDS_TESTED_RECYCLED)
-                                       : LoadStr(IDS_TESTED_KEPT) + KeptText(why, error),
-                      before);
+  result.reason = ReasonTested(why, error, before);
 }
 
 }  // namespace kestrova

@@ -1,7 +1,7 @@
 // Window-free rules of what follows a folder's archive.
 #include "app/batch/AfterArchiveRules.h"
 
-#include "app/batch/ArchiveRules.h"
+#include "toolkit/PathRules.h"
 #include "toolkit/TextRules.h"
 
 namespace kestrova {
@@ -51,24 +51,6 @@ bool IsFullPath(std::wstring_view plain) {
 }
 
 }  // namespace
-
-TAfterArchive AfterArchiveFrom(std::wstring_view word) {
-  if (SameAsciiName(word, L"test")) return TAfterArchive::Test;
-  if (SameAsciiName(word, L"recycle")) return TAfterArchive::Recycle;
-  return TAfterArchive::None;
-}
-
-std::wstring_view WordOf(TAfterArchive choice) {
-  switch (choice) {
-    case TAfterArchive::Test:
-      return L"test";
-    case TAfterArchive::Recycle:
-      return L"recycle";
-    case TAfterArchive::None:
-      break;
-  }
-  return L"none";
-}
 
 bool RefusesStart(TAfterArchive after, std::wstring_view profile) {
   return after == TAfterArchive::Recycle && DeletesSources(profile);

@@ -1,7 +1,7 @@
-// Window-free rules of what follows a folder's archive: the choice (nothing; test the archive;
-// test it, then send the folder to the Recycle Bin), the archiver's command line that tests an
-// archive, and which folders are tested, which go to the bin, which stay and why, and which
-// batches may not start. No <windows.h> here: the host build tests and fuzzes these directly.
+// Window-free rules of what follows a folder's archive (TAfterArchive: nothing; its test; its
+// test, then the folder to the Recycle Bin): the archiver's command line that tests an archive,
+// and which folders are tested, which go to the bin, which stay and why, and which batches may
+// not start. No <windows.h> here: the host build tests and fuzzes these directly.
 #pragma once
 
 #include <optional>
@@ -9,14 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "app/batch/ArchiveRules.h"
+
 namespace kestrova {
-
-enum class TAfterArchive { None, Test, Recycle };
-
-// The settings file's words ("none", "test", "recycle"); any other word, in any case, or none
-// gives None.
-TAfterArchive AfterArchiveFrom(std::wstring_view word);
-std::wstring_view WordOf(TAfterArchive choice);
 
 // Whether a batch with this choice may not start with this profile: the folders would go to the
 // bin while the profile has the archiver delete or move their files itself (DeletesSources).

@@ -5,9 +5,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "app/batch/ArchiveRules.h"
-#include "app/batch/Files.h"
 #include "toolkit/Handles.h"
+#include "toolkit/PathRules.h"
+#include "toolkit/Paths.h"
 #include "toolkit/SystemCalls.h"
 
 namespace kestrova {

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/batch/AfterArchive.h"
+#include "app/batch/ExitReasons.h"
 #include "app/batch/Recycle.h"
+#include "toolkit/PathRules.h"
+#include "toolkit/Paths.h"
 
 #include "tests/win/MainWindowFixture.h"
 
@@ -62,7 +65,7 @@ TEST_F(AfterArchiveTest, ARealFolderGoesToTheBinWhole) {
   std::printf("the shell's operation: %s\n",
               recycled.byShFileOperation ? "SHFileOperationW (no IFileOperation here)"
                                          : "IFileOperation");
-  EXPECT_EQ(recycled.kept, TKeep::Go) << ToUtf8(KeptText(recycled.kept, recycled.error));
+  EXPECT_EQ(recycled.kept, TKeep::Go) << ToUtf8(ReasonTested(recycled.kept, recycled.error, L""));
   EXPECT_FALSE(fs::exists(fs::path(folder)));
   // In the bin, with what it held: moved, not destroyed.
   const std::wstring inBin = TrashFiles() + name;
@@ -112,15 +115,16 @@ TEST_F(AfterArchiveTest, TheTestDecidesAndOnlyAFolderWhoseArchiveHeldGoesToTheBi
     fs::remove(fs::path(log_));
     TResult result = FolderResult(folder);
     result.archive = archive;
+    TJobSettings settings{archiver_, L"a -r -pSecret --write", L".rar"};
+    settings.choices.afterArchive = row.after;
     // The program's own file: here the test program, beside the work folder.
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    TAfterSettings after{row.after, {program}};
-    if (row.ownSettings) after.ownFiles.push_back(File(FolderName(folder) + L"\\Kestrova.ini", ""));
+    settings.ownFiles = {ProgramPath()};
+    if (row.ownSettings) {
+      settings.ownFiles.push_back(File(FolderName(folder) + L"\\Kestrova.ini", ""));
+    }
     TJobControl control;
     std::vector<TStep> asked;
-    TestAndTidy(result, TArchiveFacts{TArchiveEnd::Ok, row.existed},
-                TJobSettings{archiver_, L"a -r -pSecret --write", L".rar"}, after, control,
+    TestAndTidy(result, TArchiveFacts{TArchiveEnd::Ok, row.existed}, settings, control,
                 [&](TStep step, const std::wstring& name) {
                   EXPECT_EQ(name, FolderName(folder));
                   asked.push_back(step);
@@ -149,10 +153,11 @@ TEST_F(AfterArchiveTest, AForcedStopEndsTheTestAndKeepsTheArchiveAndTheFolder) {
     // The test runs until it is ended: its start is logged first.
     const std::wstring hold = log_ + L".hold-test";
     WriteFile(hold, "hold");
+    TJobSettings settings{archiver_, L"a", L".rar"};
+    settings.choices.afterArchive = TAfterArchive::Recycle;
     std::thread worker([&] {
-      TestAndTidy(result, TArchiveFacts{TArchiveEnd::Ok, false},
-                  TJobSettings{archiver_, L"a", L".rar"}, TAfterSettings{TAfterArchive::Recycle, {}},
-                  control, [](TStep, const std::wstring&) { return true; });
+      TestAndTidy(result, TArchiveFacts{TArchiveEnd::Ok, false}, settings, control,
+                  [](TStep, const std::wstring&) { return true; });
     });
     const bool started = PumpUntil([&] { return ArchiverRuns().size() == 1; });
     control.Kill();

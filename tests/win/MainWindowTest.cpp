@@ -536,7 +536,7 @@ TEST_F(MainWindowTest, AForcedStopDeletesOnlyAnArchiveTheArchiverLeftUnfinished)
     }
     const std::optional<TResult> result =
         ArchiveFolder(folder, TJobSettings{archiver_, row.profile, L".rar"}, control,
-                      [](const std::wstring&) { return true; });
+                      [](TStep, const std::wstring&) { return true; });
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(result->kind, row.kind);
     EXPECT_EQ(result->reason, row.reason);
