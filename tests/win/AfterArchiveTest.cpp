@@ -171,4 +171,23 @@ TEST_F(AfterArchiveTest, AForcedStopEndsTheTestAndKeepsTheArchiveAndTheFolder) {
   EXPECT_TRUE(fs::exists(fs::path(folder)));
 }
 
+TEST_F(AfterArchiveTest, TheWindowShowsTheTestAndItsTip) {
+  TKSTV_MAIN& main = OpenWithArchiver(L"a --write");
+  main.Choices.afterArchive = TAfterArchive::Test;
+  const std::wstring folder = Folder(L"Trip");
+  const std::wstring hold = log_ + L".hold-test";
+  WriteFile(hold, "hold");
+  SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder})), 0);
+  // The archiver, then its test, which holds.
+  const bool testing = PumpUntil([&] { return ArchiverRuns().size() == 2; });
+  const std::wstring caption = main.Caption();
+  fs::remove(fs::path(hold));
+  ASSERT_TRUE(testing);
+  EXPECT_EQ(caption, LoadStr(IDS_CAPTION_TESTING) + L"Trip");
+  WaitForBatch(main);
+  // The line, and its tip after a tab.
+  EXPECT_EQ(main.LIST.CopyText(), OkLine(L"Trip") + L"\t" + LoadStr(IDS_TESTED) + L"\r\n");
+  EXPECT_EQ(ArchiverRuns()[1], L"\"" + archiver_ + L"\" t \"" + folder + L".rar\"");
+}
+
 }  // namespace
