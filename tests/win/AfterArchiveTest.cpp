@@ -190,4 +190,29 @@ TEST_F(AfterArchiveTest, TheWindowShowsTheTestAndItsTip) {
   EXPECT_EQ(ArchiverRuns()[1], L"\"" + archiver_ + L"\" t \"" + folder + L".rar\"");
 }
 
+TEST_F(AfterArchiveTest, EachFolderInsideGoesAfterItsOwnArchiveAndTheOneGivenStays) {
+  TKSTV_MAIN& main = OpenWithArchiver(L"a --write");
+  main.Choices.target = TTarget::Children;
+  main.Choices.afterArchive = TAfterArchive::Recycle;
+  // Names of their own: the bin is the Unix user's, shared with other runs.
+  const std::wstring tag = std::to_wstring(GetCurrentProcessId());
+  const std::wstring given = Folder(L"Projects-" + tag);
+  const std::wstring a = L"a-" + tag, b = L"b-" + tag;
+  File(FolderName(given) + L"\\" + a + L"\\t.txt", "a");
+  File(FolderName(given) + L"\\" + b + L"\\t.txt", "b");
+  Drop(main, {given});
+  const std::wstring moved = LoadStr(IDS_TESTED_RECYCLED);
+  EXPECT_EQ(main.LIST.CopyText(),
+            OkLine(a) + L"\t" + moved + L"\r\n" + OkLine(b) + L"\t" + moved + L"\r\n");
+  // Each folder inside: archived, tested, then moved; the archives stay in the folder given.
+  EXPECT_EQ(ArchiverRuns().size(), 4u);
+  for (const std::wstring& inside : {a, b}) {
+    EXPECT_FALSE(fs::exists(fs::path(given + L"\\" + inside)));
+    EXPECT_TRUE(fs::exists(fs::path(given + L"\\" + inside + L".rar")));
+    EXPECT_EQ(FromUtf8(ReadFile(TrashFiles() + inside + L"\\t.txt")), inside.substr(0, 1));
+    EmptyFromTrash(inside);
+  }
+  EXPECT_TRUE(fs::exists(fs::path(given)));
+}
+
 }  // namespace
