@@ -116,18 +116,18 @@
 
 // What follows an archive: its test, the folder to the Recycle Bin, why a folder stays (base +
 // the reason's number, TKeep), the menu's choice.
-#define IDS_CAPTION_TESTING 160
-#define IDS_TEST_PREFIX 161
-#define IDS_TEST_NO_LINE 162
-#define IDS_TESTED 163
-#define IDS_TESTED_RECYCLED 164
-#define IDS_TESTED_KEPT 165
-#define IDS_RECYCLE_DELETING_PROFILE 166
-#define IDS_MENU_AFTER 167
-#define IDS_MENU_AFTER_NONE 168
-#define IDS_MENU_AFTER_TEST 169
-#define IDS_MENU_AFTER_RECYCLE 170
-#define IDS_KEEP_BASE 180
+#define IDS_CAPTION_TESTING 300
+#define IDS_TEST_PREFIX 301
+#define IDS_TEST_NO_LINE 302
+#define IDS_TESTED 303
+#define IDS_TESTED_RECYCLED 304
+#define IDS_TESTED_KEPT 305
+#define IDS_RECYCLE_DELETING_PROFILE 306
+#define IDS_MENU_AFTER 307
+#define IDS_MENU_AFTER_NONE 308
+#define IDS_MENU_AFTER_TEST 309
+#define IDS_MENU_AFTER_RECYCLE 310
+#define IDS_KEEP_BASE 320  // + TKeep's number, 2 to 14
 
 #define IDS_LOCATE_TITLE 20
 #define IDS_LOCATE_FILTER_NAME 21
