@@ -41,6 +41,11 @@ constexpr ChoiceCommand<TTarget> kTarget[] = {
     {C::TargetFolder, TTarget::Folder},
     {C::TargetChildren, TTarget::Children},
 };
+constexpr ChoiceCommand<TAfterArchive> kAfterArchive[] = {
+    {C::AfterNone, TAfterArchive::None},
+    {C::AfterTest, TAfterArchive::Test},
+    {C::AfterRecycle, TAfterArchive::Recycle},
+};
 
 template <class Choice, std::size_t N>
 bool Pick(TListCommand command, const ChoiceCommand<Choice> (&table)[N], Choice& choice) {
@@ -81,6 +86,11 @@ const Entry kMenu[] = {
     {K::Submenu, IDS_MENU_TARGET, C::None, nullptr, Idle},
     {K::Item, IDS_MENU_TARGET_FOLDER, C::TargetFolder},
     {K::Item, IDS_MENU_TARGET_CHILDREN, C::TargetChildren},
+    {K::End},
+    {K::Submenu, IDS_MENU_AFTER, C::None, nullptr, Idle},
+    {K::Item, IDS_MENU_AFTER_NONE, C::AfterNone},
+    {K::Item, IDS_MENU_AFTER_TEST, C::AfterTest},
+    {K::Item, IDS_MENU_AFTER_RECYCLE, C::AfterRecycle},
     {K::End},
     {K::Item, IDS_MENU_EDIT_PROFILES, C::EditProfiles, nullptr, Idle},
     {K::Item, IDS_MENU_LOCATE_ARCHIVER, C::LocateArchiver, nullptr, Idle},
@@ -170,7 +180,8 @@ int MenuLine(TCustomListBox& list, POINT& at) {
 
 bool ChoiceOf(TListCommand command, TJobChoices& choices) {
   return Pick(command, kExistingArchive, choices.existingArchive) ||
-         Pick(command, kTarget, choices.target);
+         Pick(command, kTarget, choices.target) ||
+         Pick(command, kAfterArchive, choices.afterArchive);
 }
 
 }  // namespace kestrova

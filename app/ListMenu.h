@@ -29,6 +29,9 @@ enum class TListCommand : UINT {
   SendToAdd = IDM_SENDTO_ADD,
   SendToRemove = IDM_SENDTO_REMOVE,
   SaveResults = IDM_SAVE_RESULTS,
+  AfterNone = IDM_AFTER_NONE,
+  AfterTest = IDM_AFTER_TEST,
+  AfterRecycle = IDM_AFTER_RECYCLE,
 };
 
 // What the menu shows.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/SaveResults.h"
+#include "app/batch/AfterArchiveRules.h"
 #include "app/desktop/Explorer.h"
 #include "app/desktop/MessageFilter.h"
 #include "app/desktop/SecondStart.h"
@@ -379,14 +380,22 @@ void TKSTV_MAIN::Begin(std::vector<TBatchItem> items) {
     ShowError(Handle(), Format(IDS_BAD_EXTENSION, E_Ext.Text()));
     return;
   }
+  // Folders to the bin while the archiver deletes or moves their files: refused the same way.
+  if (RefusesStart(Choices.afterArchive, CB_Profile.SelectedText())) {
+    const std::wstring text = LoadStr(IDS_RECYCLE_DELETING_PROFILE);
+    const std::wstring caption = LoadStr(IDS_EMPTY_PROFILE_CAPTION);
+    MessageBoxW(Handle(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
   LIST.Items.Clear();
   // Registered as the batch begins, as Windows asks of work that must not be cut: a log-off
   // meanwhile waits and shows why.
   ShutdownBlockReasonCreate(Handle(), LoadStr(IDS_BUSY_REASON).c_str());
   BeginBusy(JobControls(), LIST);
   batchBegan_ = GetTickCount64();
-  runner_.Begin(std::move(items),
-                TJobSettings{WinRARPath, CB_Profile.SelectedText(), E_Ext.Text(), Choices});
+  // The folders that hold the program or its settings never go to the bin.
+  runner_.Begin(std::move(items), TJobSettings{WinRARPath, CB_Profile.SelectedText(), E_Ext.Text(),
+                                               Choices, {ProgramPath(), Settings.File.Path()}});
 }
 
 void TKSTV_MAIN::AskToStop(TBatch::After after) {
@@ -405,8 +414,10 @@ void TKSTV_MAIN::AskToStop(TBatch::After after) {
   }
 }
 
-void TKSTV_MAIN::ItemStarts(const std::wstring& name) {
-  SetCaption(LoadStr(IDS_CAPTION_BUSY) + name);
+void TKSTV_MAIN::ItemStarts(TStep step, const std::wstring& name) {
+  // The move to the bin is quick: the test's caption stays.
+  if (step == TStep::Recycle) return;
+  SetCaption(LoadStr(step == TStep::Test ? IDS_CAPTION_TESTING : IDS_CAPTION_BUSY) + name);
 }
 
 void TKSTV_MAIN::ResultAdded(std::size_t index, const TResult& result) {

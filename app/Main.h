@@ -115,7 +115,7 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   bool KeyCommand(WPARAM wParam, LPARAM lParam);
 
   // What the runner tells.
-  void ItemStarts(const std::wstring& name) override;
+  void ItemStarts(TStep step, const std::wstring& name) override;
   void ResultAdded(std::size_t index, const TResult& result) override;
   void ProgressChanged(int done, int total, bool failed) override;
   void BatchEnded(TBatch::Ended ended) override;

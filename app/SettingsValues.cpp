@@ -29,6 +29,14 @@ struct ChoiceWords<TTarget> {
                                                                   {TTarget::Children, L"children"}};
 };
 
+template <>
+struct ChoiceWords<TAfterArchive> {
+  static constexpr std::pair<TAfterArchive, const wchar_t*> words[] = {
+      {TAfterArchive::None, L"none"},
+      {TAfterArchive::Test, L"test"},
+      {TAfterArchive::Recycle, L"recycle"}};
+};
+
 template <class E>
 E ChoiceFrom(std::wstring_view word) {
   for (const auto& [choice, text] : ChoiceWords<E>::words) {
@@ -159,6 +167,7 @@ const TSettingsKey kKeys[] = {
     DpiKey(),
     ChoiceKey(L"ExistingArchive", [](auto& s) -> auto& { return s.choices.existingArchive; }),
     ChoiceKey(L"Target", [](auto& s) -> auto& { return s.choices.target; }),
+    ChoiceKey(L"AfterArchive", [](auto& s) -> auto& { return s.choices.afterArchive; }),
 };
 
 }  // namespace
@@ -199,7 +208,9 @@ TSettings TakenSettings(TSettings& baseline, const TSettings& window, const TSet
 
 TExistingArchive ExistingArchiveFrom(std::wstring_view word) { return ChoiceFrom<TExistingArchive>(word); }
 TTarget TargetFrom(std::wstring_view word) { return ChoiceFrom<TTarget>(word); }
+TAfterArchive AfterArchiveFrom(std::wstring_view word) { return ChoiceFrom<TAfterArchive>(word); }
 std::wstring_view WordOf(TExistingArchive choice) { return WordOfChoice(choice); }
 std::wstring_view WordOf(TTarget choice) { return WordOfChoice(choice); }
+std::wstring_view WordOf(TAfterArchive choice) { return WordOfChoice(choice); }
 
 }  // namespace kestrova

@@ -95,11 +95,13 @@ TSettings SavedSettings(const TSettings& baseline, const TSettings& window, cons
 TSettings TakenSettings(TSettings& baseline, const TSettings& window, const TSettings& file,
                         bool elevated = false);
 
-// The settings file's words for the choices ("add", "skip", "rename"; "folder", "children");
-// any other word, in any case, or none gives the first.
+// The settings file's words for the choices ("add", "skip", "rename"; "folder", "children";
+// "none", "test", "recycle"); any other word, in any case, or none gives the first.
 TExistingArchive ExistingArchiveFrom(std::wstring_view word);
 TTarget TargetFrom(std::wstring_view word);
+TAfterArchive AfterArchiveFrom(std::wstring_view word);
 std::wstring_view WordOf(TExistingArchive choice);
 std::wstring_view WordOf(TTarget choice);
+std::wstring_view WordOf(TAfterArchive choice);
 
 }  // namespace kestrova

@@ -66,12 +66,14 @@ add_library(kestrova_app STATIC
   app/Program.cpp
   app/SaveResults.cpp
   app/Settings.cpp
+  app/batch/AfterArchive.cpp
   app/batch/ArchiveJob.cpp
   app/batch/BatchRunner.cpp
   app/batch/ExitReasons.cpp
   app/batch/Files.cpp
   app/batch/ItemWorker.cpp
   app/batch/Process.cpp
+  app/batch/Recycle.cpp
   app/desktop/Explorer.cpp
   app/desktop/MessageFilter.cpp
   app/desktop/Placement.cpp

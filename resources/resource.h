@@ -39,6 +39,9 @@
 #define IDM_SENDTO_ADD 1312
 #define IDM_SENDTO_REMOVE 1313
 #define IDM_SAVE_RESULTS 1330
+#define IDM_AFTER_NONE 1314
+#define IDM_AFTER_TEST 1315
+#define IDM_AFTER_RECYCLE 1316
 
 // Controls of the about dialog.
 #define IDC_LABEL1 1101
@@ -110,6 +113,21 @@
 #define IDS_KEPT_SOURCES_MOVED 150
 #define IDS_KEPT_NOT_ENDED 151
 #define IDS_NOT_DELETED 152
+
+// What follows an archive: its test, the folder to the Recycle Bin, why a folder stays (base +
+// the reason's number, TKeep), the menu's choice.
+#define IDS_CAPTION_TESTING 300
+#define IDS_TEST_PREFIX 301
+#define IDS_TEST_NO_LINE 302
+#define IDS_TESTED 303
+#define IDS_TESTED_RECYCLED 304
+#define IDS_TESTED_KEPT 305
+#define IDS_RECYCLE_DELETING_PROFILE 306
+#define IDS_MENU_AFTER 307
+#define IDS_MENU_AFTER_NONE 308
+#define IDS_MENU_AFTER_TEST 309
+#define IDS_MENU_AFTER_RECYCLE 310
+#define IDS_KEEP_BASE 320  // + TKeep's number, 2 to 14
 
 #define IDS_LOCATE_TITLE 20
 #define IDS_LOCATE_FILTER_NAME 21

@@ -48,8 +48,11 @@ kestrova_start_wine() {
     timeout 60 wine regedit /S "$(winepath -w "$reg" 2>/dev/null || echo "Z:${reg//\//\\}")" \
       </dev/null >/dev/null 2>&1 && touch "$WINEPREFIX/.kestrova-fonts"
   fi
-  # Start Wine's own services now, detached from our pipes, so that no test waits for them.
+  # Start Wine's own services now, detached from our pipes, so that no test waits for them: the
+  # RPC service too, which COM (the shell's file operations) would otherwise start inside a test,
+  # holding its pipes for some twenty seconds after it ends.
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  wine net start rpcss </dev/null >/dev/null 2>&1 || true
 }
 
 kestrova_stop_all() {

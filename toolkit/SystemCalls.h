@@ -64,7 +64,9 @@ extern "C" HRESULT WINAPI UiaRaiseNotificationEvent(IRawElementProviderSimple* p
   F(ILFree)                           \
   F(SHGetKnownFolderPath)             \
   F(SHCreateItemFromParsingName)      \
+  F(SHFileOperationW)                 \
   F(SHOpenFolderAndSelectItems)       \
+  F(SHQueryRecycleBinW)               \
   F(ShellExecuteW)
 
 #define KESTROVA_COMDLG32_FUNCTIONS(F) \
@@ -73,7 +75,8 @@ extern "C" HRESULT WINAPI UiaRaiseNotificationEvent(IRawElementProviderSimple* p
 #define KESTROVA_OLE32_FUNCTIONS(F) \
   F(CoCreateInstance)               \
   F(CoInitializeEx)                 \
-  F(CoTaskMemFree)
+  F(CoTaskMemFree)                  \
+  F(CoUninitialize)
 
 // Explorer's order of names, for listing the folders inside a folder.
 #define KESTROVA_SHLWAPI_FUNCTIONS(F) \
@@ -92,9 +95,11 @@ extern "C" HRESULT WINAPI UiaRaiseNotificationEvent(IRawElementProviderSimple* p
   F(GetDpiForMonitor)
 
 // Whether the program runs elevated: only then does the window open itself to lower levels.
+// The settings of a drive's Recycle Bin.
 #define KESTROVA_ADVAPI32_FUNCTIONS(F) \
   F(GetTokenInformation)               \
-  F(OpenProcessToken)
+  F(OpenProcessToken)                  \
+  F(RegGetValueW)
 
 // Screen readers told a text (the notification event: Windows 10 1709).
 #define KESTROVA_UIAUTOMATIONCORE_FUNCTIONS(F) \

@@ -21,11 +21,16 @@
 // 4. --write      creates the archive file (the first quoted argument after the program; if no
 //                 argument is quoted, the first plain argument after the command word) holding a
 //                 few bytes. If it cannot be created, the exit code is 9.
+//    --write-corrupt  creates it holding bytes that are no archive (its test then fails).
 // 5. --exit=N     exit code (default 0; decimal or 0x hex).
 //    --exit-by-name  the archive's file name decides instead: "exit-N.ext" exits with N,
 //                 "crash.ext" crashes, any other name exits with 0.
 //    --crash      ends with an access violation instead (exit code 0xC0000005), without any
 //                 error dialog.
+//
+// The command "t" tests the archive (the first quoted argument): it first waits while the file
+// "<log>.hold-test" exists (at most two minutes), then exits with 0 when the archive holds what
+// --write writes, else says so on its standard error and exits with 3 (a CRC error).
 //
 // Built twice: fakerar.exe has no window and, being a WIN32-subsystem program, no console;
 // fakerar-console.exe is the same as a console program.
@@ -146,15 +151,32 @@ bool Answered() {
   return false;
 }
 
-bool WriteArchive(const std::wstring& path) {
+const char kArchiveBytes[] = "Rar!fakerar\r\n";
+
+bool WriteArchive(const std::wstring& path, const char* bytes = kArchiveBytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  static const char kBytes[] = "Rar!fakerar\r\n";
+  const DWORD size = static_cast<DWORD>(std::strlen(bytes));
   DWORD written = 0;
-  const BOOL ok = WriteFile(h, kBytes, sizeof kBytes - 1, &written, nullptr);
+  const BOOL ok = WriteFile(h, bytes, size, &written, nullptr);
   CloseHandle(h);
-  return ok && written == sizeof kBytes - 1;
+  return ok && written == size;
+}
+
+// The test of an archive: whether it holds what WriteArchive writes.
+int TestArchive(const std::wstring& path) {
+  char bytes[sizeof kArchiveBytes] = {};
+  DWORD got = 0;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    ReadFile(h, bytes, sizeof bytes - 1, &got, nullptr);
+    CloseHandle(h);
+  }
+  if (got == sizeof kArchiveBytes - 1 && std::memcmp(bytes, kArchiveBytes, got) == 0) return 0;
+  WriteTo(STD_ERROR_HANDLE, "ERROR: CRC failed, the archive is corrupt\r\n");
+  return 3;
 }
 
 LONG WINAPI EndOnException(EXCEPTION_POINTERS* info) {
@@ -179,6 +201,8 @@ int Run() {
   bool ask = false;
   bool writeFirst = false;
   bool byName = false;
+  bool corrupt = false;
+  std::wstring command;
   std::wstring archive;
   std::wstring firstPlain;
   bool sawCommand = false;
@@ -196,6 +220,8 @@ int Run() {
       ask = true;
     } else if (!w.quoted && w.text == L"--write-first") {
       writeFirst = true;
+    } else if (!w.quoted && w.text == L"--write-corrupt") {
+      corrupt = true;
     } else if (!w.quoted && w.text == L"--crash") {
       crash = true;
     } else if (!w.quoted && w.text == L"--exit-by-name") {
@@ -206,13 +232,19 @@ int Run() {
     } else if (w.quoted) {
       if (archive.empty()) archive = w.text;
     } else if (!StartsWith(w.text, L"-")) {
-      if (!sawCommand)
+      if (!sawCommand) {
         sawCommand = true;  // "a"
-      else if (firstPlain.empty())
+        command = w.text;
+      } else if (firstPlain.empty()) {
         firstPlain = w.text;
+      }
     }
   }
   if (archive.empty()) archive = firstPlain;
+  if (command == L"t") {
+    Hold(log + L".hold-test");
+    return TestArchive(archive);
+  }
   if (byName) {
     const std::wstring name = archive.substr(archive.find_last_of(L'\\') + 1);
     if (StartsWith(name, L"exit-")) exitCode = std::wcstoul(name.c_str() + 5, nullptr, 10);
@@ -225,6 +257,7 @@ int Run() {
   if (hold) Hold(log + L".hold");
 
   if (write && (archive.empty() || !WriteArchive(archive))) exitCode = 9;
+  if (corrupt && (archive.empty() || !WriteArchive(archive, "corrupt"))) exitCode = 9;
 
   if (crash) {
     SetUnhandledExceptionFilter(EndOnException);

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "app/batch/AfterArchive.h"
 #include "app/batch/ArchiveRules.h"
 #include "app/batch/ExitReasons.h"
 #include "app/batch/Process.h"
@@ -20,9 +21,9 @@ TResult FolderResult(std::wstring_view given, TResult::Kind kind, std::wstring r
   return result;
 }
 
-std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings& settings,
-                                     TJobControl& control,
-                                     const std::function<bool(const std::wstring&)>& mayStart) {
+std::optional<TResult> ArchiveFolder(
+    std::wstring_view given, const TJobSettings& settings, TJobControl& control,
+    const std::function<bool(TStep, const std::wstring& name)>& mayStart) {
   TResult result = FolderResult(given);
   const std::optional<std::wstring> archive =
       ArchiveToMake(result.folder, settings.ext, settings.choices.existingArchive, Exists);
@@ -43,7 +44,7 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
     result.reason = ReasonTooLong();
     return result;
   }
-  if (!mayStart(result.name)) return std::nullopt;
+  if (!mayStart(TStep::Archive, result.name)) return std::nullopt;
   const ULONGLONG started = GetTickCount64();
   const TProcessEnd end = RunProcess(std::move(commandLine), control.KillEvent(), control.Seams);
   result.reason = ReasonOfEnd(end);
@@ -62,11 +63,16 @@ std::optional<TResult> ArchiveFolder(std::wstring_view given, const TJobSettings
   }
   result.milliseconds = GetTickCount64() - started;
   result.archiveSize = FileSize(result.archive);
+  TArchiveFacts facts;
+  facts.existed = existed;
   if (!result.reason.empty()) {
     result.kind = TResult::Kind::Failed;
-  } else if (result.archive != result.folder + settings.ext) {
-    result.reason = ReasonMadeAs(result.archive);
+    facts.end = end.how == TProcessEnd::How::Killed ? TArchiveEnd::Stopped : TArchiveEnd::Failed;
+  } else {
+    facts.end = TArchiveEnd::Ok;
+    if (result.archive != result.folder + settings.ext) result.reason = ReasonMadeAs(result.archive);
   }
+  TestAndTidy(result, facts, settings, control, mayStart);
   return result;
 }
 

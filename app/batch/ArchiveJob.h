@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/batch/Batch.h"
 #include "app/batch/ArchiveRules.h"
@@ -21,7 +22,12 @@ struct TJobSettings {
   std::wstring profile;
   std::wstring ext;
   TJobChoices choices;
+  // Files whose folders never go to the Recycle Bin: Kestrova.exe and its settings file.
+  std::vector<std::wstring> ownFiles;
 };
+
+// What may start for an item: its archiver, the archive's test, the folder's move to the bin.
+enum class TStep { Archive, Test, Recycle };
 
 // Shared by the window and the worker for the item in hand: the window's way to end its
 // archiver, and to let a start that was told to wait go on.
@@ -62,9 +68,11 @@ TResult FolderResult(std::wstring_view given, TResult::Kind kind = TResult::Kind
 // with the folder's name) agrees; without that there is no result. An archive that a killed
 // archiver leaves behind is deleted, unless it was there before the job, the profile deletes or
 // moves the folder's files (the half-made archive may hold the only copy of some), or the
-// archiver did not end (it may still be writing); the reason says when it is kept.
-std::optional<TResult> ArchiveFolder(std::wstring_view folder, const TJobSettings& settings,
-                                     TJobControl& control,
-                                     const std::function<bool(const std::wstring&)>& mayStart);
+// archiver did not end (it may still be writing); the reason says when it is kept. Then the
+// archive is tested and the folder sent to the bin, as the choices say (TestAndTidy); mayStart
+// is asked before each of those too.
+std::optional<TResult> ArchiveFolder(
+    std::wstring_view folder, const TJobSettings& settings, TJobControl& control,
+    const std::function<bool(TStep, const std::wstring& name)>& mayStart);
 
 }  // namespace kestrova

@@ -37,10 +37,14 @@ enum class TExistingArchive { Add, Skip, Rename };
 // What a given folder stands for: one archive, or one archive per folder directly inside it.
 enum class TTarget { Folder, Children };
 
+// What follows each archive: nothing; its test; its test, then the folder to the Recycle Bin.
+enum class TAfterArchive { None, Test, Recycle };
+
 // The choices of the list's menu that a batch keeps from its start.
 struct TJobChoices {
   TExistingArchive existingArchive = TExistingArchive::Add;
   TTarget target = TTarget::Folder;
+  TAfterArchive afterArchive = TAfterArchive::None;
 
   bool operator==(const TJobChoices&) const = default;
 };

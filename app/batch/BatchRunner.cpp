@@ -79,7 +79,9 @@ bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         switch (batch_.MayStart()) {
           case TBatch::Start::Yes:
             start = TItemStart::Yes;
-            listener_.ItemStarts(*reinterpret_cast<const std::wstring*>(lParam));
+            if (const auto* step = reinterpret_cast<const TStepStart*>(lParam)) {
+              listener_.ItemStarts(step->step, step->name);
+            }
             break;
           case TBatch::Start::Wait:
             start = TItemStart::Wait;

@@ -22,8 +22,9 @@ namespace kestrova {
 // What a batch tells its window.
 class TBatchListener {
  public:
-  // An item's archiver is about to start: the folder's name.
-  virtual void ItemStarts(const std::wstring& name) = 0;
+  // A step of an item is about to start (its archiver, its archive's test, the folder's move to
+  // the bin): the folder's name.
+  virtual void ItemStarts(TStep step, const std::wstring& name) = 0;
   // A folder's result, kept in the batch at index.
   virtual void ResultAdded(std::size_t index, const TResult& result) = 0;
   // Items done of those taken so far; whether a folder failed.

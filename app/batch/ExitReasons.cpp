@@ -76,6 +76,35 @@ std::wstring ReasonTooLong() { return LoadStr(IDS_TOO_LONG); }
 
 std::wstring ReasonNoFolders() { return LoadStr(IDS_NO_FOLDERS); }
 
+std::wstring ReasonTestNotRun(bool written) {
+  return LoadStr(IDS_TEST_PREFIX) + LoadStr(written ? IDS_TOO_LONG : IDS_TEST_NO_LINE);
+}
+
+std::wstring ReasonStopped() { return LoadStr(IDS_REASON_STOPPED); }
+
+std::wstring ReasonOfTest(const TProcessEnd& end) {
+  if (end.how == TProcessEnd::How::Killed) return ReasonStopped();
+  const std::wstring why = ReasonOfEnd(end);
+  return why.empty() ? why : LoadStr(IDS_TEST_PREFIX) + why;
+}
+
+std::wstring ReasonTested(TKeep kept, HRESULT error, std::wstring_view before) {
+  std::wstring tip;
+  if (kept == TKeep::NotAsked) {
+    tip = LoadStr(IDS_TESTED);
+  } else if (kept == TKeep::Go) {
+    tip = LoadStr(IDS_TESTED_RECYCLED);
+  } else {
+    std::wstring why = kept == TKeep::Failed ? SystemMessage(static_cast<DWORD>(error))
+                                             : LoadStr(IDS_KEEP_BASE + static_cast<UINT>(kept));
+    if (why.empty()) why = HexText(static_cast<std::uint32_t>(error));
+    tip = LoadStr(IDS_TESTED_KEPT) + why;
+  }
+  // What was said before (another name made) follows.
+  if (!before.empty()) tip += L" \u2014 " + std::wstring(before);
+  return tip;
+}
+
 std::wstring ReasonWorkerNotStarted(unsigned long error) {
   return WithDetail(IDS_WORKER_NOT_STARTED,
                     SystemMessage(error != ERROR_SUCCESS ? error : ERROR_NOT_ENOUGH_MEMORY));

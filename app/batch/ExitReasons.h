@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/batch/AfterArchiveRules.h"
 #include "app/batch/Process.h"
 
 namespace kestrova {
@@ -29,6 +30,16 @@ std::wstring ReasonAlreadyThere(std::wstring_view archive);
 std::wstring ReasonMadeAs(std::wstring_view archive);
 std::wstring ReasonTooLong();
 std::wstring ReasonNoFolders();
+
+// An archive's test ([NG]): its command line could not be written (the archive's path) or is
+// too long (written); it was not let start, or a forced stop ended it ("中止しました"); its run
+// ended otherwise than with 0: "検査: " and why, as ReasonOfEnd says it (empty when it did).
+std::wstring ReasonTestNotRun(bool written);
+std::wstring ReasonStopped();
+std::wstring ReasonOfTest(const TProcessEnd& end);
+// A tested folder's tip ([OK]): tested; tested and in the bin (Go); tested and kept, and why
+// (error: what the shell answered, for TKeep::Failed). What the result said before follows.
+std::wstring ReasonTested(TKeep kept, HRESULT error, std::wstring_view before);
 
 // An item that ended without a result of its own ([NG]): the worker's thread could not start
 // (error), ended in the middle of it, or its work broke off (failure, FailureText).

@@ -35,12 +35,12 @@ struct TItemWorker::Shared {
 
 namespace {
 
-// Asks the window whether the archiver may start; a start told to wait asks again once the
-// item's control is resumed (or ends without starting once it is killed).
-bool MayStart(HWND window, std::uint64_t id, const std::wstring& name, TJobControl& control) {
+// Asks the window whether the step may start; a start told to wait asks again once the item's
+// control is resumed (or ends without starting once it is killed).
+bool MayStart(HWND window, std::uint64_t id, const TStepStart& start, TJobControl& control) {
   for (;;) {
     const auto answer = static_cast<TItemStart>(SendMessageW(
-        window, msg::kItemMayStart, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&name)));
+        window, msg::kItemMayStart, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&start)));
     if (answer != TItemStart::Wait) return answer == TItemStart::Yes;
     const HANDLE events[] = {control.ResumeEvent(), control.KillEvent()};
     if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) return false;
@@ -63,9 +63,10 @@ void Look(const TItemWorker::Shared& shared, TItemWorker::Request& request) noex
       }
     } else {
       outcome.result = ArchiveFolder(
-          item.path, request.settings, *request.control, [&](const std::wstring& name) {
+          item.path, request.settings, *request.control,
+          [&](TStep step, const std::wstring& name) {
             if (shared.pause) shared.pause();
-            return MayStart(shared.window, outcome.id, name, *request.control);
+            return MayStart(shared.window, outcome.id, TStepStart{step, name}, *request.control);
           });
     }
   } catch (...) {

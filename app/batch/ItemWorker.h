@@ -2,8 +2,8 @@
 // from the window's thread, so that the window never waits for the file system or a process.
 // A folder is archived (ArchiveFolder); when the batch's choices say so, the folders inside a
 // given one are listed; anything else is skipped. It talks to its runner only through the
-// window's messages below: kItemMayStart (sent) before an archiver starts, kItemDone at the
-// item's end, kWorkerEnded when its thread has ended.
+// window's messages below: kItemMayStart (sent) before an archiver, a test or a move to the bin
+// starts, kItemDone at the item's end, kWorkerEnded when its thread has ended.
 //
 // Every item ends in a kItemDone, whatever happens to it: its outcome is made with the request,
 // before the work starts; the work's exceptions become a broken-off outcome; a refused post is
@@ -27,8 +27,9 @@ namespace kestrova {
 namespace msg {
 // The worker's messages to its window, whose runner takes them (WM_APP + 1 to + 15 are the
 // batch's; the window's own come after).
-// Sent right before an archiver starts: wParam the item's number, lParam the folder's name
-// (const std::wstring*, the sender's). The answer is a TItemStart.
+// Sent right before an archiver starts, an archive's test starts or a folder goes to the bin:
+// wParam the item's number, lParam what starts (const TStepStart*, the sender's). The answer is
+// a TItemStart.
 constexpr UINT kItemMayStart = WM_APP + 1;
 // Posted at an item's end (sent when the post is refused): lParam an owned TItemOutcome
 // (PostOwned); the window answers 1 once it has taken it.
@@ -48,6 +49,12 @@ struct TItemOutcome {
   std::vector<std::wstring> children;
   bool brokeOff = false;
   std::wstring failure;  // what broke it off, in words; empty when even that could not be said
+};
+
+// What kItemMayStart asks about: the step, and the folder's name.
+struct TStepStart {
+  TStep step;
+  const std::wstring& name;
 };
 
 // The window's answer to kItemMayStart: start, don't (the batch stops), or wait until the

@@ -86,6 +86,10 @@ def _prepare_wine():
     subprocess.run(["wine", "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
                    check=False, timeout=120)
+    # The RPC service, which COM (the shell's file operations) would otherwise start.
+    subprocess.run(["wine", "net", "start", "rpcss"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=_wine_env(),
+                   check=False, timeout=120)
     _wine_ready = True
 
 

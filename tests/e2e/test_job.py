@@ -64,6 +64,17 @@ def make_tree(root, name, tree):
     return folder
 
 
+def tree_of_spec(tree):
+    """What tree_of finds in a folder made by make_tree from tree."""
+    found = {}
+    for rel, data in tree.items():
+        parts = rel.split("/")
+        for i in range(1, len(parts)):
+            found["/".join(parts[:i])] = None
+        found[rel] = data
+    return found
+
+
 def make_file(root, name, data=b"not a folder\r\n"):
     path = os.path.join(root, name)
     with open(path, "wb") as f:
@@ -538,6 +549,54 @@ class ChoicesTest(Workspace):
                 for path, data in old.items():
                     with open(path, "rb") as f:
                         self.assertEqual(f.read(), data, path)
+
+    def test_archives_tested_and_folders_to_the_bin(self):
+        """With 7-Zip: each archive tested, then its folder sent to the Recycle Bin (under Wine the
+        freedesktop trash of the Unix user); a damaged archive fails its test, and its folder
+        stays."""
+        tag = os.path.basename(self.root)
+        names = [f"Trip-{tag}", f"写真-{tag}", f"Reports-{tag}"]
+        trees = [{"a.txt": b"a" * 300, "sub/b.txt": "夏".encode("utf-8")},
+                 {"p.txt": b"photo"}, {"r/e/p.txt": b"report"}]
+        folders = [make_tree(self.root, name, tree) for name, tree in zip(names, trees)]
+        # An archive there before, whose stored data is damaged: 7-Zip adds to it without reading
+        # that data, so its archive run ends with 0 and only the test finds the damage.
+        damaged = make_tree(self.root, f"Damaged-{tag}", {"d.txt": b"d"})
+        old = make_tree(self.root, "old", {"old.txt": b"x" * 5000})
+        code, out = sevenzip("a", "-mx=0", damaged + ".7z", os.path.join(old, "old.txt"))
+        self.assertEqual(code, 0, out)
+        with open(damaged + ".7z", "r+b") as f:
+            data = bytearray(f.read())
+            data[data.find(b"x" * 100) + 50] ^= 0xFF
+            f.seek(0)
+            f.write(data)
+        trash = os.path.join(os.environ.get("XDG_DATA_HOME")
+                             or os.path.join(os.path.expanduser("~"), ".local", "share"), "Trash")
+        for name in names:
+            self.addCleanup(shutil.rmtree, os.path.join(trash, "files", name), ignore_errors=True)
+            self.addCleanup(lambda n=name: os.path.exists(p := os.path.join(
+                trash, "info", n + ".trashinfo")) and os.remove(p))
+        ini = (self.fake_settings("a -r -mx=0 -sccUTF-8", ext=".7z", archiver=harness.sevenzip_win())
+               + "AfterArchive=recycle\n")
+        with Kestrova(*folders, damaged, ini=ini) as app:
+            state = wait_batch(4, timeout=120)
+            copied = probe("copy")["text"].split("\r\n")
+            self.assertEqual(app.close(), 0)
+        self.assertEqual(list_items(state), [OK + name for name in names] + [NG + f"Damaged-{tag}"])
+        for line, name in zip(copied, names):
+            self.assertEqual(line, f"{OK}{name}\t検査済み。元のフォルダーはごみ箱へ移しました")
+        # The test's exit code and its last words, as every failed run's reason gives them.
+        self.assertEqual(copied[3], f"{NG}Damaged-{tag}\t検査: 終了コード 2: 致命的なエラー — "
+                                    "Sub items Errors: 1 / Archives with Errors: 1 / "
+                                    "Sub items Errors: 1")
+        for folder, name, tree in zip(folders, names, trees):
+            with self.subTest(folder=name):
+                # Gone from its place, whole in the bin, and its archive tested good.
+                self.assertFalse(os.path.exists(folder))
+                self.assertEqual(tree_of(os.path.join(trash, "files", name)), tree_of_spec(tree))
+                self.assertEqual(sevenzip("t", folder + ".7z")[0], 0)
+        self.assertEqual(tree_of(damaged), {"d.txt": b"d"})
+        self.assertTrue(os.path.exists(damaged + ".7z"))
 
     def test_each_folder_inside_is_one_archive(self):
         fake = harness.fake_archiver()

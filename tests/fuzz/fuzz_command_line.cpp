@@ -1,14 +1,18 @@
-// ArchiverCommandLine, CommandLineFits and DeletesSources, from four parts cut out of the input at zero
-// units. A first byte from 0xF8 up repeats the folder part 64 to 512 times, so that lines
-// around the 32767-unit limit are reached too.
+// ArchiverCommandLine, CommandLineFits, DeletesSources and the test's command line with the
+// refusal that goes with them, from four parts cut out of the input at zero units. A first byte
+// from 0xF8 up repeats the folder part 64 to 512 times, so that lines around the 32767-unit
+// limit are reached too.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "FuzzCheck.h"
 #include "app/desktop/ProgramText.h"
+#include "app/batch/AfterArchiveRules.h"
 #include "app/batch/ArchiveRules.h"
 
 namespace {
@@ -57,6 +61,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kestrova::DeletesSources(profile);
   FUZZ_CHECK(kestrova::DeletesSources(L"m " + std::wstring(profile)));
   FUZZ_CHECK(kestrova::DeletesSources(L"a -DF " + std::wstring(profile)));
+
+  // A batch that recycles refuses exactly the profiles that delete or move the files.
+  FUZZ_CHECK(kestrova::RefusesStart(kestrova::TAfterArchive::Recycle, profile) ==
+             kestrova::DeletesSources(profile));
+  FUZZ_CHECK(!kestrova::RefusesStart(kestrova::TAfterArchive::Test, profile));
+
+  // The test gets the archive as its last word, and of the profile only the switches of passwords
+  // and charset: never the command nor a switch that deletes.
+  const std::optional<std::wstring> test = kestrova::TestCommandLine(archiver, profile, archive);
+  FUZZ_CHECK(test.has_value() == (!archive.empty() && archive.back() != L'\\' &&
+                                  std::none_of(archive.begin(), archive.end(), [](wchar_t c) {
+                                    return c == L'"' || c < L' ' || c == 0x7F;
+                                  })));
+  if (test && test->size() <= 4096 && IsPlainWord(archiver)) {
+    const std::vector<std::wstring> words = kestrova::SplitCommandLine(*test);
+    FUZZ_CHECK(words.size() >= 3);
+    FUZZ_CHECK(words[0] == archiver && words[1] == L"t" && words.back() == archive);
+    for (std::size_t i = 2; i + 1 < words.size(); ++i) {
+      std::wstring word = words[i];
+      FUZZ_CHECK(word.size() >= 2 && (word[0] == L'-' || word[0] == L'/'));
+      for (wchar_t& c : word) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+      }
+      const std::wstring_view name = std::wstring_view(word).substr(1);
+      FUZZ_CHECK(name.starts_with(L"p") || name.starts_with(L"hp") || name.starts_with(L"scc") ||
+                 (i == 2 && name == L"ibck"));
+    }
+  }
 
   // Our own splitter reads the line back as the archiver would, when the parts are simple.
   if (line.size() <= 4096 && IsPlainWord(archiver) && IsPlainWord(profile) &&

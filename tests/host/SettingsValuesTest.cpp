@@ -15,6 +15,7 @@ void Archiver(TSettings& s, int n) { s.winRARPath = L"C:\\rar" + std::to_wstring
 void Extension(TSettings& s, int n) { s.fileExt = L".x" + std::to_wstring(n); }
 void Existing(TSettings& s, int n) { s.choices.existingArchive = static_cast<TExistingArchive>(n); }
 void Target(TSettings& s, int n) { s.choices.target = static_cast<TTarget>(n); }
+void After(TSettings& s, int n) { s.choices.afterArchive = static_cast<TAfterArchive>(n); }
 void Left(TSettings& s, int n) { s.left = 100 * n; }
 void Height(TSettings& s, int n) { s.height = 300 + n; }
 // The size as the window had it on a monitor of 48 * n DPI; the DPI alone.
@@ -114,7 +115,7 @@ TEST(SettingsValues, EveryKeyReadsBackWhatItWrites) {
   for (std::size_t i = 0; i < settings.profiles.size(); ++i) {
     settings.profiles[i] = L"a -p" + std::to_wstring(i);
   }
-  settings.choices = {TExistingArchive::Rename, TTarget::Children};
+  settings.choices = {TExistingArchive::Rename, TTarget::Children, TAfterArchive::Recycle};
   FileOf file;
   for (const TSettingsKey& key : SettingsKeys()) {
     const std::optional<std::wstring> text = key.text(settings);
@@ -148,6 +149,9 @@ TEST(SettingsValues, WhatAFileGivesWhereItSaysLittleOrNonsense) {
       {"a choice's word in any case", {{L"ExistingArchive", L"Rename"}}, 96, Existing, 2},
       {"a choice's unknown word is its default", {{L"Target", L"folders"}}, 96, Target, 0},
       {"a choice's word", {{L"Target", L"CHILDREN"}}, 96, Target, 1},
+      {"what follows an archive", {{L"AfterArchive", L"test"}}, 96, After, 1},
+      {"no word of deleting: what follows is nothing", {{L"AfterArchive", L"delete"}}, 96, After,
+       0},
       {"no size: the default at the monitor's DPI",
        {},
        144,
@@ -178,7 +182,8 @@ TEST(SettingsValues, WhatAFileGivesWhereItSaysLittleOrNonsense) {
   for (const TSettingsKey& key : SettingsKeys()) {
     const bool written = key.text(defaults).has_value();
     const std::wstring_view name = key.name;
-    EXPECT_EQ(written, name != L"ExistingArchive" && name != L"Target" && name != L"MainDPI")
+    EXPECT_EQ(written, name != L"ExistingArchive" && name != L"Target" &&
+                           name != L"AfterArchive" && name != L"MainDPI")
         << "key " << key.name;
   }
 }

@@ -615,7 +615,7 @@ TEST_F(MainWindowTest, AForcedStopDeletesOnlyAnArchiveTheArchiverLeftUnfinished)
     }
     const std::optional<TResult> result =
         ArchiveFolder(folder, TJobSettings{archiver_, row.profile, L".rar"}, control,
-                      [](const std::wstring&) { return true; });
+                      [](TStep, const std::wstring&) { return true; });
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(result->kind, row.kind);
     EXPECT_EQ(result->reason, row.reason);
@@ -874,26 +874,41 @@ TEST_F(MainWindowTest, DropOfFilesOnlyClearsTheListAndKeepsTheCaption) {
   EXPECT_TRUE(ArchiverRuns().empty());
 }
 
-TEST_F(MainWindowTest, EmptyProfileRefusesTheDropAndKeepsTheList) {
-  TKSTV_MAIN& main = OpenWithArchiver(L"");
-  main.LIST.Items.Add(L"previous batch");
-  std::wstring boxText, boxCaption;
-  {
-    // Reads and answers the message box from inside its own modal loop.
-    ThreadTicker ticker([&] {
-      HWND box = FindWindowW(L"#32770", nullptr);
-      if (box == nullptr || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) return;
-      boxCaption = WindowText(box);
-      boxText = WindowText(GetDlgItem(box, 0xFFFF));
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-    });
-    SendMessageW(main.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({Folder(L"f")})),
-                 0);
+TEST_F(MainWindowTest, AProfileThatCannotStartRefusesTheDropAndKeepsTheList) {
+  struct Row {
+    const wchar_t* profile;
+    TAfterArchive after;
+    UINT text;
+    const char* why;
+  } rows[] = {
+      {L"", TAfterArchive::None, IDS_EMPTY_PROFILE, "an empty profile"},
+      {L"a -r -df", TAfterArchive::Recycle, IDS_RECYCLE_DELETING_PROFILE,
+       "a profile that deletes the files, with the folders to go to the bin"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    TKSTV_MAIN& main = OpenWithArchiver(row.profile);
+    main.Choices.afterArchive = row.after;
+    main.LIST.Items.Add(L"previous batch");
+    std::wstring boxText, boxCaption;
+    {
+      // Reads and answers the message box from inside its own modal loop.
+      ThreadTicker ticker([&] {
+        HWND box = FindWindowW(L"#32770", nullptr);
+        if (box == nullptr || GetWindowThreadProcessId(box, nullptr) != GetCurrentThreadId()) return;
+        boxCaption = WindowText(box);
+        boxText = WindowText(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+      });
+      SendMessageW(main.Handle(), WM_DROPFILES,
+                   reinterpret_cast<WPARAM>(MakeDrop({Folder(L"f")})), 0);
+    }
+    EXPECT_EQ(boxText, LoadStr(row.text));
+    EXPECT_EQ(boxCaption, LoadStr(IDS_EMPTY_PROFILE_CAPTION));
+    EXPECT_EQ(main.LIST.Items.Strings(), std::vector<std::wstring>{L"previous batch"});
+    EXPECT_FALSE(main.BatchRunning());
+    EXPECT_TRUE(ArchiverRuns().empty());
   }
-  EXPECT_EQ(boxText, LoadStr(IDS_EMPTY_PROFILE));
-  EXPECT_EQ(boxCaption, LoadStr(IDS_EMPTY_PROFILE_CAPTION));
-  EXPECT_EQ(main.LIST.Items.Strings(), std::vector<std::wstring>{L"previous batch"});
-  EXPECT_TRUE(ArchiverRuns().empty());
 }
 
 TEST_F(MainWindowTest, CancelledLocateStillGivesTheCommandLineBatchItsLinesThenEnds) {

@@ -239,7 +239,7 @@ TEST_F(ResultsTest, EveryMenuItemHasItsOwnAccessKey) {
     bool running;
     SendTo sendTo;
     int items;  // items and submenus of the top menu
-  } rows[] = {{false, SendTo::Absent, 9}, {true, SendTo::Present, 10}, {false, SendTo::NotOffered, 8}};
+  } rows[] = {{false, SendTo::Absent, 10}, {true, SendTo::Present, 11}, {false, SendTo::NotOffered, 9}};
   std::function<void(HMENU)> check = [&](HMENU menu) {
     std::set<wchar_t> keys;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
