@@ -14,7 +14,7 @@ void TBatch::Begin(std::vector<std::wstring> items) {
 
 void TBatch::Begin(std::vector<TBatchItem> items) {
   running_ = true;
-  stopping_ = false;
+  stopping_ = paused_ = false;
   after_ = After::Stay;
   inHand_ = archiverRunning_ = false;
   queue_ = std::move(items);
@@ -43,8 +43,12 @@ void TBatch::AddChildren(std::vector<std::wstring> folders) {
                 std::make_move_iterator(children.end()));
 }
 
+void TBatch::Pause() {
+  if (running_ && !stopping_) paused_ = true;
+}
+
 std::optional<TBatchItem> TBatch::Next() {
-  if (!running_ || stopping_ || inHand_ || queue_.empty() || AskingNow()) {
+  if (!running_ || stopping_ || paused_ || inHand_ || queue_.empty() || AskingNow()) {
     return std::nullopt;
   }
   TBatchItem item = std::move(queue_.front());
@@ -59,7 +63,7 @@ bool TBatch::Over() const { return !inHand_ && (stopping_ || queue_.empty()); }
 
 TBatch::Start TBatch::MayStart() {
   if (!inHand_ || stopping_) return Start::No;
-  if (AskingNow()) return Start::Wait;
+  if (AskingNow() || paused_) return Start::Wait;
   archiverRunning_ = true;
   return Start::Yes;
 }
@@ -90,6 +94,7 @@ void TBatch::ThenDo(After after) {
 
 void TBatch::Stop(After after) {
   stopping_ = true;
+  paused_ = false;
   ThenDo(after);
   queue_.clear();
   // Nothing new is taken once the window is to close.
@@ -144,7 +149,7 @@ TBatch::Ended TBatch::End() {
   ended.stopped = stopping_;
   ended.after = after_;
   ended.next = std::move(next_);
-  running_ = stopping_ = false;
+  running_ = stopping_ = paused_ = false;
   after_ = After::Stay;
   inHand_ = archiverRunning_ = false;
   queue_.clear();

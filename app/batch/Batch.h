@@ -7,7 +7,9 @@
 // and its question, ended). While a stop or close question is open nothing new starts: the next
 // item waits, and so does an archiver about to start; the one running goes on. Items that
 // arrive while a batch stops to stay open wait for a batch of their own after it; once it stops
-// to close, nothing new is taken.
+// to close, nothing new is taken. A pause holds the batch between folders: the archiver that
+// runs finishes, no item is taken and no archiver starts until it resumes; a stop, a close and
+// the end of the session act on a paused batch as on one between folders.
 #pragma once
 
 #include <cstddef>
@@ -61,13 +63,18 @@ class TBatch {
   // The folders found inside the item in hand: they come before the rest of the queue.
   void AddChildren(std::vector<std::wstring> folders);
 
+  // Holds the batch between folders (not once it stops), and lets it go on.
+  void Pause();
+  void Resume() { paused_ = false; }
+  bool Paused() const { return paused_; }
+
   // The next item, now in hand; none once the queue is empty or the batch stops, and none
-  // while a question is open.
+  // while a question is open or the batch is paused.
   std::optional<TBatchItem> Next();
   // Whether the batch is over once Next gave nothing: no item in hand, and none to wait for.
   bool Over() const;
   // Whether the archiver may start for the item in hand: not once the batch stops; not yet
-  // while a question is open (ask again once it is answered).
+  // while a question is open or the batch is paused (ask again once it is answered or resumed).
   Start MayStart();
   // Whether paths handed over now would be archived (by this batch or one after it): not once
   // it stops to close, nor while the question whether to close is open.
@@ -116,6 +123,7 @@ class TBatch {
 
   bool running_ = false;
   bool stopping_ = false;
+  bool paused_ = false;
   After after_ = After::Stay;
   bool inHand_ = false;
   bool archiverRunning_ = false;

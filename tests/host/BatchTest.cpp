@@ -52,6 +52,7 @@ std::string Joined(const std::vector<std::wstring>& items) {
 //   over=1|0 (nothing in hand and nothing to wait for)  takes=1|0 (a hand-over now)
 //   done:ok|ng|-
 //   stop:stay|close=question  yes=then  no=then  session  then:quit
+//   pause  resume  paused=1|0
 //   progress=done/total (a "!" after it: a folder failed)  running=0|1
 //   end=stopped|done,after,next items
 void Step(TBatch& batch, const std::string& step) {
@@ -92,6 +93,12 @@ void Step(TBatch& batch, const std::string& step) {
     got = Name(batch.Answer(op == "yes"));
   } else if (op == "session") {
     batch.EndSession();
+  } else if (op == "pause") {
+    batch.Pause();
+  } else if (op == "resume") {
+    batch.Resume();
+  } else if (op == "paused") {
+    got = batch.Paused() ? "1" : "0";
   } else if (op == "then") {
     batch.ThenDo(AfterOf(arg));
   } else if (op == "progress") {
@@ -187,6 +194,24 @@ TEST(Batch, QueueProgressAndStopRules) {
         "stop:close=stop", "takes=0", "no=nothing", "takes=1", "then:quit", "takes=1",
         "stop:close=stop", "yes=nothing", "takes=0"}},
       {"nothing to stop outside a batch", {"stop:stay=none", "stop:close=none", "yes=nothing"}},
+      {"a pause lets the folder in hand finish and takes nothing more until resumed",
+       {"begin:a,b", "next=a", "may=1", "pause", "paused=1", "add:c", "done:ok", "next=-",
+        "over=0", "progress=1/3", "resume", "paused=0", "next=b", "done:ok", "next=c"}},
+      {"a folder looked at when the pause came starts only once resumed",
+       {"begin:a,b", "next=a", "pause", "may=wait", "resume", "may=1", "done:ok", "next=b"}},
+      {"a stop while paused asks as between folders; yes ends the batch",
+       {"begin:a,b", "next=a", "done:ok", "pause", "stop:stay=stop", "no=nothing", "paused=1",
+        "stop:stay=stop", "yes=nothing", "paused=0", "next=-", "over=1", "end=stopped,stay,"}},
+      {"a close while paused closes once the batch has ended",
+       {"begin:a,b", "next=a", "pause", "stop:close=stop", "yes=nothing", "may=0", "done:-",
+        "over=1", "end=stopped,close,"}},
+      {"the end of the session while paused: the batch is over",
+       {"begin:a,b", "next=a", "pause", "done:ok", "session", "next=-", "over=1",
+        "end=stopped,stay,"}},
+      {"no pause outside a batch nor once it stops; none left for the next batch",
+       {"pause", "paused=0", "begin:a,b", "next=a", "stop:stay=stop", "yes=nothing", "pause",
+        "paused=0", "done:ok", "end=stopped,stay,", "begin:c", "next=c", "pause", "done:ok",
+        "over=1", "end=done,stay,", "paused=0", "begin:d", "next=d"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
