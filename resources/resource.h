@@ -20,6 +20,8 @@
 #define IDC_ABOUT 1003
 #define IDC_PROFILE 1004
 #define IDC_LIST 1005
+// How far a batch is: the strip between the extension box and About.
+#define IDC_STRIP 1006
 
 // The main window's keys.
 #define IDA_MAIN 200
@@ -38,6 +40,8 @@
 #define IDM_TARGET_CHILDREN 1311
 #define IDM_SENDTO_ADD 1312
 #define IDM_SENDTO_REMOVE 1313
+// Pause and resume: one item, named after what it does now.
+#define IDM_PAUSE 1320
 
 // Controls of the about dialog.
 #define IDC_LABEL1 1101
@@ -128,3 +132,10 @@
 #define IDS_PROFILES_OK 126
 #define IDS_PROFILES_CANCEL 127
 #define IDS_CANNOT_START_HINT 130
+
+// A batch that can be left: the reason of its power request, the menu's pause, the strip's word
+// for a paused batch.
+#define IDS_POWER_REASON 180
+#define IDS_MENU_PAUSE 181
+#define IDS_MENU_RESUME 182
+#define IDS_STRIP_PAUSED 183

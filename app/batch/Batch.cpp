@@ -1,7 +1,10 @@
 // The batch's queue, progress and stop rules.
 #include "app/batch/Batch.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "toolkit/TextRules.h"
 
 namespace kestrova {
 
@@ -155,6 +158,19 @@ TBatch::Ended TBatch::End() {
   queue_.clear();
   next_.clear();
   return ended;
+}
+
+std::wstring ProgressText(int done, int total, std::optional<int> percent, bool paused,
+                          std::wstring_view pausedWord) {
+  if (total <= 0) return std::wstring();
+  std::wstring text = DecimalText(std::min(done + 1, total)) + L"/" + DecimalText(total);
+  if (paused) {
+    text += L" ";
+    text += pausedWord;
+  } else if (percent) {
+    text += L" " + DecimalText(*percent) + L"%";
+  }
+  return text;
 }
 
 }  // namespace kestrova

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrova {
@@ -138,5 +139,12 @@ class TBatch {
   After askedAfter_ = After::Stay;
   std::uint64_t askedIn_ = 0;
 };
+
+// How far a batch is, as the window's strip says it: the folder in hand (the next one between
+// folders) and the count, "3/10"; then the folder's percentage where the archiver gives one,
+// "3/10 45%", or, while paused, the word for it, "3/10 一時停止". Empty when no batch runs
+// (total 0).
+std::wstring ProgressText(int done, int total, std::optional<int> percent, bool paused,
+                          std::wstring_view pausedWord);
 
 }  // namespace kestrova

@@ -220,6 +220,29 @@ TEST(Batch, QueueProgressAndStopRules) {
   }
 }
 
+TEST(Batch, ProgressTextOfTheStrip) {
+  struct Row {
+    int done, total;
+    std::optional<int> percent;
+    bool paused;
+    std::wstring_view text;
+    const char* why;
+  };
+  const Row rows[] = {
+      {2, 10, std::nullopt, false, L"3/10", "the folder in hand is the one after those done"},
+      {2, 10, 45, false, L"3/10 45%", "its percentage when the archiver gives one"},
+      {2, 10, 45, true, L"3/10 \u4E00\u6642\u505C\u6B62", "paused: the word, no percentage"},
+      {10, 10, 100, false, L"10/10 100%", "the last one done, the batch not ended yet"},
+      {0, 0, std::nullopt, false, L"", "no batch"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(ProgressText(row.done, row.total, row.percent, row.paused,
+                           L"\u4E00\u6642\u505C\u6B62"),
+              row.text);
+  }
+}
+
 TEST(Batch, ResultsAreKeptInOrderUntilTheNextBatch) {
   TBatch batch;
   batch.Begin({L"a", L"b", L"c"});
