@@ -15,10 +15,10 @@
 //    --write-first  creates the archive now (see --write), before any delay or hold.
 //    --progress=P1,P2,...  prints a progress frame for each percentage on its standard output,
 //                 as the 7-Zip console given -bsp1 does ("  P% 1 + name", erased with "\r",
-//                 blanks and "\r"). Before each frame but the first it waits for the file
-//                 "<log>.step" (at most two minutes) and deletes it: a test creates it once it
-//                 has seen the frame before, so that it sees every one. The last frame is
-//                 erased, and the run goes on.
+//                 blanks and "\r"). Before each frame it waits for the file "<log>.step" (at
+//                 most two minutes) and deletes it: a test creates it once it has seen what came
+//                 before, so that it sees every step. The last frame is erased, and the run goes
+//                 on.
 //    --delay=MS   sleeps that long first (default 0).
 //    --hold       then waits while the file "<log>.hold" exists (at most two minutes): a test
 //                 creates it before the run and removes it to let the run end, so that it
@@ -165,14 +165,12 @@ bool Answered() {
 // Progress frames, one per percentage, each after the test's step.
 void PrintProgress(const std::wstring& list, const std::wstring& stepFile) {
   std::string erase;
-  bool first = true;
   for (const wchar_t* p = list.c_str(); *p != L'\0';) {
     wchar_t* end = nullptr;
     const unsigned long percent = std::wcstoul(p, &end, 10);
     if (end == p) break;
     p = *end == L',' ? end + 1 : end;
-    if (!first) AwaitStep(stepFile);
-    first = false;
+    AwaitStep(stepFile);
     char frame[64];
     const int length = std::snprintf(frame, sizeof frame, "%3lu%% 1 + file.bin", percent);
     WriteTo(STD_OUTPUT_HANDLE, (erase + frame).c_str());
