@@ -28,6 +28,8 @@ enum class TListCommand : UINT {
   TargetChildren = IDM_TARGET_CHILDREN,
   SendToAdd = IDM_SENDTO_ADD,
   SendToRemove = IDM_SENDTO_REMOVE,
+  // Pauses a running batch, or resumes a paused one.
+  Pause = IDM_PAUSE,
 };
 
 // What the menu shows.
@@ -35,6 +37,7 @@ struct TListMenuState {
   bool hasLines = false;       // Copy
   bool lineHasResult = false;  // Open the archive's place
   bool running = false;        // Stop; the choices, the profiles and the archiver are greyed
+  bool paused = false;         // Pause reads Resume
   bool canRetry = false;       // the last batch has [NG] lines
   TJobChoices choices;
   TSendTo sendTo = TSendTo::NotOffered;

@@ -160,15 +160,15 @@ TBatch::Ended TBatch::End() {
   return ended;
 }
 
-std::wstring ProgressText(int done, int total, std::optional<int> percent, bool paused,
-                          std::wstring_view pausedWord) {
-  if (total <= 0) return std::wstring();
-  std::wstring text = DecimalText(std::min(done + 1, total)) + L"/" + DecimalText(total);
-  if (paused) {
+std::wstring ProgressText(const TBatchProgress& progress, std::wstring_view pausedWord) {
+  if (progress.total <= 0) return std::wstring();
+  std::wstring text = DecimalText(std::min(progress.done + 1, progress.total)) + L"/" +
+                      DecimalText(progress.total);
+  if (progress.paused) {
     text += L" ";
     text += pausedWord;
-  } else if (percent) {
-    text += L" " + DecimalText(*percent) + L"%";
+  } else if (progress.percent) {
+    text += L" " + DecimalText(*progress.percent) + L"%";
   }
   return text;
 }

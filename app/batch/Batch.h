@@ -140,11 +140,20 @@ class TBatch {
   std::uint64_t askedIn_ = 0;
 };
 
-// How far a batch is, as the window's strip says it: the folder in hand (the next one between
+// How far a batch is: items done of those taken so far, whether a folder failed, the
+// percentage the archiver of the item in hand last printed (none before it prints one), and
+// whether the batch is paused. All zero when no batch runs.
+struct TBatchProgress {
+  int done = 0;
+  int total = 0;
+  bool failed = false;
+  std::optional<int> percent;
+  bool paused = false;
+};
+
+// The progress as the window's strip says it: the folder in hand (the next one between
 // folders) and the count, "3/10"; then the folder's percentage where the archiver gives one,
-// "3/10 45%", or, while paused, the word for it, "3/10 一時停止". Empty when no batch runs
-// (total 0).
-std::wstring ProgressText(int done, int total, std::optional<int> percent, bool paused,
-                          std::wstring_view pausedWord);
+// "3/10 45%", or, while paused, the word for it, "3/10 一時停止". Empty when no batch runs.
+std::wstring ProgressText(const TBatchProgress& progress, std::wstring_view pausedWord);
 
 }  // namespace kestrova

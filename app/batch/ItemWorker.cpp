@@ -62,10 +62,19 @@ void Look(const TItemWorker::Shared& shared, TItemWorker::Request& request) noex
         outcome.result = FolderResult(item.path, TResult::Kind::Skipped, ReasonNoFolders());
       }
     } else {
+      TJobControl& control = *request.control;
       outcome.result = ArchiveFolder(
-          item.path, request.settings, *request.control, [&](const std::wstring& name) {
+          item.path, request.settings, control,
+          [&](const std::wstring& name) {
             if (shared.pause) shared.pause();
-            return MayStart(shared.window, outcome.id, name, *request.control);
+            return MayStart(shared.window, outcome.id, name, control);
+          },
+          [&](int percent) {
+            if (control.SetPercent(percent) &&
+                !PostMessageW(shared.window, msg::kItemProgress, static_cast<WPARAM>(outcome.id),
+                              0)) {
+              control.Untold();
+            }
           });
     }
   } catch (...) {

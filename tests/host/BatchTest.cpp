@@ -222,24 +222,21 @@ TEST(Batch, QueueProgressAndStopRules) {
 
 TEST(Batch, ProgressTextOfTheStrip) {
   struct Row {
-    int done, total;
-    std::optional<int> percent;
-    bool paused;
+    TBatchProgress progress;
     std::wstring_view text;
     const char* why;
   };
   const Row rows[] = {
-      {2, 10, std::nullopt, false, L"3/10", "the folder in hand is the one after those done"},
-      {2, 10, 45, false, L"3/10 45%", "its percentage when the archiver gives one"},
-      {2, 10, 45, true, L"3/10 \u4E00\u6642\u505C\u6B62", "paused: the word, no percentage"},
-      {10, 10, 100, false, L"10/10 100%", "the last one done, the batch not ended yet"},
-      {0, 0, std::nullopt, false, L"", "no batch"},
+      {{2, 10, true}, L"3/10", "the folder in hand is the one after those done"},
+      {{2, 10, false, 45}, L"3/10 45%", "its percentage when the archiver gives one"},
+      {{2, 10, false, 45, true}, L"3/10 \u4E00\u6642\u505C\u6B62",
+       "paused: the word, no percentage"},
+      {{10, 10, false, 100}, L"10/10 100%", "the last one done, the batch not ended yet"},
+      {{}, L"", "no batch"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
-    EXPECT_EQ(ProgressText(row.done, row.total, row.percent, row.paused,
-                           L"\u4E00\u6642\u505C\u6B62"),
-              row.text);
+    EXPECT_EQ(ProgressText(row.progress, L"\u4E00\u6642\u505C\u6B62"), row.text);
   }
 }
 
