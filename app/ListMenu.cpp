@@ -74,6 +74,9 @@ const Entry kMenu[] = {
      [](const State& s) { return s.lineHasResult; }},
     {K::Separator, 0, C::None, [](const State& s) { return s.running; }},
     {K::Item, IDS_MENU_STOP, C::Stop, [](const State& s) { return s.running; }},
+    // One item, named after what it does now.
+    {K::Item, IDS_MENU_PAUSE, C::Pause, [](const State& s) { return s.running && !s.paused; }},
+    {K::Item, IDS_MENU_RESUME, C::Pause, [](const State& s) { return s.running && s.paused; }},
     {K::Separator},
     {K::Item, IDS_MENU_RETRY_FAILED, C::RetryFailed, nullptr,
      [](const State& s) { return s.canRetry && !s.running; }},

@@ -32,6 +32,8 @@ enum class TListCommand : UINT {
   AfterNone = IDM_AFTER_NONE,
   AfterTest = IDM_AFTER_TEST,
   AfterRecycle = IDM_AFTER_RECYCLE,
+  // Pauses a running batch, or resumes a paused one.
+  Pause = IDM_PAUSE,
 };
 
 // What the menu shows.
@@ -39,6 +41,7 @@ struct TListMenuState {
   bool hasLines = false;       // Copy; Save the results while no batch runs
   bool lineHasResult = false;  // Open the archive's place
   bool running = false;        // Stop; the choices, the profiles and the archiver are greyed
+  bool paused = false;         // Pause reads Resume
   bool canRetry = false;       // the last batch has [NG] lines
   TJobChoices choices;
   TSendTo sendTo = TSendTo::NotOffered;

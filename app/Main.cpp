@@ -51,13 +51,21 @@ TKSTV_MAIN::TKSTV_MAIN(TKSTV_ABOUT& about, std::vector<std::wstring> arguments)
     : TForm(layouts::kMain, Showing::Modeless),
       Panel(*this, layouts::kMain.Control(IDC_PANEL)),
       E_Ext(*this, layouts::kMain.Control(IDC_EXT)),
+      L_Progress(*this, layouts::kMain.Control(IDC_STRIP)),
       B_About(*this, layouts::kMain.Control(IDC_ABOUT)),
       CB_Profile(*this, layouts::kMain.Control(IDC_PROFILE)),
       LIST(*this, layouts::kMain.Control(IDC_LIST)),
       about_(about),
       arguments_(std::move(arguments)) {
-  Seams.taskbarProgress = [this](int done, int total, bool failed) {
-    taskbar_.Show(Handle(), done, total, failed);
+  Seams.taskbarProgress = [this](ULONGLONG completed, ULONGLONG total, TTaskbarState state) {
+    taskbar_.Show(Handle(), completed, total, state);
+  };
+  Seams.keepAwake = [this](bool awake) {
+    if (awake) {
+      power_.Take();
+    } else {
+      power_.Release();
+    }
   };
   taskbarButtonCreated_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
   SetAccelerators(LoadAcceleratorsW(ModuleInstance(), MAKEINTRESOURCEW(IDA_MAIN)));
@@ -224,6 +232,7 @@ void TKSTV_MAIN::ShowListMenu(POINT at) {
   state.hasLines = LIST.Items.Count() > 0;
   state.lineHasResult = ResultOf(line) != nullptr;
   state.running = runner_.Running();
+  state.paused = runner_.Paused();
   state.canRetry = !runner_.FailedFolders().empty();
   state.choices = Choices;
   // As last seen off the window's thread: the Send To folder may be on a share that sleeps.
@@ -243,6 +252,13 @@ void TKSTV_MAIN::RunCommand(TListCommand command, int line) {
       break;
     case TListCommand::Stop:
       if (running) AskToStop(TBatch::After::Stay);
+      break;
+    case TListCommand::Pause:
+      if (runner_.Paused()) {
+        runner_.Resume();
+      } else if (running) {
+        runner_.Pause();
+      }
       break;
     case TListCommand::RetryFailed:
       if (std::vector<TBatchItem> failed = runner_.FailedFolders(); !failed.empty()) {
@@ -428,8 +444,22 @@ void TKSTV_MAIN::ResultAdded(std::size_t index, const TResult& result) {
   SetCaption(LoadStr(IDS_CAPTION_DONE));
 }
 
-void TKSTV_MAIN::ProgressChanged(int done, int total, bool failed) {
-  if (Seams.taskbarProgress) Seams.taskbarProgress(done, total, failed);
+void TKSTV_MAIN::ProgressChanged(const TBatchProgress& progress) {
+  const std::wstring text = ProgressText(progress, LoadStr(IDS_STRIP_PAUSED));
+  if (text != L_Progress.Text()) L_Progress.SetText(text);
+  if (Seams.taskbarProgress) {
+    const TTaskbarState state = progress.paused   ? TTaskbarState::Paused
+                                : progress.failed ? TTaskbarState::Error
+                                                  : TTaskbarState::Normal;
+    Seams.taskbarProgress(
+        static_cast<ULONGLONG>(progress.done) * 100 + progress.percent.value_or(0),
+        static_cast<ULONGLONG>(progress.total) * 100, state);
+  }
+  const bool awake = progress.total > 0 && !progress.paused;
+  if (awake != awake_ && Seams.keepAwake) {
+    awake_ = awake;
+    Seams.keepAwake(awake);
+  }
 }
 
 void TKSTV_MAIN::BatchEnded(TBatch::Ended ended) {

@@ -18,6 +18,7 @@
 #include "app/batch/BatchRunner.h"
 #include "app/batch/ResultsFile.h"
 #include "app/desktop/Explorer.h"
+#include "app/desktop/PowerRequest.h"
 #include "app/desktop/Taskbar.h"
 #include "controls/ListBoxEx.h"
 #include "toolkit/Announce.h"
@@ -25,6 +26,7 @@
 #include "toolkit/FolderWatch.h"
 #include "toolkit/Form.h"
 #include "toolkit/OpenDialog.h"
+#include "toolkit/Text.h"
 
 namespace kestrova {
 
@@ -32,9 +34,13 @@ namespace kestrova {
 struct TMainSeams {
   // How a place is shown in Explorer (SHOpenFolderAndSelectItems).
   std::function<void(const std::wstring& path)> showInFolder = &ShowInExplorer;
-  // How the taskbar button shows a batch: done of total, in the error state once a folder
-  // failed; total 0 clears it (ITaskbarList3).
-  std::function<void(int done, int total, bool failed)> taskbarProgress;
+  // How the taskbar button shows a batch: completed of total, in hundredths of a folder (the
+  // folders done and the percentage of the one in hand), in the error state once a folder
+  // failed, paused while the batch is; total 0 clears it (ITaskbarList3).
+  std::function<void(ULONGLONG completed, ULONGLONG total, TTaskbarState state)> taskbarProgress;
+  // How the system is kept awake while a batch runs (true) and let sleep again (false): from
+  // its first item to its end, but while it is paused (TPowerRequest).
+  std::function<void(bool awake)> keepAwake;
   // How the taskbar button asks for attention when a long batch ends while the window is not
   // in front (FlashWindowEx until the window comes to the front), and how long is long.
   std::function<void(HWND window)> flash = &FlashUntilInFront;
@@ -55,6 +61,8 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
 
   TPanel Panel;
   TEdit E_Ext;
+  // How far a batch is (ProgressText); empty when none runs.
+  TStaticText L_Progress;
   TButton B_About;
   TComboBox CB_Profile;
   TListBoxEx LIST;
@@ -117,7 +125,7 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   // What the runner tells.
   void ItemStarts(TStep step, const std::wstring& name) override;
   void ResultAdded(std::size_t index, const TResult& result) override;
-  void ProgressChanged(int done, int total, bool failed) override;
+  void ProgressChanged(const TBatchProgress& progress) override;
   void BatchEnded(TBatch::Ended ended) override;
 
   // Begins a batch of these items with the choices selected now.
@@ -141,6 +149,8 @@ class TKSTV_MAIN : public TForm, private TBatchListener {
   const std::vector<std::wstring> arguments_;
   TBatchRunner runner_{Handle(), *this};
   TTaskbarButton taskbar_;
+  TPowerRequest power_{LoadStr(IDS_POWER_REASON)};
+  bool awake_ = false;
   // The taskbar's button was (re)created: the progress is shown again.
   UINT taskbarButtonCreated_ = 0;
   // When the batch began (GetTickCount64).

@@ -77,6 +77,7 @@ add_library(kestrova_app STATIC
   app/desktop/Explorer.cpp
   app/desktop/MessageFilter.cpp
   app/desktop/Placement.cpp
+  app/desktop/PowerRequest.cpp
   app/desktop/SecondStart.cpp
   app/desktop/Taskbar.cpp
 )

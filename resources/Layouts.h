@@ -12,6 +12,9 @@ inline constexpr FontSpec kUiFont{L"ＭＳ Ｐゴシック", 12, SHIFTJIS_CHARSE
 inline constexpr ControlLayout kMainControls[] = {
     {IDC_PANEL, "Panel", 0, 0, 0, 282, 57, Align::Top},
     {IDC_EXT, "E_Ext", IDC_PANEL, 8, 8, 105, 20, Align::None, IDS_DEFAULT_EXT},
+    // How far a batch is, in the free strip up to About: a line of text, its top where About's
+    // caption is.
+    {IDC_STRIP, "L_Progress", IDC_PANEL, 121, 14, 107, 14},
     {IDC_ABOUT, "B_About", IDC_PANEL, 234, 12, 38, 16, Align::None, IDS_ABOUT_BUTTON},
     {IDC_PROFILE, "CB_Profile", IDC_PANEL, 8, 32, 265, 20, Align::None, 0, 12},
     {IDC_LIST, "LIST", 0, 0, 57, 282, 240, Align::Client, 0, 12},

@@ -20,6 +20,8 @@
 #define IDC_ABOUT 1003
 #define IDC_PROFILE 1004
 #define IDC_LIST 1005
+// How far a batch is: the strip between the extension box and About.
+#define IDC_STRIP 1006
 
 // The main window's keys.
 #define IDA_MAIN 200
@@ -42,6 +44,8 @@
 #define IDM_AFTER_NONE 1314
 #define IDM_AFTER_TEST 1315
 #define IDM_AFTER_RECYCLE 1316
+// Pause and resume: one item, named after what it does now.
+#define IDM_PAUSE 1320
 
 // Controls of the about dialog.
 #define IDC_LABEL1 1101
@@ -164,3 +168,9 @@
 #define IDS_SENDTO_NOT_MADE 161
 #define IDS_SENDTO_NOT_REMOVED 162
 #define IDS_BAD_EXTENSION 163
+// A batch that can be left: the reason of its power request, the menu's pause, the strip's word
+// for a paused batch.
+#define IDS_POWER_REASON 190
+#define IDS_MENU_PAUSE 191
+#define IDS_MENU_RESUME 192
+#define IDS_STRIP_PAUSED 193

@@ -48,7 +48,7 @@ else
   sevenzip=third_party/node_modules/7zip-bin/win/x64/7za.exe
   echo "run: no WinRAR here; archiving with the 7-Zip console ($sevenzip)"
   ext=".7z"
-  printf '[Main]\r\nWinRARPath=%s\r\nFileExt=.7z\r\nWinRARCommandLine=a -r -mx=9 -sccUTF-8\r\nWinRARCommandLine2=a -r -mx=0 -sccUTF-8\r\nWinRARCommandLine3=a -r -tzip -sccUTF-8\r\nWinRARCommandLine4=\r\nWinRARCommandLine5=\r\n' \
+  printf '[Main]\r\nWinRARPath=%s\r\nFileExt=.7z\r\nWinRARCommandLine=a -r -mx=9 -sccUTF-8 -bsp1\r\nWinRARCommandLine2=a -r -mx=0 -sccUTF-8 -bsp1\r\nWinRARCommandLine3=a -r -tzip -sccUTF-8 -bsp1\r\nWinRARCommandLine4=\r\nWinRARCommandLine5=\r\n' \
     "$(winpath "$sevenzip")" > "$ini"
 fi
 

@@ -13,6 +13,12 @@
 // 3. --ask        asks on its standard output for a password and reads a line from its input;
 //                 at the end of the input it says so on its standard error and exits with 2.
 //    --write-first  creates the archive now (see --write), before any delay or hold.
+//    --progress=P1,P2,...  prints a progress frame for each percentage on its standard output,
+//                 as the 7-Zip console given -bsp1 does ("  P% 1 + name", erased with "\r",
+//                 blanks and "\r"). Before each frame it waits for the file "<log>.step" (at
+//                 most two minutes) and deletes it: a test creates it once it has seen what came
+//                 before, so that it sees every step. The last frame is erased, and the run goes
+//                 on.
 //    --delay=MS   sleeps that long first (default 0).
 //    --hold       then waits while the file "<log>.hold" exists (at most two minutes): a test
 //                 creates it before the run and removes it to let the run end, so that it
@@ -36,6 +42,7 @@
 // fakerar-console.exe is the same as a console program.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -133,6 +140,15 @@ void Hold(const std::wstring& path) {
   }
 }
 
+// Waits until the file exists (at most two minutes), then deletes it.
+void AwaitStep(const std::wstring& path) {
+  const ULONGLONG end = GetTickCount64() + 120000;
+  while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < end) {
+    Sleep(5);
+  }
+  DeleteFileW(path.c_str());
+}
+
 void WriteTo(DWORD which, const char* text) {
   DWORD written = 0;
   WriteFile(GetStdHandle(which), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
@@ -149,6 +165,23 @@ bool Answered() {
   WriteTo(STD_OUTPUT_HANDLE, "\r\n");
   WriteTo(STD_ERROR_HANDLE, "ERROR: no password was given\r\n");
   return false;
+}
+
+// Progress frames, one per percentage, each after the test's step.
+void PrintProgress(const std::wstring& list, const std::wstring& stepFile) {
+  std::string erase;
+  for (const wchar_t* p = list.c_str(); *p != L'\0';) {
+    wchar_t* end = nullptr;
+    const unsigned long percent = std::wcstoul(p, &end, 10);
+    if (end == p) break;
+    p = *end == L',' ? end + 1 : end;
+    AwaitStep(stepFile);
+    char frame[64];
+    const int length = std::snprintf(frame, sizeof frame, "%3lu%% 1 + file.bin", percent);
+    WriteTo(STD_OUTPUT_HANDLE, (erase + frame).c_str());
+    erase = "\r" + std::string(static_cast<std::size_t>(length), ' ') + "\r";
+  }
+  WriteTo(STD_OUTPUT_HANDLE, erase.c_str());
 }
 
 const char kArchiveBytes[] = "Rar!fakerar\r\n";
@@ -203,6 +236,7 @@ int Run() {
   bool byName = false;
   bool corrupt = false;
   std::wstring command;
+  std::wstring progress;
   std::wstring archive;
   std::wstring firstPlain;
   bool sawCommand = false;
@@ -224,6 +258,8 @@ int Run() {
       corrupt = true;
     } else if (!w.quoted && w.text == L"--crash") {
       crash = true;
+    } else if (!w.quoted && StartsWith(w.text, L"--progress=")) {
+      progress = w.text.substr(11);
     } else if (!w.quoted && w.text == L"--exit-by-name") {
       byName = true;
     } else if (!w.quoted && w.text == L"--console") {
@@ -253,6 +289,7 @@ int Run() {
 
   if (writeFirst && (archive.empty() || !WriteArchive(archive))) return 9;
   if (ask && !Answered()) return 2;
+  if (!progress.empty()) PrintProgress(progress, log + L".step");
   if (delay > 0) Sleep(delay);
   if (hold) Hold(log + L".hold");
 

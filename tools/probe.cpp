@@ -25,7 +25,8 @@
 //   system-message CODE          the system's message for an error code (text=)
 //   keys CHORD...                real key presses to the focused window: tab, shift+tab, enter,
 //                                esc, space, alt+f4, down, up, right, left, apps (the menu
-//                                key), shift+f10, ctrl+e, f5, a letter or digit (an access key)
+//                                key), shift+f10, ctrl+e, f5, pause, a letter or digit (an
+//                                access key)
 //   barrier                      posts a marker to the program's message queue and waits until
 //                                it has been handled: so has everything posted before it (a drop)
 //
@@ -548,7 +549,7 @@ void CmdKeys(const std::vector<std::wstring>& args) {
       {L"tab", VK_TAB},   {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}, {L"space", VK_SPACE},
       {L"f4", VK_F4},     {L"f10", VK_F10},      {L"down", VK_DOWN},  {L"up", VK_UP},
       {L"right", VK_RIGHT}, {L"left", VK_LEFT},  {L"apps", VK_APPS},  {L"shift", VK_SHIFT},
-      {L"alt", VK_MENU},  {L"ctrl", VK_CONTROL}, {L"f5", VK_F5}};
+      {L"alt", VK_MENU},  {L"ctrl", VK_CONTROL}, {L"f5", VK_F5},      {L"pause", VK_PAUSE}};
   for (const std::wstring& chord : args) {
     std::vector<WORD> keys;
     std::size_t start = 0;

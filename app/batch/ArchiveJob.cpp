@@ -23,7 +23,8 @@ TResult FolderResult(std::wstring_view given, TResult::Kind kind, std::wstring r
 
 std::optional<TResult> ArchiveFolder(
     std::wstring_view given, const TJobSettings& settings, TJobControl& control,
-    const std::function<bool(TStep, const std::wstring& name)>& mayStart) {
+    const std::function<bool(TStep, const std::wstring& name)>& mayStart,
+    const std::function<void(int percent)>& progress) {
   TResult result = FolderResult(given);
   const std::optional<std::wstring> archive =
       ArchiveToMake(result.folder, settings.ext, settings.choices.existingArchive, Exists);
@@ -46,7 +47,8 @@ std::optional<TResult> ArchiveFolder(
   }
   if (!mayStart(TStep::Archive, result.name)) return std::nullopt;
   const ULONGLONG started = GetTickCount64();
-  const TProcessEnd end = RunProcess(std::move(commandLine), control.KillEvent(), control.Seams);
+  const TProcessEnd end =
+      RunProcess(std::move(commandLine), control.KillEvent(), control.Seams, progress);
   result.reason = ReasonOfEnd(end);
   // What a stopped archiver was writing is no archive; one that was there before is the user's.
   if (end.how == TProcessEnd::How::Killed && !existed) {

@@ -3,6 +3,7 @@
 // on the window's.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,7 +31,8 @@ struct TJobSettings {
 enum class TStep { Archive, Test, Recycle };
 
 // Shared by the window and the worker for the item in hand: the window's way to end its
-// archiver, and to let a start that was told to wait go on.
+// archiver, and to let a start that was told to wait go on; and how far the archiver says it
+// is, from the worker to the window.
 class TJobControl {
  public:
   TJobControl()
@@ -47,10 +49,27 @@ class TJobControl {
   void Finished() { SetEvent(finished_.Get()); }
   HANDLE FinishedEvent() const { return finished_.Get(); }
 
+  // The worker keeps the archiver's latest percentage here; true when the window is to be told,
+  // which is only once it has taken the one told before: so the window never has more than one
+  // such message waiting, however fast the archiver prints.
+  bool SetPercent(int percent) {
+    percent_ = percent;
+    return !told_.exchange(true);
+  }
+  // The telling failed: the next percentage tells again.
+  void Untold() { told_ = false; }
+  // The window takes the latest percentage (-1: none yet); the next one tells it again.
+  int TakePercent() {
+    told_ = false;
+    return percent_;
+  }
+
   // Where tests stand between the kill and the archiver's end.
   TKillSeams Seams;
 
  private:
+  std::atomic<int> percent_{-1};
+  std::atomic<bool> told_{false};
   UniqueHandle kill_;
   UniqueHandle resume_;
   UniqueHandle finished_;
@@ -68,11 +87,13 @@ TResult FolderResult(std::wstring_view given, TResult::Kind kind = TResult::Kind
 // with the folder's name) agrees; without that there is no result. An archive that a killed
 // archiver leaves behind is deleted, unless it was there before the job, the profile deletes or
 // moves the folder's files (the half-made archive may hold the only copy of some), or the
-// archiver did not end (it may still be writing); the reason says when it is kept. Then the
-// archive is tested and the folder sent to the bin, as the choices say (TestAndTidy); mayStart
-// is asked before each of those too.
+// archiver did not end (it may still be writing); the reason says when it is kept. progress
+// gets each rise of the percentage the archiver prints (RunProcess). Then the archive is tested
+// and the folder sent to the bin, as the choices say (TestAndTidy); mayStart is asked before
+// each of those too.
 std::optional<TResult> ArchiveFolder(
     std::wstring_view folder, const TJobSettings& settings, TJobControl& control,
-    const std::function<bool(TStep, const std::wstring& name)>& mayStart);
+    const std::function<bool(TStep, const std::wstring& name)>& mayStart,
+    const std::function<void(int percent)>& progress = {});
 
 }  // namespace kestrova

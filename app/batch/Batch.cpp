@@ -1,7 +1,10 @@
 // The batch's queue, progress and stop rules.
 #include "app/batch/Batch.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "toolkit/TextRules.h"
 
 namespace kestrova {
 
@@ -14,7 +17,7 @@ void TBatch::Begin(std::vector<std::wstring> items) {
 
 void TBatch::Begin(std::vector<TBatchItem> items) {
   running_ = true;
-  stopping_ = false;
+  stopping_ = paused_ = false;
   after_ = After::Stay;
   inHand_ = archiverRunning_ = false;
   queue_ = std::move(items);
@@ -43,8 +46,12 @@ void TBatch::AddChildren(std::vector<std::wstring> folders) {
                 std::make_move_iterator(children.end()));
 }
 
+void TBatch::Pause() {
+  if (running_ && !stopping_) paused_ = true;
+}
+
 std::optional<TBatchItem> TBatch::Next() {
-  if (!running_ || stopping_ || inHand_ || queue_.empty() || AskingNow()) {
+  if (!running_ || stopping_ || paused_ || inHand_ || queue_.empty() || AskingNow()) {
     return std::nullopt;
   }
   TBatchItem item = std::move(queue_.front());
@@ -57,9 +64,9 @@ bool TBatch::AskingNow() const { return asking_ != Question::None && askedIn_ ==
 
 bool TBatch::Over() const { return !inHand_ && (stopping_ || queue_.empty()); }
 
-TBatch::Start TBatch::MayStart() {
+TBatch::Start TBatch::MayStart(bool laterStep) {
   if (!inHand_ || stopping_) return Start::No;
-  if (AskingNow()) return Start::Wait;
+  if (AskingNow() || (paused_ && !laterStep)) return Start::Wait;
   archiverRunning_ = true;
   return Start::Yes;
 }
@@ -90,6 +97,7 @@ void TBatch::ThenDo(After after) {
 
 void TBatch::Stop(After after) {
   stopping_ = true;
+  paused_ = false;
   ThenDo(after);
   queue_.clear();
   // Nothing new is taken once the window is to close.
@@ -144,12 +152,25 @@ TBatch::Ended TBatch::End() {
   ended.stopped = stopping_;
   ended.after = after_;
   ended.next = std::move(next_);
-  running_ = stopping_ = false;
+  running_ = stopping_ = paused_ = false;
   after_ = After::Stay;
   inHand_ = archiverRunning_ = false;
   queue_.clear();
   next_.clear();
   return ended;
+}
+
+std::wstring ProgressText(const TBatchProgress& progress, std::wstring_view pausedWord) {
+  if (progress.total <= 0) return std::wstring();
+  std::wstring text = DecimalText(std::min(progress.done + 1, progress.total)) + L"/" +
+                      DecimalText(progress.total);
+  if (progress.paused) {
+    text += L" ";
+    text += pausedWord;
+  } else if (progress.percent) {
+    text += L" " + DecimalText(*progress.percent) + L"%";
+  }
+  return text;
 }
 
 }  // namespace kestrova

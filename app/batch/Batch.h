@@ -7,13 +7,16 @@
 // and its question, ended). While a stop or close question is open nothing new starts: the next
 // item waits, and so does an archiver about to start; the one running goes on. Items that
 // arrive while a batch stops to stay open wait for a batch of their own after it; once it stops
-// to close, nothing new is taken.
+// to close, nothing new is taken. A pause holds the batch between folders: the archiver that
+// runs finishes, no item is taken and no archiver starts until it resumes; a stop, a close and
+// the end of the session act on a paused batch as on one between folders.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrova {
@@ -65,14 +68,21 @@ class TBatch {
   // The folders found inside the item in hand: they come before the rest of the queue.
   void AddChildren(std::vector<std::wstring> folders);
 
+  // Holds the batch between folders (not once it stops), and lets it go on.
+  void Pause();
+  void Resume() { paused_ = false; }
+  bool Paused() const { return paused_; }
+
   // The next item, now in hand; none once the queue is empty or the batch stops, and none
-  // while a question is open.
+  // while a question is open or the batch is paused.
   std::optional<TBatchItem> Next();
   // Whether the batch is over once Next gave nothing: no item in hand, and none to wait for.
   bool Over() const;
   // Whether the archiver may start for the item in hand: not once the batch stops; not yet
-  // while a question is open (ask again once it is answered).
-  Start MayStart();
+  // while a question is open or the batch is paused (ask again once it is answered or resumed).
+  // A later step of a folder already begun (its archive's test, its move to the bin) goes on
+  // while paused: the folder in hand finishes.
+  Start MayStart(bool laterStep = false);
   // Whether paths handed over now would be archived (by this batch or one after it): not once
   // it stops to close, nor while the question whether to close is open.
   bool TakesHandOver() const;
@@ -125,6 +135,7 @@ class TBatch {
 
   bool running_ = false;
   bool stopping_ = false;
+  bool paused_ = false;
   After after_ = After::Stay;
   bool inHand_ = false;
   bool archiverRunning_ = false;
@@ -139,5 +150,21 @@ class TBatch {
   After askedAfter_ = After::Stay;
   std::uint64_t askedIn_ = 0;
 };
+
+// How far a batch is: items done of those taken so far, whether a folder failed, the
+// percentage the archiver of the item in hand last printed (none before it prints one), and
+// whether the batch is paused. All zero when no batch runs.
+struct TBatchProgress {
+  int done = 0;
+  int total = 0;
+  bool failed = false;
+  std::optional<int> percent;
+  bool paused = false;
+};
+
+// The progress as the window's strip says it: the folder in hand (the next one between
+// folders) and the count, "3/10"; then the folder's percentage where the archiver gives one,
+// "3/10 45%", or, while paused, the word for it, "3/10 一時停止". Empty when no batch runs.
+std::wstring ProgressText(const TBatchProgress& progress, std::wstring_view pausedWord);
 
 }  // namespace kestrova

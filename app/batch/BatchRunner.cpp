@@ -50,8 +50,29 @@ bool TBatchRunner::Answer(bool yes) {
   return then == TBatch::Then::Close;
 }
 
+void TBatchRunner::Pause() {
+  batch_.Pause();
+  ShowProgress();
+}
+
+void TBatchRunner::Resume() {
+  if (!batch_.Paused()) return;
+  batch_.Resume();
+  // An archiver about to start when the pause came starts now; between folders the next is
+  // taken.
+  if (job_) job_->Resume();
+  if (itemId_ == 0) {
+    NextItem();
+  } else {
+    ShowProgress();
+  }
+}
+
 void TBatchRunner::EndSession() {
+  const bool paused = batch_.Paused();
   batch_.EndSession();
+  // Paused between folders, nothing is left to wait for: the batch ends now.
+  if (paused && itemId_ == 0) NextItem();
   if (!job_) return;
   // Windows may end the process any time after WM_ENDSESSION returns: the archiver is ended
   // now, and the half-made archive deleted, unless that takes longer than a moment.
@@ -75,13 +96,12 @@ bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
   switch (msg) {
     case msg::kItemMayStart: {
       TItemStart start = TItemStart::No;
+      const auto* step = reinterpret_cast<const TStepStart*>(lParam);
       if (wParam == itemId_ && itemId_ != 0) {
-        switch (batch_.MayStart()) {
+        switch (batch_.MayStart(step != nullptr && step->step != TStep::Archive)) {
           case TBatch::Start::Yes:
             start = TItemStart::Yes;
-            if (const auto* step = reinterpret_cast<const TStepStart*>(lParam)) {
-              listener_.ItemStarts(step->step, step->name);
-            }
+            if (step != nullptr) listener_.ItemStarts(step->step, step->name);
             break;
           case TBatch::Start::Wait:
             start = TItemStart::Wait;
@@ -99,6 +119,13 @@ bool TBatchRunner::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
       ItemDone(*outcome);
       return true;
     }
+    case msg::kItemProgress:
+      if (wParam == itemId_ && itemId_ != 0 && job_) {
+        if (const int percent = job_->TakePercent(); percent >= 0) percent_ = percent;
+        ShowProgress();
+      }
+      result = 0;
+      return true;
     case msg::kWorkerEnded:
       if (worker_ && worker_->Number() == wParam) {
         // Its thread is gone: the next item gets a new one, and the item it left fails.
@@ -130,12 +157,15 @@ void TBatchRunner::NextItem() {
     // No worker for it: the folder fails, and the batch goes on with the next.
     Record(FolderResult(itemPath_, TResult::Kind::Failed, ReasonWorkerNotStarted(error)), {});
   }
-  // Held by an open question: the next item starts once it is answered.
-  if (!batch_.Over()) return;
+  // Held by an open question or a pause: the next item starts once it is answered, or resumed.
+  if (!batch_.Over()) {
+    ShowProgress();
+    return;
+  }
   TBatch::Ended ended = batch_.End();
   itemId_ = 0;
   job_.reset();
-  listener_.ProgressChanged(0, 0, false);
+  listener_.ProgressChanged(TBatchProgress{});
   listener_.BatchEnded(std::move(ended));
 }
 
@@ -160,6 +190,7 @@ void TBatchRunner::Finish(std::optional<TResult> result, std::vector<std::wstrin
 void TBatchRunner::Record(std::optional<TResult> result, std::vector<std::wstring> children) {
   itemId_ = 0;
   job_.reset();
+  percent_.reset();
   batch_.AddChildren(std::move(children));
   if (const std::optional<std::size_t> index = batch_.ItemDone(std::move(result))) {
     listener_.ResultAdded(*index, *batch_.Result(*index));
@@ -167,7 +198,10 @@ void TBatchRunner::Record(std::optional<TResult> result, std::vector<std::wstrin
 }
 
 void TBatchRunner::ShowProgress() {
-  if (batch_.Running()) listener_.ProgressChanged(batch_.Done(), batch_.Total(), batch_.Failed());
+  if (batch_.Running()) {
+    listener_.ProgressChanged(TBatchProgress{batch_.Done(), batch_.Total(), batch_.Failed(),
+                                             percent_, batch_.Paused()});
+  }
 }
 
 TBatchRunner::HandOver TBatchRunner::TakeHandOver(std::vector<std::wstring>& paths) {

@@ -27,8 +27,8 @@ class TBatchListener {
   virtual void ItemStarts(TStep step, const std::wstring& name) = 0;
   // A folder's result, kept in the batch at index.
   virtual void ResultAdded(std::size_t index, const TResult& result) = 0;
-  // Items done of those taken so far; whether a folder failed.
-  virtual void ProgressChanged(int done, int total, bool failed) = 0;
+  // How far the batch is; all zero once it has ended.
+  virtual void ProgressChanged(const TBatchProgress& progress) = 0;
   // The batch is over; what the window does next is in ended.
   virtual void BatchEnded(TBatch::Ended ended) = 0;
 
@@ -68,8 +68,15 @@ class TBatchRunner {
   // close need not wait for it; the worker ends the look by itself, once the system lets it.
   bool OnlyLooking() const { return batch_.OnlyLooking(); }
   bool Answer(bool yes);
+  // Holds the batch between folders (TBatch::Pause) and lets it go on: an archiver that was
+  // about to start starts then, or the next item is taken.
+  void Pause();
+  void Resume();
+  bool Paused() const { return batch_.Paused(); }
+
   // The session ends: no further archiver starts, and the one that runs is ended, so that no
-  // half-made archive stays behind; waits a bounded time for the worker to clean up.
+  // half-made archive stays behind; waits a bounded time for the worker to clean up. A batch
+  // paused between folders ends at once.
   void EndSession();
   // What the window does once the batch has ended.
   void ThenDo(TBatch::After after) { batch_.ThenDo(after); }
@@ -104,6 +111,8 @@ class TBatchRunner {
   std::uint64_t itemId_ = 0;
   std::wstring itemPath_;
   std::shared_ptr<TJobControl> job_;
+  // The percentage its archiver last printed.
+  std::optional<int> percent_;
   std::unique_ptr<TItemWorker> worker_;
   std::uint64_t workers_ = 0;
   bool closing_ = false;

@@ -62,11 +62,19 @@ void Look(const TItemWorker::Shared& shared, TItemWorker::Request& request) noex
         outcome.result = FolderResult(item.path, TResult::Kind::Skipped, ReasonNoFolders());
       }
     } else {
+      TJobControl& control = *request.control;
       outcome.result = ArchiveFolder(
-          item.path, request.settings, *request.control,
+          item.path, request.settings, control,
           [&](TStep step, const std::wstring& name) {
             if (shared.pause) shared.pause();
-            return MayStart(shared.window, outcome.id, TStepStart{step, name}, *request.control);
+            return MayStart(shared.window, outcome.id, TStepStart{step, name}, control);
+          },
+          [&](int percent) {
+            if (control.SetPercent(percent) &&
+                !PostMessageW(shared.window, msg::kItemProgress, static_cast<WPARAM>(outcome.id),
+                              0)) {
+              control.Untold();
+            }
           });
     }
   } catch (...) {

@@ -3,7 +3,8 @@
 // A folder is archived (ArchiveFolder); when the batch's choices say so, the folders inside a
 // given one are listed; anything else is skipped. It talks to its runner only through the
 // window's messages below: kItemMayStart (sent) before an archiver, a test or a move to the bin
-// starts, kItemDone at the item's end, kWorkerEnded when its thread has ended.
+// starts, kItemProgress as the archiver's percentage rises, kItemDone at the item's end,
+// kWorkerEnded when its thread has ended.
 //
 // Every item ends in a kItemDone, whatever happens to it: its outcome is made with the request,
 // before the work starts; the work's exceptions become a broken-off outcome; a refused post is
@@ -36,6 +37,9 @@ constexpr UINT kItemMayStart = WM_APP + 1;
 constexpr UINT kItemDone = WM_APP + 2;
 // Posted once the worker's thread has ended, whatever way: wParam the worker's number.
 constexpr UINT kWorkerEnded = WM_APP + 3;
+// Posted when the percentage the item's archiver prints has risen and the window has taken the
+// one before (TJobControl::SetPercent, TakePercent): wParam the item's number.
+constexpr UINT kItemProgress = WM_APP + 4;
 // The first id after the batch's.
 constexpr UINT kAfterBatchMessages = WM_APP + 16;
 }  // namespace msg

@@ -5,15 +5,13 @@
 #include <atomic>
 #include <vector>
 
+#include "app/batch/ArchiverOutput.h"
 #include "toolkit/Handles.h"
 #include "toolkit/TextRules.h"
 
 namespace kestrova {
 
 namespace {
-
-// What is kept of the output: its end, where the archivers say why they failed.
-constexpr std::size_t kKeptOutput = 8192;
 
 std::atomic<unsigned> pipeNumber{0};
 
@@ -78,11 +76,11 @@ HANDLE Inheritable(const UniqueHandle& handle) {
 }
 
 
-// Reads the pipe as data comes, keeping the end of it.
+// Reads the pipe as data comes: its progress told as it rises, the end of the rest kept.
 class OutputReader {
  public:
-  explicit OutputReader(HANDLE pipe)
-      : pipe_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  OutputReader(HANDLE pipe, const std::function<void(int)>& progress)
+      : pipe_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), progress_(progress) {
     overlapped_.hEvent = event_.Get();
     reading_ = pipe_ != nullptr && static_cast<bool>(event_);
     ReadOn();
@@ -120,10 +118,7 @@ class OutputReader {
     while (pending_ && WaitForSingleObject(event_.Get(), 0) == WAIT_OBJECT_0) Completed();
   }
 
-  std::string Take() {
-    if (output_.size() > kKeptOutput) output_.erase(0, output_.size() - kKeptOutput);
-    return std::move(output_);
-  }
+  std::string Lines() const { return output_.Lines(); }
 
  private:
   // Issues reads until one is pending or the pipe is closed; reads that complete at once are
@@ -150,22 +145,23 @@ class OutputReader {
   }
 
   void Keep(DWORD got) {
-    output_.append(buffer_, got);
-    if (output_.size() > 2 * kKeptOutput) output_.erase(0, output_.size() - kKeptOutput);
+    if (output_.Take(std::string_view(buffer_, got)) && progress_) progress_(*output_.Percent());
   }
 
   HANDLE pipe_;
   UniqueHandle event_;
+  const std::function<void(int)>& progress_;
   OVERLAPPED overlapped_{};
   char buffer_[4096];
   bool reading_ = false;
   bool pending_ = false;
-  std::string output_;
+  TArchiverOutput output_;
 };
 
 }  // namespace
 
-TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& seams) {
+TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& seams,
+                       const std::function<void(int percent)>& progress) {
   // The exit code a kill gives the process and all it started; no archiver exits with it.
   constexpr UINT kKilledCode = ERROR_CANCELLED;
   TProcessEnd end;
@@ -232,7 +228,7 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& 
   AllowSetForegroundWindow(info.dwProcessId);
   ResumeThread(thread.Get());
 
-  OutputReader reader(pipe.Get());
+  OutputReader reader(pipe.Get(), progress);
   bool killed = false;
   ULONGLONG giveUpAt = 0;
   for (;;) {
@@ -266,7 +262,7 @@ TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& 
     reader.Completed();
   }
   reader.Drain();
-  end.output = reader.Take();
+  end.output = reader.Lines();
   if (killed) {
     end.ended = WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
     DWORD code = kKilledCode;

@@ -18,7 +18,8 @@ struct TProcessEnd {
   // was over (a process ends only once its pending I/O does, and a drive or share that does not
   // answer holds it): it may still hold its files open.
   bool ended = true;
-  // The last few kilobytes of what it wrote to its standard output and error, as bytes.
+  // The end of what it wrote to its standard output and error, as bytes, without its progress
+  // frames (TArchiverOutput::Lines).
   std::string output;
 };
 
@@ -44,6 +45,10 @@ struct TKillSeams {
 // When kill is signalled, the process and everything it started are ended. The end is Killed
 // only when the kill came first: a process that had ended by itself, or did so before the kill
 // took effect, is Exited with its own exit code, since its work is complete.
-TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& seams = {});
+//
+// progress, when given, is called on this thread each time the percentage the program prints
+// (TArchiverOutput) rises, with that percentage.
+TProcessEnd RunProcess(std::wstring commandLine, HANDLE kill, const TKillSeams& seams = {},
+                       const std::function<void(int percent)>& progress = {});
 
 }  // namespace kestrova

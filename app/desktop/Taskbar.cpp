@@ -13,15 +13,18 @@ namespace kestrova {
 TTaskbarButton::TTaskbarButton() = default;
 TTaskbarButton::~TTaskbarButton() = default;
 
-void TTaskbarButton::Show(HWND window, int done, int total, bool failed) {
+void TTaskbarButton::Show(HWND window, ULONGLONG completed, ULONGLONG total,
+                          TTaskbarState state) {
   ITaskbarList3* taskbar = List();
   if (taskbar == nullptr) return;
-  if (total <= 0) {
+  if (total == 0) {
     taskbar->SetProgressState(window, TBPF_NOPROGRESS);
     return;
   }
-  taskbar->SetProgressState(window, failed ? TBPF_ERROR : TBPF_NORMAL);
-  taskbar->SetProgressValue(window, static_cast<ULONGLONG>(done), static_cast<ULONGLONG>(total));
+  taskbar->SetProgressState(window, state == TTaskbarState::Paused  ? TBPF_PAUSED
+                                    : state == TTaskbarState::Error ? TBPF_ERROR
+                                                                    : TBPF_NORMAL);
+  taskbar->SetProgressValue(window, completed, total);
 }
 
 ITaskbarList3* TTaskbarButton::List() {

@@ -1,5 +1,5 @@
 // The taskbar button: its progress (ITaskbarList3, Windows 7 on), how far a batch has got, in
-// the error state once a folder failed; and its call for attention.
+// the error state once a folder failed, paused while it is; and its call for attention.
 #pragma once
 
 #include "toolkit/Handles.h"
@@ -8,6 +8,9 @@ struct ITaskbarList3;
 
 namespace kestrova {
 
+// The button's colour: green, red (TBPF_ERROR), yellow (TBPF_PAUSED).
+enum class TTaskbarState { Normal, Error, Paused };
+
 class TTaskbarButton {
  public:
   TTaskbarButton();
@@ -15,8 +18,8 @@ class TTaskbarButton {
   TTaskbarButton(const TTaskbarButton&) = delete;
   TTaskbarButton& operator=(const TTaskbarButton&) = delete;
 
-  // done of total; total 0 clears the button's progress.
-  void Show(HWND window, int done, int total, bool failed);
+  // completed of total; total 0 clears the button's progress.
+  void Show(HWND window, ULONGLONG completed, ULONGLONG total, TTaskbarState state);
 
  private:
   ITaskbarList3* List();

@@ -22,6 +22,7 @@ from harness import (DragSource, Hold, Kestrova, client_origin, control, list_it
                      parse_rect, probe, screenshot, wait_batch, wait_runs, wait_until, winpath)
 
 IDC_LIST = 1005
+IDC_STRIP = 1006
 
 TITLE = "Kestrova 080525"
 LOCATE_TITLE = "WinRAR.exeを指定して下さい"
@@ -133,6 +134,11 @@ def settings_of(text):
     return pairs
 
 
+def strip(state):
+    """The strip's text: how far the batch is."""
+    return control(state, IDC_STRIP).text
+
+
 def shown_and_loaded():
     """The state once the window is shown (its settings are loaded then), else None."""
     state = probe("state")
@@ -162,7 +168,9 @@ class CommandLineBatchTest(Workspace):
         decoys = [make_tree(self.root, name, {"decoy.txt": b"decoy"}) for name in DECOYS]
         plain = make_file(self.root, "notes.txt")
         args = [folders[0], plain, *folders[1:]]
-        ini = self.fake_settings("a -r -mx=0 -sccUTF-8", ext=".7z", archiver=harness.sevenzip_win())
+        # The README's profile: 7-Zip prints its progress (-bsp1), which no line shows.
+        ini = self.fake_settings("a -r -mx=0 -sccUTF-8 -bsp1", ext=".7z",
+                                 archiver=harness.sevenzip_win())
         with Kestrova(*args, ini=ini) as app:
             state = wait_batch(len(folders), timeout=90)
             # One line per folder, in the order given; the plain file is skipped silently.
@@ -488,6 +496,43 @@ class BatchWindowTest(Workspace):
                 with open(b + ".rar", "rb") as f:
                     self.assertEqual(f.read(), b"an archive made before")
                 self.assertEqual(len(log_lines(self.log)), 1)
+
+    def test_the_strip_shows_the_folder_and_its_rising_percentage(self):
+        # The stand-in prints a 7-Zip progress frame at each of the test's steps, then holds.
+        folder = make_tree(self.root, "Big", {"t.txt": b"t"})
+        step = self.log + ".step"
+        with Hold(self.log) as hold, \
+                Kestrova(folder, ini=self.fake_settings("a --progress=20,60 --hold"),
+                         env=self.env) as app:
+            wait_runs(self.log, 1)
+            self.assertEqual(strip(probe("state")), "1/1")
+            for shown in ("1/1 20%", "1/1 60%"):
+                open(step, "wb").close()
+                wait_until(lambda: strip(probe("state")) == shown, message=shown)
+            screenshot("progress_strip", "main-client")
+            hold.release()
+            self.assertEqual(list_items(wait_batch(1)), [OK + "Big"])
+            self.assertEqual(strip(probe("state")), "")
+            self.assertEqual(app.close(), 0)
+
+    def test_a_paused_batch_starts_nothing_until_resumed(self):
+        a, b = [make_tree(self.root, name, {"t.txt": b"t"}) for name in ("A", "B")]
+        with Hold(self.log) as hold, \
+                Kestrova(a, b, ini=self.fake_settings("a --hold"), env=self.env) as app:
+            wait_runs(self.log, 1)
+            probe("keys", "pause")
+            wait_until(lambda: strip(probe("state")) == "1/2 一時停止", message="the pause")
+            # The folder in hand finishes; the next one waits.
+            hold.release()
+            wait_until(lambda: (lambda s: list_items(s) == [OK + "A"] and
+                                strip(s) == "2/2 一時停止")(probe("state")),
+                       message="A's line while paused")
+            probe("barrier")
+            self.assertEqual(len(log_lines(self.log)), 1)
+            probe("keys", "pause")
+            self.assertEqual(list_items(wait_batch(2)), [OK + "A", OK + "B"])
+            self.assertEqual(len(log_lines(self.log)), 2)
+            self.assertEqual(app.close(), 0)
 
     def test_an_archiver_that_asks_fails_at_once_and_says_why(self):
         # A console archiver that asks a question reads the end of its input at once: no

@@ -11,12 +11,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 from harness import Kestrova, control, parse_rect, probe, screenshot, winpath  # noqa: E402
 
-IDC_PANEL, IDC_EXT, IDC_ABOUT, IDC_PROFILE, IDC_LIST = 1001, 1002, 1003, 1004, 1005
+IDC_PANEL, IDC_EXT, IDC_ABOUT, IDC_PROFILE, IDC_LIST, IDC_STRIP = 1001, 1002, 1003, 1004, 1005, 1006
 
 # Positions and sizes at 96 DPI, relative to the main window's client area.
 PANEL_HEIGHT = 57
 EDIT = (8, 8, 105, 20)
 BUTTON = (234, 12, 38, 16)
+STRIP = (121, 14, 107, 14)  # how far a batch is, between the two
 COMBO = (8, 32, 265)  # its height is the combo box's own (about 20 px)
 
 
@@ -44,10 +45,12 @@ class StartupTest(unittest.TestCase):
             button = control(state, IDC_ABOUT)
             combo = control(state, IDC_PROFILE)
             listbox = control(state, IDC_LIST)
+            strip = control(state, IDC_STRIP)
             for name, c in (("panel", panel), ("edit", edit), ("button", button),
-                            ("combo", combo), ("list", listbox)):
+                            ("combo", combo), ("list", listbox), ("strip", strip)):
                 self.assertIsNotNone(c, f"{name} missing: {sorted(state)}")
             self.assertEqual(state[f"control.{IDC_EXT}.parent"], str(IDC_PANEL))
+            self.assertEqual(state[f"control.{IDC_STRIP}.parent"], str(IDC_PANEL))
             self.assertEqual(state[f"control.{IDC_ABOUT}.parent"], str(IDC_PANEL))
             self.assertEqual(state[f"control.{IDC_PROFILE}.parent"], str(IDC_PANEL))
             self.assertEqual(state[f"control.{IDC_LIST}.parent"], "0")
@@ -57,7 +60,8 @@ class StartupTest(unittest.TestCase):
             self.assertEqual(panel.w, client_w)
             near(panel.h, PANEL_HEIGHT, "panel height")
 
-            for what, c, design in (("edit", edit, EDIT), ("button", button, BUTTON)):
+            for what, c, design in (("edit", edit, EDIT), ("button", button, BUTTON),
+                                    ("strip", strip, STRIP)):
                 for part, actual, expected in zip("xywh", (c.x, c.y, c.w, c.h), design):
                     near(actual, expected, f"{what}.{part}")
             for part, actual, expected in zip("xyw", (combo.x, combo.y, combo.w), COMBO):
@@ -67,6 +71,8 @@ class StartupTest(unittest.TestCase):
             self.assertEqual(edit.text, ".rar")
             self.assertEqual(state["ext"], ".rar")
             self.assertEqual(button.text, "About")
+            # A plain static text, which screen readers read; empty while no batch runs.
+            self.assertEqual((strip.cls, strip.text), ("Static", ""))
 
             # The list fills the client area below the panel.
             self.assertEqual(listbox.x, 0)

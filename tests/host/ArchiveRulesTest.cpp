@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/batch/ArchiveRules.h"
+#include "app/batch/ArchiverOutput.h"
 
 namespace kestrova {
 namespace {
@@ -72,6 +73,88 @@ TEST(OutputTail, LastLinesOfWhatAProgramWrote) {
     SCOPED_TRACE(row.why);
     EXPECT_EQ(OutputTail(row.output, 2), row.tail);
   }
+}
+
+// A frame drawn and erased as the 7-Zip console does: with backspaces (its Linux build) or with
+// carriage returns (its Windows build).
+std::string ErasedByBackspaces(const std::string& frame) {
+  const std::string back(frame.size(), '\b');
+  return frame + back + std::string(frame.size(), ' ') + back;
+}
+std::string ErasedByReturns(const std::string& frame) {
+  return frame + "\r" + std::string(frame.size(), ' ') + "\r";
+}
+
+TEST(ArchiverOutput, ProgressFramesAndTheLinesWithoutThem) {
+  struct Row {
+    std::string output;
+    std::optional<int> percent;
+    std::string lines;
+    const char* why;
+  };
+  const std::string sevenZipHead =
+      "\n7-Zip (a) 21.07\n\nScanning the drive:\n1 folder, 2 files, 9 bytes\n\n"
+      "Creating archive: T.7z\n\n";
+  const std::string sevenZipLines =
+      "7-Zip (a) 21.07\nScanning the drive:\n1 folder, 2 files, 9 bytes\n"
+      "Creating archive: T.7z\nFiles read from disk: 2\nEverything is Ok\n";
+  const std::string sevenZipEnd = "\nFiles read from disk: 2\nEverything is Ok\n";
+  const Row rows[] = {
+      {sevenZipHead + ErasedByBackspaces("  0%") + ErasedByBackspaces("  3% 1 + T/a.txt") +
+           ErasedByBackspaces(" 45% 2 + T/b.txt") + sevenZipEnd,
+       45, sevenZipLines, "7-Zip -bsp1, frames erased by backspaces"},
+      {sevenZipHead + ErasedByReturns("  0%") + ErasedByReturns("  3% 1 + T/a.txt") +
+           ErasedByReturns("100% 2 + T/b.txt") + sevenZipEnd,
+       100, sevenZipLines, "7-Zip -bsp1, frames erased by carriage returns"},
+      {"\r\nRAR 6.24\r\n\r\nCreating archive T.rar\r\n\r\n"
+       "Adding    T\\a.txt      \b\b\b\b  5%\b\b\b\b 40%\b\b\b\b\b  OK \r\n"
+       "Adding    T\\b.bin      \b\b\b\b 70%\b\b\b\b\b  OK \r\nDone\r\n",
+       70, "RAR 6.24\nCreating archive T.rar\nAdding    T\\a.txt   OK\nAdding    T\\b.bin   OK\nDone\n",
+       "rar: four backspaces and the percentage after the file's name"},
+      {ErasedByReturns("  0M 1 + T/a.bin") + ErasedByReturns("12345M 1 + T/a.bin") + "  64M 2 + T/b",
+       std::nullopt, "", "megabytes without a total: no percentage, and no line either"},
+      {" 40%\b\b\b\b 30%", 40, "", "a percentage never goes back"},
+      {"  5% 1 + a\r          \rWARNING: cannot open b\r\n 60% 3 + c\r          \r"
+       "ERROR: disk full\r\n 80% 4 + d",
+       80, "WARNING: cannot open b\nERROR: disk full\n",
+       "frames among ordinary lines, the last one never erased"},
+      {"Compression ratio 45%\r\n100 files\r\n1000%\n", std::nullopt,
+       "Compression ratio 45%\n100 files\n1000%\n",
+       "a percentage inside a line, or not one, is no frame"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    TArchiverOutput whole;
+    whole.Take(row.output);
+    EXPECT_EQ(whole.Percent(), row.percent);
+    EXPECT_EQ(whole.Lines(), row.lines);
+    // A byte at a time, as a pipe may give it: the same, and each rise is told once.
+    TArchiverOutput bytes;
+    std::optional<int> told;
+    for (const char c : row.output) {
+      if (bytes.Take(std::string_view(&c, 1))) {
+        EXPECT_GT(bytes.Percent(), told);
+        told = bytes.Percent();
+      }
+    }
+    EXPECT_EQ(told, row.percent);
+    EXPECT_EQ(bytes.Lines(), row.lines);
+  }
+}
+
+TEST(ArchiverOutput, TheLastWordsOfAFailureHaveNoFrame) {
+  TArchiverOutput output;
+  output.Take("Scanning\r\n" + ErasedByReturns(" 12% 1 + a") + "WARNING: a\r\n");
+  output.Take(" 57% 2 + b");  // the archiver ended here, its frame shown
+  const std::string lines = output.Lines();
+  EXPECT_EQ(OutputTail(std::wstring(lines.begin(), lines.end()), 3), L"Scanning / WARNING: a");
+  // Only the end is kept, from the start of a line.
+  TArchiverOutput many;
+  for (int line = 0; line < 5000; ++line) many.Take("line " + std::to_string(line) + "\n");
+  const std::string kept = many.Lines();
+  EXPECT_LE(kept.size(), TArchiverOutput::kKeptBytes);
+  EXPECT_TRUE(kept.starts_with("line "));
+  EXPECT_TRUE(kept.ends_with("\nline 4999\n"));
 }
 
 TEST(ArchiveToMake, AnExistingArchiveIsAddedToSkippedOrLeftForAnotherName) {

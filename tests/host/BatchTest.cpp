@@ -53,6 +53,7 @@ std::string Joined(const std::vector<std::wstring>& items) {
 //   looking=1|0 (it stops, and only a look at the item in hand is left)
 //   done:ok|ng|-
 //   stop:stay|close=question  yes=then  no=then  session  then:quit
+//   pause  resume  paused=1|0
 //   progress=done/total (a "!" after it: a folder failed)  running=0|1
 //   end=stopped|done,after,next items
 void Step(TBatch& batch, const std::string& step) {
@@ -73,8 +74,9 @@ void Step(TBatch& batch, const std::string& step) {
     const std::optional<TBatchItem> item = batch.Next();
     got = item ? std::string(item->path.begin(), item->path.end()) + (item->child ? "*" : "")
                : "-";
-  } else if (op == "may") {
-    const TBatch::Start start = batch.MayStart();
+  } else if (op == "may" || op == "later") {
+    // later: a later step of the folder in hand (its archive's test, its move to the bin).
+    const TBatch::Start start = batch.MayStart(op == "later");
     got = start == TBatch::Start::Yes ? "1" : start == TBatch::Start::Wait ? "wait" : "0";
   } else if (op == "over") {
     got = batch.Over() ? "1" : "0";
@@ -95,6 +97,12 @@ void Step(TBatch& batch, const std::string& step) {
     got = Name(batch.Answer(op == "yes"));
   } else if (op == "session") {
     batch.EndSession();
+  } else if (op == "pause") {
+    batch.Pause();
+  } else if (op == "resume") {
+    batch.Resume();
+  } else if (op == "paused") {
+    got = batch.Paused() ? "1" : "0";
   } else if (op == "then") {
     batch.ThenDo(AfterOf(arg));
   } else if (op == "progress") {
@@ -194,11 +202,52 @@ TEST(Batch, QueueProgressAndStopRules) {
        {"begin:a,b", "next=a", "looking=0", "stop:close=stop", "looking=0", "yes=nothing",
         "looking=1", "may=0", "looking=1", "done:-", "looking=0", "begin:c", "next=c", "may=1",
         "stop:close=stop", "yes=nothing", "looking=0"}},
+      {"a pause lets the folder in hand finish and takes nothing more until resumed",
+       {"begin:a,b", "next=a", "may=1", "pause", "paused=1", "add:c", "done:ok", "next=-",
+        "over=0", "progress=1/3", "resume", "paused=0", "next=b", "done:ok", "next=c"}},
+      {"a pause lets the folder in hand finish its later steps; a stop or a question holds them",
+       {"begin:a,b", "next=a", "may=1", "pause", "later=1", "may=wait", "stop:stay=stop",
+        "later=wait", "no=nothing", "later=1", "stop:stay=stop", "yes=nothing", "later=0"}},
+      {"a folder looked at when the pause came starts only once resumed",
+       {"begin:a,b", "next=a", "pause", "may=wait", "resume", "may=1", "done:ok", "next=b"}},
+      {"a stop while paused asks as between folders; yes ends the batch",
+       {"begin:a,b", "next=a", "done:ok", "pause", "stop:stay=stop", "no=nothing", "paused=1",
+        "stop:stay=stop", "yes=nothing", "paused=0", "next=-", "over=1", "end=stopped,stay,"}},
+      {"a close while paused closes once the batch has ended",
+       {"begin:a,b", "next=a", "pause", "stop:close=stop", "yes=nothing", "may=0", "done:-",
+        "over=1", "end=stopped,close,"}},
+      {"the end of the session while paused: the batch is over",
+       {"begin:a,b", "next=a", "pause", "done:ok", "session", "next=-", "over=1",
+        "end=stopped,stay,"}},
+      {"no pause outside a batch nor once it stops; none left for the next batch",
+       {"pause", "paused=0", "begin:a,b", "next=a", "stop:stay=stop", "yes=nothing", "pause",
+        "paused=0", "done:ok", "end=stopped,stay,", "begin:c", "next=c", "pause", "done:ok",
+        "over=1", "end=done,stay,", "paused=0", "begin:d", "next=d"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     TBatch batch;
     for (const std::string& step : row.steps) Step(batch, step);
+  }
+}
+
+TEST(Batch, ProgressTextOfTheStrip) {
+  struct Row {
+    TBatchProgress progress;
+    std::wstring_view text;
+    const char* why;
+  };
+  const Row rows[] = {
+      {{2, 10, true}, L"3/10", "the folder in hand is the one after those done"},
+      {{2, 10, false, 45}, L"3/10 45%", "its percentage when the archiver gives one"},
+      {{2, 10, false, 45, true}, L"3/10 \u4E00\u6642\u505C\u6B62",
+       "paused: the word, no percentage"},
+      {{10, 10, false, 100}, L"10/10 100%", "the last one done, the batch not ended yet"},
+      {{}, L"", "no batch"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_EQ(ProgressText(row.progress, L"\u4E00\u6642\u505C\u6B62"), row.text);
   }
 }
 

@@ -1,7 +1,7 @@
 // What the result list offers beyond its lines, in-process under Wine with the stand-in
 // archiver: the place of a line's archive opened from the keyboard and the mouse, a line's
-// reason without the pointer, and the taskbar button's progress through a batch (both through
-// the window's seams).
+// reason without the pointer, the taskbar button's progress through a batch, and the system kept
+// awake while a batch runs (all through the window's seams).
 #include <oleacc.h>
 
 #include <functional>
@@ -171,20 +171,145 @@ TEST_F(ResultsTest, AReasonShowsForTheKeyboardAndIsTheLinesDescription) {
   }
 }
 
+// The button's value is the items done and the percentage the archiver printed for the one in
+// hand, in hundredths of an item: each run of the stand-in prints 50 %.
 TEST_F(ResultsTest, TaskbarButtonFollowsTheBatch) {
-  TKSTV_MAIN& main = OpenWithArchiver(L"a --write");
-  std::vector<std::tuple<int, int, bool>> progress;
-  main.Seams.taskbarProgress = [&](int done, int total, bool failed) {
-    progress.emplace_back(done, total, failed);
+  TKSTV_MAIN& main = OpenWithArchiver(L"a --write --progress=50");
+  using P = std::tuple<ULONGLONG, ULONGLONG, TTaskbarState>;
+  std::vector<P> progress;
+  main.Seams.taskbarProgress = [&](ULONGLONG completed, ULONGLONG total, TTaskbarState state) {
+    progress.emplace_back(completed, total, state);
   };
   const std::wstring first = Folder(L"First"), failing = Folder(L"Failing"),
                      last = Folder(L"Last");
   Folder(L"Failing.rar");  // its archive cannot be written: exit code 9
+  // Each run prints its frame once the test has seen the run start.
+  std::size_t steps = 0;
+  ThreadTicker ticker([&] {
+    if (ArchiverRuns().size() <= steps) return;
+    WriteFile(log_ + L".step", "step");
+    ++steps;
+  });
   Drop(main, {first, File(L"notes.txt", "x"), failing, last});
   ASSERT_EQ(main.LIST.Items.Count(), 3);
-  using P = std::tuple<int, int, bool>;
-  EXPECT_EQ(progress, (std::vector<P>{P{0, 4, false}, P{1, 4, false}, P{2, 4, false},
-                                      P{3, 4, true}, P{0, 0, false}}));
+  using S = TTaskbarState;
+  EXPECT_EQ(progress, (std::vector<P>{P{0, 400, S::Normal}, P{50, 400, S::Normal},
+                                      P{100, 400, S::Normal}, P{200, 400, S::Normal},
+                                      P{250, 400, S::Normal}, P{300, 400, S::Error},
+                                      P{350, 400, S::Error}, P{0, 0, S::Normal}}));
+}
+
+// The system is kept awake from a batch's first item to its end, whatever way the batch ends,
+// and let sleep while it is paused (through the window's seam: Wine has no power requests). A
+// pause lets the folder in hand finish and starts nothing until the Pause key again; the strip
+// and the taskbar button say it is paused.
+TEST_F(ResultsTest, TheSystemStaysAwakeWhileABatchRunsAndIsNotPaused) {
+  const std::wstring paused = LoadStr(IDS_STRIP_PAUSED);
+  ASSERT_EQ(paused, L"\u4E00\u6642\u505C\u6B62");
+  auto pressPause = [&](TKSTV_MAIN& main) {
+    MSG key{main.LIST.Handle(), WM_KEYDOWN, VK_PAUSE, 0};
+    application_.Deliver(key);
+  };
+  // Esc (or a close), each question it asks answered yes.
+  auto yesTo = [](TKSTV_MAIN& main, UINT msg, WPARAM wParam) {
+    ThreadTicker ticker([] {
+      if (const HWND box = FindWindowW(L"#32770", nullptr)) PostMessageW(box, WM_COMMAND, IDYES, 0);
+    });
+    SendMessageW(main.Handle(), msg, wParam, 0);
+  };
+  auto esc = [&](TKSTV_MAIN& main) { yesTo(main, WM_COMMAND, IDCANCEL); };
+  // What the taskbar button shows last.
+  using Button = std::tuple<ULONGLONG, ULONGLONG, TTaskbarState>;
+  struct Row {
+    const char* what;
+    // From the first folder's archiver start on; hold lets it end.
+    std::function<void(TKSTV_MAIN&, HoldArchiver& hold, const Button& button)> run;
+    std::vector<bool> awake;
+    std::size_t runs;
+  } rows[] = {
+      {"it runs to its end", [](TKSTV_MAIN&, HoldArchiver& hold, auto&) { hold.Release(); },
+       {true, false}, 2},
+      {"it is stopped",
+       [&](TKSTV_MAIN& main, HoldArchiver& hold, auto&) {
+         esc(main);
+         hold.Release();
+       },
+       {true, false}, 1},
+      {"its archiver is ended",
+       [&](TKSTV_MAIN& main, HoldArchiver&, auto&) {
+         esc(main);
+         esc(main);
+       },
+       {true, false}, 1},
+      {"the session ends",
+       [](TKSTV_MAIN& main, HoldArchiver&, auto&) {
+         SendMessageW(main.Handle(), WM_ENDSESSION, TRUE, 0);
+       },
+       {true, false}, 1},
+      {"paused, the folder in hand finishes, nothing starts until it resumes",
+       [&](TKSTV_MAIN& main, HoldArchiver& hold, const Button& button) {
+         pressPause(main);
+         EXPECT_EQ(main.L_Progress.Text(), L"1/2 " + paused);
+         EXPECT_EQ(button, Button(0, 200, TTaskbarState::Paused));
+         hold.Release();
+         ASSERT_TRUE(PumpUntil([&] { return main.LIST.Items.Count() == 1; }));
+         EXPECT_EQ(main.L_Progress.Text(), L"2/2 " + paused);
+         EXPECT_EQ(button, Button(100, 200, TTaskbarState::Paused));
+         EXPECT_EQ(ArchiverRuns().size(), 1u);
+         pressPause(main);
+         EXPECT_EQ(main.L_Progress.Text(), L"2/2");
+       },
+       {true, false, true, false}, 2},
+      {"paused, then stopped: it ends at once",
+       [&](TKSTV_MAIN& main, HoldArchiver& hold, auto&) {
+         pressPause(main);
+         hold.Release();
+         ASSERT_TRUE(PumpUntil([&] { return main.LIST.Items.Count() == 1; }));
+         esc(main);
+         EXPECT_FALSE(main.BatchRunning());
+         EXPECT_EQ(main.Caption(), LoadStr(IDS_CAPTION_STOPPED));
+       },
+       {true, false}, 1},
+      {"paused, then the session ends: it ends at once",
+       [&](TKSTV_MAIN& main, HoldArchiver& hold, auto&) {
+         pressPause(main);
+         hold.Release();
+         ASSERT_TRUE(PumpUntil([&] { return main.LIST.Items.Count() == 1; }));
+         SendMessageW(main.Handle(), WM_ENDSESSION, TRUE, 0);
+         EXPECT_FALSE(main.BatchRunning());
+       },
+       {true, false}, 1},
+      // Last: the application's end is asked for once it has closed.
+      {"it is closed",
+       [&](TKSTV_MAIN& main, HoldArchiver& hold, auto&) {
+         yesTo(main, WM_CLOSE, 0);
+         hold.Release();
+       },
+       {true, false}, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::error_code ignored;
+    fs::remove(log_, ignored);
+    TKSTV_MAIN& main = OpenWithArchiver(L"a --hold");
+    std::vector<bool> awake;
+    main.Seams.keepAwake = [&](bool on) { awake.push_back(on); };
+    Button button;
+    main.Seams.taskbarProgress = [&](ULONGLONG completed, ULONGLONG total, TTaskbarState state) {
+      button = {completed, total, state};
+    };
+    HoldArchiver hold(log_);
+    main.RunBatch({Folder(L"A"), Folder(L"B")});
+    ASSERT_TRUE(PumpUntil([&] { return ArchiverRuns().size() == 1; }));
+    EXPECT_EQ(awake, std::vector<bool>{true});
+    EXPECT_EQ(main.L_Progress.Text(), L"1/2");
+    row.run(main, hold, button);
+    WaitForBatch(main);
+    EXPECT_EQ(awake, row.awake);
+    EXPECT_EQ(main.L_Progress.Text(), L"");
+    EXPECT_EQ(ArchiverRuns().size(), row.runs);
+    main_.reset();
+  }
 }
 
 // F5 (the window's key for the menu's retry) starts a batch of exactly the folders whose
@@ -239,7 +364,11 @@ TEST_F(ResultsTest, EveryMenuItemHasItsOwnAccessKey) {
     bool running;
     SendTo sendTo;
     int items;  // items and submenus of the top menu
-  } rows[] = {{false, SendTo::Absent, 10}, {true, SendTo::Present, 11}, {false, SendTo::NotOffered, 9}};
+    bool paused = false;
+  } rows[] = {{false, SendTo::Absent, 10},
+              {true, SendTo::Present, 12},
+              {true, SendTo::Present, 12, true},
+              {false, SendTo::NotOffered, 9}};
   std::function<void(HMENU)> check = [&](HMENU menu) {
     std::set<wchar_t> keys;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -261,6 +390,7 @@ TEST_F(ResultsTest, EveryMenuItemHasItsOwnAccessKey) {
     TListMenuState state;
     state.hasLines = state.lineHasResult = state.canRetry = true;
     state.running = row.running;
+    state.paused = row.paused;
     state.sendTo = row.sendTo;
     const HMENU menu = BuildListMenu(state);
     ASSERT_NE(menu, nullptr);
