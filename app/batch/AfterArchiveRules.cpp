@@ -68,29 +68,14 @@ std::optional<std::wstring> TestCommandLine(std::wstring_view archiver, std::wst
   line += archiver;
   line += L"\" t";
   if (SameAsciiName(FileNameOf(archiver), L"WinRAR.exe")) line += L" -ibck";
-  // The profile's words as DeletesSources reads them: blanks apart, quotes group blanks.
-  std::size_t at = 0;
-  while (at < profile.size()) {
-    if (profile[at] <= L' ') {
-      ++at;
-      continue;
-    }
-    const std::size_t start = at;
-    std::wstring word;
-    bool quoted = false;
-    for (; at < profile.size() && (quoted || profile[at] > L' '); ++at) {
-      if (profile[at] == L'"') {
-        quoted = !quoted;
-      } else {
-        word += profile[at];
-      }
-    }
-    if (word == L"--") break;  // what follows is no switch
-    if (!IsTestSwitch(word)) continue;
+  // The profile's words as DeletesSources reads them.
+  for (const TProfileWord& word : ProfileWords(profile)) {
+    if (word.text == L"--") break;  // what follows is no switch
+    if (!IsTestSwitch(word.text)) continue;
     line += L' ';
-    line += profile.substr(start, at - start);
+    line += profile.substr(word.start, word.end - word.start);
     // A quote left open would take the archive's path into the switch.
-    if (quoted) line += L'"';
+    if (word.openQuote) line += L'"';
   }
   line += L" \"";
   line += archive;

@@ -60,23 +60,33 @@ std::wstring OutputTail(std::wstring_view output, std::size_t count) {
   return tail;
 }
 
-bool DeletesSources(std::wstring_view profile) {
-  bool first = true;
+std::vector<TProfileWord> ProfileWords(std::wstring_view profile) {
+  std::vector<TProfileWord> words;
   std::size_t at = 0;
   while (at < profile.size()) {
     if (profile[at] <= L' ') {
       ++at;
       continue;
     }
-    std::wstring word;
-    bool quoted = false;
-    for (; at < profile.size() && (quoted || profile[at] > L' '); ++at) {
+    TProfileWord word;
+    word.start = at;
+    for (; at < profile.size() && (word.openQuote || profile[at] > L' '); ++at) {
       if (profile[at] == L'"') {
-        quoted = !quoted;
+        word.openQuote = !word.openQuote;
       } else {
-        word += profile[at];
+        word.text += profile[at];
       }
     }
+    word.end = at;
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+bool DeletesSources(std::wstring_view profile) {
+  bool first = true;
+  for (const TProfileWord& each : ProfileWords(profile)) {
+    const std::wstring& word = each.text;
     if (first) {
       if (SameAsciiName(word, L"m") || SameAsciiName(word, L"mf")) return true;
       first = false;

@@ -63,6 +63,17 @@ std::optional<std::wstring> ArchiveToMake(std::wstring_view folder, std::wstring
 // point (a cloud file placeholder such as OneDrive's) is a folder like any other.
 bool IsChildFolder(std::wstring_view name, std::uint32_t attributes, std::uint32_t reparseTag);
 
+// A word of a profile as the archiver reads it: blanks (any character up to " ") separate words,
+// double quotes group blanks and are removed. start and end: where the word stands in the
+// profile, quotes included; openQuote: the profile ended inside a quote the word opened.
+struct TProfileWord {
+  std::wstring text;
+  std::size_t start = 0;
+  std::size_t end = 0;
+  bool openQuote = false;
+};
+std::vector<TProfileWord> ProfileWords(std::wstring_view profile);
+
 // Whether the profile has the archiver delete or move the folder's files as it archives them:
 // WinRAR's commands m and mf (the first word), its switches -df, -dr and -dw, or 7-Zip's -sdel.
 // Words are separated by blanks, double quotes removed; they compare without case, a switch
